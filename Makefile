@@ -1,0 +1,44 @@
+# The two commands a user needs: `make run` and `make test`. Both install
+# what is missing and build first.
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+OP ?= ADDIZIONI
+
+# Debian packages the build, the tests and the printouts need.
+PACKAGES := cmake ninja-build g++ pkg-config \
+	qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
+	xvfb xauth xdotool imagemagick poppler-utils \
+	fonts-liberation2 fonts-urw-base35 fontconfig \
+	clang libclang-rt-14-dev
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build run test clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed$$' || echo $$p; \
+	done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR)
+
+run: build
+	@scripts/run.sh $(BUILD_DIR) $(OP)
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD_DIR) build-asan

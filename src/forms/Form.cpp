@@ -1,0 +1,284 @@
+#include "forms/Form.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+namespace forms {
+
+Form::Form(QString name, int designWidth, int designHeight)
+    : m_name(std::move(name)),
+      m_designWidth(designWidth),
+      m_designHeight(designHeight),
+      m_innerWidth(designWidth),
+      m_innerHeight(designHeight)
+{
+    m_children[nullptr];
+}
+
+Form::~Form() = default;
+
+void Form::setCaption(const QString& caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    noteChanged();
+}
+
+void Form::setBackColor(Rgb color)
+{
+    if (color == m_back)
+        return;
+    m_back = color;
+    noteChanged();
+}
+
+QString Form::key(QStringView name, int index)
+{
+    return index < 0 ? name.toString() : name + u'_' + QString::number(index);
+}
+
+ControlBuilder Form::add(Kind kind, const QString& name, int index, Control* container)
+{
+    auto control = std::unique_ptr<Control>(new Control(*this, kind, name, index, container, int(m_controls.size())));
+    Control& ref = *control;
+    const QString k = key(name, index);
+    if (m_byKey.contains(k))
+        throw std::logic_error("duplicate control " + k.toStdString());
+    m_byKey.insert(k, &ref);
+    m_children[container].push_back(&ref);
+    m_controls.push_back(std::move(control));
+    return ControlBuilder(ref);
+}
+
+Control* Form::find(QStringView name, int index) const
+{
+    return m_byKey.value(key(name, index), nullptr);
+}
+
+Control& Form::c(QStringView name, int index) const
+{
+    Control* control = find(name, index);
+    if (!control)
+        throw std::out_of_range("no control " + key(name, index).toStdString() + " in " + m_name.toStdString());
+    return *control;
+}
+
+const std::vector<Control*>& Form::children(const Control* container) const
+{
+    static const std::vector<Control*> none;
+    auto it = m_children.constFind(container);
+    return it == m_children.cend() ? none : *it;
+}
+
+void Form::bringToFront(Control& control)
+{
+    auto& siblings = m_children[control.container()];
+    auto it = std::find(siblings.begin(), siblings.end(), &control);
+    if (it == siblings.end() || it + 1 == siblings.end())
+        return;
+    siblings.erase(it);
+    siblings.push_back(&control);
+    control.touch();
+}
+
+void Form::on(const QString& name, Event event, Handler handler)
+{
+    m_handlers[name].on[int(event)] = std::move(handler);
+}
+
+void Form::onKeyDown(const QString& name, KeyHandler handler)
+{
+    m_handlers[name].keyDown = std::move(handler);
+}
+
+void Form::fire(Control& control, Event event)
+{
+    auto it = m_handlers.find(control.name());
+    if (it == m_handlers.end() || !it->on[int(event)])
+        return;
+    // Copy: a handler may replace handlers or unload the window.
+    const Handler handler = it->on[int(event)];
+    const int index = control.index();
+    deliver([handler, index] { handler(index); });
+}
+
+void Form::deliver(std::function<void()> f)
+{
+    // Programmatic events (Change, focus) fired from inside a handler run at
+    // once, as they do in the window system; the queue is only for input.
+    ++m_depth;
+    try {
+        f();
+    } catch (const std::exception& e) {
+        qWarning() << "event handler of" << m_name << "failed:" << e.what();
+    } catch (...) {
+        qWarning() << "event handler of" << m_name << "failed";
+    }
+    --m_depth;
+    if (m_depth == 0) {
+        while (!m_queue.empty()) {
+            auto next = std::move(m_queue.front());
+            m_queue.erase(m_queue.begin());
+            deliver(std::move(next));
+        }
+    }
+}
+
+bool Form::acceptsInput(const Control& control) const
+{
+    return !m_unloaded && !m_inputBlocked && control.isEffectivelyEnabled() && control.isEffectivelyVisible();
+}
+
+void Form::setFocus(Control& control)
+{
+    if (m_focused == &control || !control.canTakeFocus() || m_unloaded)
+        return;
+    Control* previous = m_focused;
+    m_focused = &control;
+    noteChanged();
+    if (previous)
+        fire(*previous, Event::LostFocus);
+    if (m_focused == &control)
+        fire(control, Event::GotFocus);
+}
+
+void Form::mouseDown(Control& control)
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this, &control] { mouseDown(control); });
+        return;
+    }
+    if (!acceptsInput(control))
+        return;
+    m_pressed = &control;
+    if (control.kind() == Kind::OptionButton) {
+        // An option button is chosen on mouse down; the others of its
+        // container are released, as in an option group.
+        for (Control* sibling : children(control.container()))
+            if (sibling != &control && sibling->kind() == Kind::OptionButton)
+                sibling->setSelected(false);
+        control.setSelected(true);
+    }
+    fire(control, Event::MouseDown);
+}
+
+void Form::mouseUp(Control& control)
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this, &control] { mouseUp(control); });
+        return;
+    }
+    // The release belongs to the control that took the press, even if the
+    // press disabled it: otherwise a button could stay selected.
+    const bool wasPressed = m_pressed == &control;
+    m_pressed = nullptr;
+    if (m_unloaded || (!wasPressed && !acceptsInput(control)))
+        return;
+    fire(control, Event::MouseUp);
+}
+
+void Form::click(Control& control)
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this, &control] { click(control); });
+        return;
+    }
+    if (!acceptsInput(control))
+        return;
+    fire(control, Event::Click);
+}
+
+int Form::keyDown(Control& control, int keyCode)
+{
+    if (m_depth > 0 || !acceptsInput(control))
+        return keyCode;
+    auto it = m_handlers.find(control.name());
+    if (it == m_handlers.end() || !it->keyDown)
+        return keyCode;
+    const KeyHandler handler = it->keyDown;
+    int code = keyCode;
+    deliver([&] { handler(control.index(), code); });
+    return code;
+}
+
+void Form::textEdited(Control& control, const QString& text)
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this, &control, text] { textEdited(control, text); });
+        return;
+    }
+    if (!acceptsInput(control))
+        return;
+    QString value = text;
+    if (control.maxLength() > 0 && value.size() > control.maxLength())
+        value.truncate(control.maxLength());
+    control.setCaption(value);
+}
+
+void Form::timerTick(Control& control)
+{
+    if (m_depth > 0 || m_unloaded || control.kind() != Kind::Timer || !control.enabled())
+        return;
+    fire(control, Event::Timer);
+}
+
+void Form::formClick()
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this] { formClick(); });
+        return;
+    }
+    if (m_unloaded || m_inputBlocked)
+        return;
+    deliver([this] { Form_Click(); });
+}
+
+void Form::press(Control& control)
+{
+    mouseDown(control);
+    mouseUp(control);
+}
+
+void Form::load()
+{
+    deliver([this] { Form_Load(); });
+}
+
+void Form::activate()
+{
+    if (m_unloaded)
+        return;
+    deliver([this] { Form_Activate(); });
+}
+
+void Form::setInnerSize(int width, int height)
+{
+    if (m_unloaded)
+        return;
+    if (m_resizedOnce && width == m_innerWidth && height == m_innerHeight)
+        return;
+    m_resizedOnce = true;
+    m_innerWidth = width;
+    m_innerHeight = height;
+    noteChanged();
+    deliver([this] { Form_Resize(); });
+}
+
+void Form::unload()
+{
+    if (m_unloaded || m_unloading)
+        return;
+    m_unloading = true;
+    deliver([this] { Form_Unload(); });
+    m_unloaded = true;
+    m_focused = nullptr;
+    m_pressed = nullptr;
+    m_queue.clear();
+    noteChanged();
+}
+
+}  // namespace forms

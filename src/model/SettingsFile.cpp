@@ -1,0 +1,111 @@
+#include "model/SettingsFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace model {
+
+namespace {
+
+// A settings line is eleven bytes; anything this large is not a settings file.
+constexpr qint64 kMaxBytesRead = 1 << 20;
+
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+
+std::optional<int16> parseField(const QByteArray& field)
+{
+    int i = 0;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    if (i == field.size())
+        return std::nullopt;
+    int value = 0;
+    for (; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > 32768)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > 32767)
+        return std::nullopt;
+    return int16(value);
+}
+
+void appendNumber(QByteArray& out, int value)
+{
+    if (value >= 0)
+        out += ' ';
+    out += QByteArray::number(value);
+    out += ' ';
+}
+
+}  // namespace
+
+QByteArray formatSettings(const StoredSettings& settings)
+{
+    QByteArray out;
+    appendNumber(out, settings.operationKind);
+    appendNumber(out, settings.objectiveSet);
+    appendNumber(out, settings.levelSet);
+    out += "\r\n";
+    return out;
+}
+
+bool readSettings(const QString& path, StoredSettings& settings)
+{
+    int16* const targets[] = {&settings.operationKind, &settings.objectiveSet, &settings.levelSet};
+    int read = 0;
+
+    // Only a plain file: a directory or a pipe of that name is no settings file.
+    if (QFileInfo(path).isFile()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray content = file.read(kMaxBytesRead);
+            qsizetype pos = 0;
+            while (read < 3) {
+                while (pos < content.size() && isSeparator(content[pos]))
+                    ++pos;
+                if (pos == content.size())
+                    break;
+                const qsizetype begin = pos;
+                while (pos < content.size() && !isSeparator(content[pos]))
+                    ++pos;
+                const std::optional<int16> value = parseField(content.mid(begin, pos - begin));
+                if (!value)
+                    break;
+                *targets[read++] = *value;
+            }
+        }
+    }
+    if (read < 3) {
+        settings.objectiveSet = 1;
+        settings.levelSet = 1;
+        return false;
+    }
+    return true;
+}
+
+bool writeSettings(const QString& path, const StoredSettings& settings)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray line = formatSettings(settings);
+    if (file.write(line) != line.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace model

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "model/AppState.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The settings file: "<executable base name>.dat" in the working directory,
+// one line with the operation kind, the objective set and the level set.
+namespace model {
+
+struct StoredSettings {
+    int16 operationKind;
+    int16 objectiveSet;
+    int16 levelSet;
+};
+
+inline QString settingsFileName(const QString& exeBaseName) { return exeBaseName + u".dat"; }
+
+// The exact bytes written: " 1  2  1 " CR LF for 1, 2, 1.
+QByteArray formatSettings(const StoredSettings& settings);
+
+// Reads the three numbers in order, storing each as soon as it is read. On
+// any failure the two sets become 1 and operationKind keeps what it had at
+// that moment (the caller's value, or the number already read). Separators
+// are runs of blanks, tabs, commas, CR and LF; a field is an optional sign
+// and decimal digits that fit 16 bits; anything else is a failure. Returns
+// whether all three were read.
+bool readSettings(const QString& path, StoredSettings& settings);
+
+// Replaces the whole file, atomically: a failed save leaves the previous file
+// as it was. Returns whether the file was written.
+bool writeSettings(const QString& path, const StoredSettings& settings);
+
+}  // namespace model

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds since midnight, with fractions (Timer).
+    virtual double secondsSinceMidnight() = 0;
+    // Today's date in the system's short date format.
+    virtual QString shortDate() = 0;
+};
+
+// The real clock and the system locale.
+class SystemClock final : public Clock {
+public:
+    double secondsSinceMidnight() override;
+    QString shortDate() override;
+};
+
+}  // namespace platform
