@@ -119,12 +119,11 @@ void Form::deliver(std::function<void()> f)
         qWarning() << "event handler of" << m_name << "failed";
     }
     --m_depth;
-    if (m_depth == 0) {
-        while (!m_queue.empty()) {
-            auto next = std::move(m_queue.front());
-            m_queue.erase(m_queue.begin());
-            deliver(std::move(next));
-        }
+    // Queued input runs at depth 0, each item delivering its own handler.
+    while (m_depth == 0 && !m_queue.empty()) {
+        auto next = std::move(m_queue.front());
+        m_queue.erase(m_queue.begin());
+        next();
     }
 }
 

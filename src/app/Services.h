@@ -1,0 +1,17 @@
+#pragma once
+
+#include "forms/WindowHost.h"
+#include "model/AppState.h"
+#include "model/RandomSource.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+// What every window is handed: the shared state and the platform. main wires
+// the real ones; the tests wire scripted ones.
+struct Services {
+    model::AppState& state;
+    model::RandomSource& random;
+    platform::Clock& clock;
+    platform::Dialogs& dialogs;
+    forms::WindowHost& host;
+};

@@ -1,0 +1,195 @@
+#include "forms/Form.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+using namespace forms;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A small window with a frame of option buttons, a label and a text box,
+// whose handlers log what reaches them.
+class Probe : public Form {
+public:
+    QStringList log;
+
+    Probe() : Form(u"frmProbe"_s, 6000, 4000)
+    {
+        Control& frame = add(Kind::Frame, u"Frame1"_s).geometry(100, 100, 3000, 2000);
+        for (int i = 0; i < 3; ++i)
+            add(Kind::OptionButton, u"Option1"_s, i, &frame).caption(QString::number(i));
+        add(Kind::Label, u"lblRis"_s).caption(u"?"_s);
+        add(Kind::TextBox, u"txtNome"_s).maxLength(5);
+        add(Kind::CommandButton, u"cmdA"_s);
+        add(Kind::Timer, u"Timer1"_s).interval(5).enabled(false);
+
+        on(u"Option1"_s, Event::MouseDown, [this](int i) {
+            log << u"down%1"_s.arg(i);
+            if (i == 2)
+                c(u"Option1"_s, 2).setEnabled(false);  // a press that disables its own button
+            if (i == 1)
+                mouseDown(c(u"Option1"_s, 0));  // input arriving while a handler runs
+        });
+        on(u"Option1"_s, Event::MouseUp, [this](int i) {
+            log << u"up%1"_s.arg(i);
+            c(u"Option1"_s, i).setSelected(false);
+        });
+        on(u"lblRis"_s, Event::Change, [this](int) { log << u"change:"_s + c(u"lblRis"_s).caption(); });
+        on(u"txtNome"_s, Event::Change, [this](int) { log << u"text:"_s + c(u"txtNome"_s).caption(); });
+        on(u"cmdA"_s, Event::GotFocus, [this](int) { log << u"got:cmdA"_s; });
+        on(u"cmdA"_s, Event::LostFocus, [this](int) { log << u"lost:cmdA"_s; });
+        on(u"Option1"_s, Event::GotFocus, [this](int i) { log << u"got%1"_s.arg(i); });
+        on(u"Timer1"_s, Event::Timer, [this](int) { log << u"tick"_s; });
+        on(u"Option1"_s, Event::Click, [this](int i) { log << u"click%1"_s.arg(i); });
+    }
+
+    int resizes = 0;
+    void Form_Resize() override { ++resizes; }
+    void Form_Click() override { log << u"form"_s; }
+};
+
+}  // namespace
+
+TEST(Form, CaptionChangeFiresOnlyWhenTheTextChanges)
+{
+    Probe f;
+    Control& label = f.c(u"lblRis"_s);
+    label.setCaption(u"?"_s);
+    label.setCaption(u"12"_s);
+    label.setCaption(u"12"_s);
+    label.setCaption(u"?"_s);
+    EXPECT_EQ(f.log, QStringList({u"change:12"_s, u"change:?"_s}));
+}
+
+TEST(Form, ControlsAreFoundByNameAndIndex)
+{
+    Probe f;
+    EXPECT_EQ(f.c(u"Option1"_s, 2).objectName(), u"Option1_2"_s);
+    EXPECT_EQ(f.c(u"lblRis"_s).objectName(), u"lblRis"_s);
+    EXPECT_EQ(f.find(u"Option1"_s, 3), nullptr);
+    EXPECT_THROW(f.c(u"nothing"_s), std::out_of_range);
+}
+
+TEST(Form, ADisabledOrHiddenContainerStopsInputToItsChildren)
+{
+    Probe f;
+    Control& frame = f.c(u"Frame1"_s);
+    Control& button = f.c(u"Option1"_s, 0);
+
+    frame.setEnabled(false);
+    f.press(button);
+    frame.setEnabled(true);
+    frame.setVisible(false);
+    f.press(button);
+    EXPECT_TRUE(f.log.isEmpty());
+
+    frame.setVisible(true);
+    f.press(button);
+    EXPECT_EQ(f.log, QStringList({u"down0"_s, u"up0"_s}));
+}
+
+TEST(Form, AModalWindowAboveBlocksInput)
+{
+    Probe f;
+    f.setInputBlocked(true);
+    f.press(f.c(u"Option1"_s, 0));
+    f.formClick();
+    EXPECT_TRUE(f.log.isEmpty());
+}
+
+TEST(Form, OptionButtonIsChosenOnMouseDownAndReleasesItsSiblings)
+{
+    Probe f;
+    f.c(u"Option1"_s, 1).setSelected(true);
+    f.mouseDown(f.c(u"Option1"_s, 0));
+    EXPECT_TRUE(f.c(u"Option1"_s, 0).selected());
+    EXPECT_FALSE(f.c(u"Option1"_s, 1).selected());
+    f.mouseUp(f.c(u"Option1"_s, 0));
+    EXPECT_FALSE(f.c(u"Option1"_s, 0).selected());
+}
+
+TEST(Form, ReleaseReachesAButtonThatItsOwnPressDisabled)
+{
+    Probe f;
+    f.press(f.c(u"Option1"_s, 2));
+    EXPECT_EQ(f.log, QStringList({u"down2"_s, u"up2"_s}));
+    EXPECT_FALSE(f.c(u"Option1"_s, 2).selected());
+    // A release without a press on a disabled button is still ignored.
+    f.mouseUp(f.c(u"Option1"_s, 2));
+    EXPECT_EQ(f.log.size(), 2);
+}
+
+TEST(Form, InputDuringAHandlerWaitsForItToFinish)
+{
+    Probe f;
+    f.mouseDown(f.c(u"Option1"_s, 1));
+    EXPECT_EQ(f.log, QStringList({u"down1"_s, u"down0"_s}));
+}
+
+TEST(Form, FocusMovesFireLostThenGotAndSkipDisabledControls)
+{
+    Probe f;
+    f.setFocus(f.c(u"cmdA"_s));
+    f.setFocus(f.c(u"cmdA"_s));
+    f.setFocus(f.c(u"Option1"_s, 1));
+    EXPECT_EQ(f.log, QStringList({u"got:cmdA"_s, u"lost:cmdA"_s, u"got1"_s}));
+
+    f.c(u"Frame1"_s).setEnabled(false);
+    f.setFocus(f.c(u"Option1"_s, 0));
+    EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 1));
+    f.setFocus(f.c(u"lblRis"_s));  // labels take no focus
+    EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 1));
+}
+
+TEST(Form, TextBoxKeepsAtMostItsMaximumLength)
+{
+    Probe f;
+    f.textEdited(f.c(u"txtNome"_s), u"Giovanni"_s);
+    EXPECT_EQ(f.c(u"txtNome"_s).caption(), u"Giova"_s);
+    EXPECT_EQ(f.log, QStringList({u"text:Giova"_s}));
+}
+
+TEST(Form, TimerTicksOnlyWhileEnabled)
+{
+    Probe f;
+    Control& timer = f.c(u"Timer1"_s);
+    f.timerTick(timer);
+    timer.setEnabled(true);
+    f.timerTick(timer);
+    EXPECT_EQ(f.log, QStringList({u"tick"_s}));
+}
+
+TEST(Form, ResizeFiresOnFirstSizeAndOnEveryChange)
+{
+    Probe f;
+    f.setInnerSize(6000, 4000);
+    f.setInnerSize(6000, 4000);
+    f.setInnerSize(0, 0);
+    f.setInnerSize(6000, 4000);
+    EXPECT_EQ(f.resizes, 3);
+}
+
+TEST(Form, BringToFrontReordersOnlyTheContainersChildren)
+{
+    Probe f;
+    Control& frame = f.c(u"Frame1"_s);
+    f.bringToFront(f.c(u"Option1"_s, 0));
+    const auto& inFrame = f.children(&frame);
+    ASSERT_EQ(inFrame.size(), 3u);
+    EXPECT_EQ(inFrame.back(), &f.c(u"Option1"_s, 0));
+    EXPECT_EQ(inFrame.front(), &f.c(u"Option1"_s, 1));
+    EXPECT_EQ(f.children(nullptr).front(), &frame);
+}
+
+TEST(Form, NothingReachesAnUnloadedWindow)
+{
+    Probe f;
+    f.unload();
+    f.press(f.c(u"Option1"_s, 0));
+    f.formClick();
+    f.setInnerSize(10, 10);
+    EXPECT_TRUE(f.log.isEmpty());
+    EXPECT_EQ(f.resizes, 0);
+}
