@@ -1,0 +1,481 @@
+#include "ui/FormView.h"
+
+#include "ui/QtWindowHost.h"
+#include "ui/Widgets.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+namespace ui {
+
+using forms::Control;
+using forms::Kind;
+
+namespace {
+
+QColor toColor(forms::Rgb rgb)
+{
+    if (rgb == forms::kDefaultColor)
+        return {};
+    return QColor::fromRgb(QRgb(0xFF000000u | rgb));
+}
+
+QColor mix(const QColor& a, const QColor& b)
+{
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+QFont toFont(const forms::Font& font)
+{
+    QFont f(font.family);
+    f.setPointSizeF(font.pointSize);
+    f.setBold(font.bold);
+    return f;
+}
+
+Qt::Alignment toAlignment(forms::Align align)
+{
+    switch (align) {
+    case forms::Align::Center: return Qt::AlignHCenter | Qt::AlignTop;
+    case forms::Align::Right: return Qt::AlignRight | Qt::AlignTop;
+    case forms::Align::Left: break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+// A button's text shows "&" literally.
+QString buttonText(const QString& caption)
+{
+    QString text = caption;
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+// The key codes the windows know (13 is Enter).
+int keyCode(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return forms::kKeyEnter;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Tab: return 9;
+    default: return event->key() & 0xFFFF;
+    }
+}
+
+bool isActivationKey(int key)
+{
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select ||
+           key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+}
+
+void setColors(QWidget* widget, QPalette::ColorRole fillRole, const QColor& fill, QPalette::ColorRole textRole,
+               const QColor& text)
+{
+    QPalette pal = widget->palette();
+    if (fill.isValid()) {
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            pal.setColor(group, fillRole, fill);
+    }
+    if (text.isValid()) {
+        pal.setColor(QPalette::Active, textRole, text);
+        pal.setColor(QPalette::Inactive, textRole, text);
+        const QColor base = fill.isValid() ? fill : pal.color(QPalette::Active, fillRole);
+        pal.setColor(QPalette::Disabled, textRole, mix(mix(text, base), base));
+    }
+    widget->setPalette(pal);
+}
+
+}  // namespace
+
+FormView::FormView(forms::Form& form, QtWindowHost& host) : m_form(form), m_host(host)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_scale = screen->logicalDotsPerInch() / 96.0 / 15.0;
+    setObjectName(form.name());
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    build();
+}
+
+FormView::~FormView() = default;
+
+int FormView::toPixels(int twips) const { return int(std::lround(twips * m_scale)); }
+
+int FormView::toTwips(int pixels) const { return int(std::lround(pixels / m_scale)); }
+
+QWidget* FormView::widgetFor(const Control& control) const
+{
+    for (const Entry& e : m_entries)
+        if (e.control == &control)
+            return e.widget;
+    return nullptr;
+}
+
+void FormView::build()
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(m_form.name() + u"_client");
+    m_client->setAutoFillBackground(true);
+    m_client->installEventFilter(this);
+    setCentralWidget(m_client);
+
+    for (const auto& control : m_form.controls())
+        m_entries.push_back(makeEntry(*control));
+
+    const int menuHeight = menuBar()->actions().isEmpty() ? 0 : menuBar()->sizeHint().height();
+    if (menuBar()->actions().isEmpty())
+        menuBar()->hide();
+    const QSize clientSize(toPixels(m_form.innerWidth()), toPixels(m_form.innerHeight()));
+    resize(clientSize.width(), clientSize.height() + menuHeight);
+    if (m_form.fixedSize())
+        setFixedSize(size());
+    sync();
+}
+
+FormView::Entry FormView::makeEntry(Control& control)
+{
+    Entry e;
+    e.control = &control;
+    QWidget* parent = m_client;
+    if (control.container())
+        if (QWidget* w = widgetFor(*control.container()))
+            parent = w;
+
+    QPointer<FormView> self(this);
+    auto routeTo = [self](auto f) {
+        return [self, f] {
+            if (self && !self->m_retired)
+                self->route(f);
+        };
+    };
+    forms::Form* form = &m_form;
+    Control* c = &control;
+
+    switch (control.kind()) {
+    case Kind::Label: {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        e.widget = label;
+        break;
+    }
+    case Kind::Frame: e.widget = new FrameWidget(parent); break;
+    case Kind::OptionButton: {
+        auto* button = new OptionPushButton(parent);
+        connect(button, &QPushButton::pressed, this, routeTo([form, c] { form->mouseDown(*c); }));
+        connect(button, &QPushButton::released, this, routeTo([form, c] { form->mouseUp(*c); }));
+        connect(button, &QPushButton::clicked, this, routeTo([form, c] { form->click(*c); }));
+        e.widget = button;
+        break;
+    }
+    case Kind::CommandButton: {
+        auto* button = new QPushButton(parent);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::pressed, this, routeTo([form, c] { form->mouseDown(*c); }));
+        connect(button, &QPushButton::released, this, routeTo([form, c] { form->mouseUp(*c); }));
+        connect(button, &QPushButton::clicked, this, routeTo([form, c] { form->click(*c); }));
+        e.widget = button;
+        break;
+    }
+    case Kind::TextBox: {
+        auto* edit = new QLineEdit(parent);
+        connect(edit, &QLineEdit::textEdited, this, [self, form, c](const QString& text) {
+            if (self && !self->m_retired)
+                self->route([form, c, text] { form->textEdited(*c, text); });
+        });
+        e.widget = edit;
+        break;
+    }
+    case Kind::Line: e.widget = new LineWidget(parent); break;
+    case Kind::Shape: e.widget = new ShapeWidget(parent); break;
+    case Kind::Image:
+    case Kind::Picture: e.widget = new PictureWidget(parent); break;
+    case Kind::MenuItem: {
+        e.action = menuBar()->addAction(control.caption());
+        e.action->setObjectName(control.objectName());
+        connect(e.action, &QAction::triggered, this, routeTo([form, c] { form->click(*c); }));
+        break;
+    }
+    case Kind::Timer: {
+        e.timer = new QTimer(this);
+        e.timer->setObjectName(control.objectName());
+        connect(e.timer, &QTimer::timeout, this, routeTo([form, c] { form->timerTick(*c); }));
+        break;
+    }
+    }
+    if (e.widget) {
+        e.widget->setObjectName(control.objectName());
+        e.widget->installEventFilter(this);
+        m_byWidget.insert(e.widget, &control);
+    }
+    return e;
+}
+
+void FormView::apply(Entry& e)
+{
+    const Control& c = *e.control;
+    e.revision = c.revision();
+
+    if (e.action) {
+        e.action->setText(c.caption());
+        e.action->setVisible(c.visible());
+        e.action->setEnabled(c.enabled());
+        return;
+    }
+    if (e.timer) {
+        e.timer->setInterval(c.interval());
+        const bool run = c.enabled() && c.interval() > 0 && !m_retired;
+        if (run && !e.timer->isActive())
+            e.timer->start();
+        else if (!run && e.timer->isActive())
+            e.timer->stop();
+        return;
+    }
+    QWidget* w = e.widget;
+    const QColor fore = toColor(c.foreColor());
+    const QColor back = toColor(c.backColor());
+
+    if (c.kind() == Kind::Line) {
+        auto* line = static_cast<LineWidget*>(w);
+        line->setLine(QPoint(toPixels(c.x1()), toPixels(c.y1())), QPoint(toPixels(c.x2()), toPixels(c.y2())),
+                      fore.isValid() ? fore : QColor(Qt::black), std::max(1, c.lineWidth()));
+    } else {
+        const int x = toPixels(c.left());
+        const int y = toPixels(c.top());
+        w->setGeometry(x, y, toPixels(c.left() + c.width()) - x, toPixels(c.top() + c.height()) - y);
+    }
+    w->setFont(toFont(c.font()));
+    w->setEnabled(c.enabled());
+    w->setVisible(c.visible());
+    w->setToolTip(c.toolTip());
+
+    switch (c.kind()) {
+    case Kind::Label: {
+        auto* label = static_cast<QLabel*>(w);
+        label->setText(c.caption());
+        label->setAlignment(toAlignment(c.alignment()));
+        label->setWordWrap(c.wordWrap());
+        label->setFrameStyle(c.border() ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+        const bool filled = back.isValid() && !c.transparent();
+        label->setAutoFillBackground(filled);
+        setColors(label, QPalette::Window, filled ? back : QColor(), QPalette::WindowText, fore);
+        break;
+    }
+    case Kind::Frame: {
+        auto* frame = static_cast<FrameWidget*>(w);
+        frame->setTitle(c.caption());
+        frame->setBorder(c.border());
+        frame->setFill(back);
+        frame->setTitleColor(fore);
+        setColors(frame, QPalette::Window, back, QPalette::WindowText, fore);
+        break;
+    }
+    case Kind::OptionButton:
+    case Kind::CommandButton: {
+        auto* button = static_cast<QPushButton*>(w);
+        button->setText(buttonText(c.caption()));
+        setColors(button, QPalette::Button, back, QPalette::ButtonText, fore);
+        if (c.kind() == Kind::OptionButton)
+            button->setChecked(c.selected());
+        break;
+    }
+    case Kind::TextBox: {
+        auto* edit = static_cast<QLineEdit*>(w);
+        edit->setMaxLength(c.maxLength() > 0 ? c.maxLength() : 32767);
+        if (edit->text() != c.caption())
+            edit->setText(c.caption());
+        setColors(edit, QPalette::Base, back, QPalette::Text, fore);
+        break;
+    }
+    case Kind::Shape: {
+        static constexpr ShapeKind kinds[] = {ShapeKind::Rectangle, ShapeKind::RoundedRectangle, ShapeKind::Oval};
+        static_cast<ShapeWidget*>(w)->setShape(kinds[int(c.shapeType())], back, fore);
+        break;
+    }
+    case Kind::Image:
+    case Kind::Picture:
+        static_cast<PictureWidget*>(w)->setFill(back);
+        w->update();
+        break;
+    default: break;
+    }
+}
+
+void FormView::applyZOrder()
+{
+    auto restack = [this](const Control* container) {
+        std::vector<QWidget*> order;
+        for (const Control* child : m_form.children(container))
+            if (QWidget* w = widgetFor(*child))
+                order.push_back(w);
+        auto& cached = m_zOrder[container];
+        if (cached == order)
+            return;
+        cached = order;
+        for (QWidget* w : order)
+            w->raise();
+    };
+    restack(nullptr);
+    for (const auto& control : m_form.controls())
+        if (control->kind() == Kind::Frame)
+            restack(control.get());
+}
+
+void FormView::sync()
+{
+    if (m_retired || m_form.revision() == m_formRevision)
+        return;
+    m_formRevision = m_form.revision();
+
+    setWindowTitle(m_form.caption());
+    QPalette pal = m_client->palette();
+    if (const QColor back = toColor(m_form.backColor()); back.isValid())
+        pal.setColor(QPalette::Window, back);
+    m_client->setPalette(pal);
+
+    for (Entry& e : m_entries)
+        if (e.revision != e.control->revision())
+            apply(e);
+    applyZOrder();
+
+    if (m_form.focused() != m_mirroredFocus) {
+        m_mirroredFocus = m_form.focused();
+        if (m_mirroredFocus)
+            if (QWidget* w = widgetFor(*m_mirroredFocus))
+                w->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void FormView::retire(std::unique_ptr<forms::Form> form)
+{
+    m_retired = true;
+    m_owned = std::move(form);
+    for (Entry& e : m_entries)
+        if (e.timer)
+            e.timer->stop();
+}
+
+void FormView::setImageSource(const Control& control, std::function<const QImage*()> source)
+{
+    if (auto* picture = dynamic_cast<PictureWidget*>(widgetFor(control)))
+        picture->setImageSource(std::move(source));
+}
+
+void FormView::route(std::function<void()> f)
+{
+    if (!m_retired)
+        m_host.route(std::move(f));
+}
+
+void FormView::reportInnerSize()
+{
+    if (m_retired || m_minimised)
+        return;
+    const int w = toTwips(m_client->width());
+    const int h = toTwips(m_client->height());
+    forms::Form* form = &m_form;
+    route([form, w, h] { form->setInnerSize(w, h); });
+}
+
+bool FormView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_retired)
+        return false;
+    if (watched == m_client) {
+        if (event->type() == QEvent::Resize)
+            reportInnerSize();
+        else if (event->type() == QEvent::MouseButtonRelease &&
+                 static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            forms::Form* form = &m_form;
+            route([form] { form->formClick(); });
+        }
+        return false;
+    }
+    Control* c = m_byWidget.value(watched, nullptr);
+    if (!c)
+        return false;
+    forms::Form* form = &m_form;
+
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        route([form, c] { form->setFocus(*c); });
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (c->kind() == Kind::Label || c->kind() == Kind::Frame || c->kind() == Kind::Picture ||
+            c->kind() == Kind::Image)
+            return true;  // clicks on these belong to them, not to the window below
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (c->kind() == Kind::Label || c->kind() == Kind::Frame || c->kind() == Kind::Picture ||
+            c->kind() == Kind::Image) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
+                route([form, c] { form->click(*c); });
+            return true;
+        }
+        return false;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        int result = keyCode(key);
+        if (!m_host.busy()) {
+            const int code = result;
+            m_host.route([form, c, code, &result] { result = form->keyDown(*c, code); });
+        }
+        // The keyboard never works an option button; a handler may still
+        // have acted on the key above.
+        if (c->kind() == Kind::OptionButton)
+            return isActivationKey(key->key()) || result == 0;
+        return result == 0;
+    }
+    case QEvent::KeyRelease:
+        return c->kind() == Kind::OptionButton && isActivationKey(static_cast<QKeyEvent*>(event)->key());
+    default: return false;
+    }
+}
+
+void FormView::closeEvent(QCloseEvent* event)
+{
+    if (m_retired) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    QtWindowHost* host = &m_host;
+    const QString name = m_form.name();
+    route([host, name] { host->unload(name); });
+}
+
+void FormView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (m_retired)
+        return;
+    if (event->type() == QEvent::WindowStateChange) {
+        const bool minimised = isMinimized();
+        if (minimised && !m_minimised) {
+            m_minimised = true;
+            forms::Form* form = &m_form;
+            route([form] { form->setInnerSize(0, 0); });
+        } else if (!minimised && m_minimised) {
+            m_minimised = false;
+            reportInnerSize();
+        }
+    } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        QtWindowHost* host = &m_host;
+        forms::Form* form = &m_form;
+        route([host, form] { host->activated(*form); });
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "forms/Form.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QTimer;
+
+namespace ui {
+
+class QtWindowHost;
+class PictureWidget;
+
+// The real window behind one forms::Form. It builds one widget per control,
+// sends the widgets' events to the form through the host, and after every
+// event copies whatever the handlers changed back into the widgets.
+class FormView : public QMainWindow {
+public:
+    FormView(forms::Form& form, QtWindowHost& host);
+    ~FormView() override;
+
+    forms::Form& form() const { return m_form; }
+    QWidget* widgetFor(const forms::Control& control) const;
+    QWidget* client() const { return m_client; }
+
+    // Mirrors every change since the last call.
+    void sync();
+    // The form is gone: ignore every event from now on, and own the form so
+    // it dies with the widgets.
+    void retire(std::unique_ptr<forms::Form> form);
+
+    // Twips to pixels and back, at 15 twips a pixel scaled by the screen's dpi.
+    int toPixels(int twips) const;
+    int toTwips(int pixels) const;
+
+    // Lets a picture box show what a drawing surface holds.
+    void setImageSource(const forms::Control& control, std::function<const QImage*()> source);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Entry {
+        forms::Control* control = nullptr;
+        QWidget* widget = nullptr;
+        QAction* action = nullptr;
+        QTimer* timer = nullptr;
+        std::uint64_t revision = 0;
+    };
+
+    void build();
+    Entry makeEntry(forms::Control& control);
+    void apply(Entry& entry);
+    void applyZOrder();
+    void reportInnerSize();
+    void route(std::function<void()> f);
+
+    forms::Form& m_form;
+    QtWindowHost& m_host;
+    QWidget* m_client = nullptr;
+    std::vector<Entry> m_entries;
+    QHash<QObject*, forms::Control*> m_byWidget;
+    QHash<const forms::Control*, std::vector<QWidget*>> m_zOrder;
+    std::uint64_t m_formRevision = 0;
+    forms::Control* m_mirroredFocus = nullptr;
+    double m_scale = 1.0 / 15.0;
+    bool m_retired = false;
+    bool m_minimised = false;
+    std::unique_ptr<forms::Form> m_owned;
+};
+
+}  // namespace ui

@@ -1,0 +1,107 @@
+#include "ui/QtWindowHost.h"
+
+#include "ui/FormView.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace ui {
+
+QtWindowHost::QtWindowHost(Factory factory) : WindowHost(std::move(factory)) {}
+
+QtWindowHost::~QtWindowHost()
+{
+    for (auto& view : m_views)
+        delete view.data();
+}
+
+FormView* QtWindowHost::viewOf(const forms::Form& form) const { return m_views.value(&form); }
+
+FormView* QtWindowHost::viewOf(const QString& name) const
+{
+    forms::Form* form = find(name);
+    return form ? viewOf(*form) : nullptr;
+}
+
+void QtWindowHost::route(std::function<void()> f)
+{
+    m_queue.push_back(std::move(f));
+    if (m_routing)
+        return;
+    m_routing = true;
+    while (!m_queue.empty()) {
+        auto next = std::move(m_queue.front());
+        m_queue.erase(m_queue.begin());
+        next();
+        syncAll();  // may emit widget signals: they queue behind
+    }
+    m_routing = false;
+}
+
+void QtWindowHost::syncAll()
+{
+    for (auto& view : m_views)
+        if (view)
+            view->sync();
+}
+
+namespace {
+double twipsPerPixel()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? 15.0 * 96.0 / screen->logicalDotsPerInch() : 15.0;
+}
+}  // namespace
+
+int QtWindowHost::screenWidth() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? int(screen->size().width() * twipsPerPixel()) : WindowHost::screenWidth();
+}
+
+int QtWindowHost::screenHeight() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? int(screen->size().height() * twipsPerPixel()) : WindowHost::screenHeight();
+}
+
+void QtWindowHost::doEvents()
+{
+    syncAll();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtWindowHost::viewLoaded(forms::Form& form) { m_views.insert(&form, new FormView(form, *this)); }
+
+void QtWindowHost::viewShown(forms::Form& form, forms::Modality modality)
+{
+    FormView* view = viewOf(form);
+    if (!view)
+        return;
+    view->sync();
+    view->setWindowModality(modality == forms::Modality::Modal ? Qt::ApplicationModal : Qt::NonModal);
+    view->show();
+}
+
+void QtWindowHost::viewActivated(forms::Form& form)
+{
+    if (FormView* view = viewOf(form); view && view->isVisible()) {
+        view->raise();
+        view->activateWindow();
+    }
+}
+
+void QtWindowHost::viewUnloaded(std::unique_ptr<forms::Form> form)
+{
+    QPointer<FormView> view = m_views.take(form.get());
+    if (!view)
+        return;
+    view->retire(std::move(form));
+    view->hide();
+    view->deleteLater();
+}
+
+void QtWindowHost::allUnloaded() { QCoreApplication::quit(); }
+
+}  // namespace ui

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "forms/WindowHost.h"
+
+#include <QHash>
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+namespace ui {
+
+class FormView;
+
+// The window host of the real program: every loaded form gets a FormView.
+// Widget events are routed through here so that handlers run one at a time,
+// across all windows, and every view is brought up to date after each one.
+class QtWindowHost final : public forms::WindowHost {
+public:
+    explicit QtWindowHost(Factory factory);
+    ~QtWindowHost() override;
+
+    FormView* viewOf(const forms::Form& form) const;
+    FormView* viewOf(const QString& name) const;
+
+    // Runs f now (then syncs every view), or after the handler in progress.
+    void route(std::function<void()> f);
+    void syncAll();
+    // A handler is running: new events wait their turn.
+    bool busy() const { return m_routing; }
+
+    int screenWidth() const override;
+    int screenHeight() const override;
+    void doEvents() override;
+
+protected:
+    void viewLoaded(forms::Form& form) override;
+    void viewShown(forms::Form& form, forms::Modality modality) override;
+    void viewActivated(forms::Form& form) override;
+    void viewUnloaded(std::unique_ptr<forms::Form> form) override;
+    void allUnloaded() override;
+
+private:
+    QHash<const forms::Form*, QPointer<FormView>> m_views;
+    std::vector<std::function<void()>> m_queue;
+    bool m_routing = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,141 @@
+#include "ui/Widgets.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace ui {
+
+FrameWidget::FrameWidget(QWidget* parent) : QWidget(parent) {}
+
+void FrameWidget::setTitle(const QString& title)
+{
+    if (title == m_title)
+        return;
+    m_title = title;
+    update();
+}
+
+void FrameWidget::setBorder(bool border)
+{
+    m_border = border;
+    update();
+}
+
+void FrameWidget::setFill(const QColor& fill)
+{
+    m_fill = fill;
+    update();
+}
+
+void FrameWidget::setTitleColor(const QColor& color)
+{
+    m_titleColor = color;
+    update();
+}
+
+void FrameWidget::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_fill.isValid())
+        p.fillRect(rect(), m_fill);
+    if (!m_border)
+        return;
+    const QFontMetrics fm(font());
+    const int top = m_title.isEmpty() ? 0 : fm.height() / 2;
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(QRect(0, top, width() - 1, height() - top - 1));
+    if (m_title.isEmpty())
+        return;
+    const int textWidth = fm.horizontalAdvance(m_title);
+    const QRect textRect(8, 0, textWidth + 6, fm.height());
+    if (m_fill.isValid())
+        p.fillRect(textRect, m_fill);
+    else
+        p.fillRect(textRect, palette().color(QPalette::Window));
+    QColor color = m_titleColor.isValid() ? m_titleColor : palette().color(QPalette::WindowText);
+    if (!isEnabled())
+        color = palette().color(QPalette::Disabled, QPalette::WindowText);
+    p.setPen(color);
+    p.drawText(textRect, Qt::AlignCenter, m_title);
+}
+
+LineWidget::LineWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LineWidget::setLine(QPoint from, QPoint to, const QColor& color, int width)
+{
+    const int margin = width;
+    const QRect box = QRect(from, to).normalized().adjusted(-margin, -margin, margin, margin);
+    setGeometry(box);
+    m_from = from - box.topLeft();
+    m_to = to - box.topLeft();
+    m_color = color;
+    m_width = width;
+    update();
+}
+
+void LineWidget::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(m_color, m_width, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(m_from, m_to);
+}
+
+ShapeWidget::ShapeWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void ShapeWidget::setShape(ShapeKind kind, const QColor& fill, const QColor& border)
+{
+    m_kind = kind;
+    m_fill = fill;
+    m_border = border;
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(m_border.isValid() ? QPen(m_border, 1) : QPen(Qt::NoPen));
+    p.setBrush(m_fill.isValid() ? QBrush(m_fill) : QBrush(Qt::NoBrush));
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    switch (m_kind) {
+    case ShapeKind::Rectangle: p.drawRect(r); break;
+    case ShapeKind::RoundedRectangle: {
+        const qreal radius = std::min(r.width(), r.height()) / 6;
+        p.drawRoundedRect(r, radius, radius);
+        break;
+    }
+    case ShapeKind::Oval: p.drawEllipse(r); break;
+    }
+}
+
+PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {}
+
+void PictureWidget::setFill(const QColor& fill)
+{
+    m_fill = fill;
+    update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_fill.isValid())
+        p.fillRect(rect(), m_fill);
+    if (m_source)
+        if (const QImage* image = m_source(); image && !image->isNull())
+            p.drawImage(QPoint(0, 0), *image);
+}
+
+OptionPushButton::OptionPushButton(QWidget* parent) : QPushButton(parent)
+{
+    setCheckable(true);
+}
+
+}  // namespace ui

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QImage>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+
+// The small custom widgets behind the controls that Qt has no ready match for.
+namespace ui {
+
+// A frame: background, optional border with its title set into the top line.
+class FrameWidget : public QWidget {
+public:
+    explicit FrameWidget(QWidget* parent);
+    void setTitle(const QString& title);
+    void setBorder(bool border);
+    void setFill(const QColor& fill);  // invalid: show the parent through
+    void setTitleColor(const QColor& color);
+    QString title() const { return m_title; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QString m_title;
+    bool m_border = true;
+    QColor m_fill;
+    QColor m_titleColor;
+};
+
+// A straight line between two points given in the parent's coordinates.
+class LineWidget : public QWidget {
+public:
+    explicit LineWidget(QWidget* parent);
+    void setLine(QPoint from, QPoint to, const QColor& color, int width);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QPoint m_from, m_to;  // local coordinates
+    QColor m_color;
+    int m_width = 1;
+};
+
+enum class ShapeKind { Rectangle, RoundedRectangle, Oval };
+
+class ShapeWidget : public QWidget {
+public:
+    explicit ShapeWidget(QWidget* parent);
+    void setShape(ShapeKind kind, const QColor& fill, const QColor& border);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    ShapeKind m_kind = ShapeKind::Rectangle;
+    QColor m_fill, m_border;
+};
+
+// A picture box: a background and, when it draws something, the image it keeps.
+class PictureWidget : public QWidget {
+public:
+    using ImageSource = std::function<const QImage*()>;
+    explicit PictureWidget(QWidget* parent);
+    void setFill(const QColor& fill);
+    void setImageSource(ImageSource source) { m_source = std::move(source); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QColor m_fill;
+    ImageSource m_source;
+};
+
+// An option button used as a push-button: it looks pressed while the form
+// says it is selected, and never toggles by itself.
+class OptionPushButton : public QPushButton {
+public:
+    explicit OptionPushButton(QWidget* parent);
+
+protected:
+    void nextCheckState() override {}
+};
+
+}  // namespace ui

@@ -1,0 +1,188 @@
+#include "ui/FormView.h"
+#include "ui/QtWindowHost.h"
+#include "ui/Widgets.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace forms;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A window with one of each kind of control the binding handles.
+class Sample : public Form {
+public:
+    QStringList log;
+
+    Sample() : Form(u"frmSample"_s, 6000, 4500)
+    {
+        setCaption(u"SAMPLE"_s);
+        setBackColor(0xFFE0C0);
+        Control& frame = add(Kind::Frame, u"fraTasti"_s).geometry(300, 300, 3000, 1500).border().caption(u"TASTI"_s);
+        for (int i = 0; i < 2; ++i)
+            add(Kind::OptionButton, u"Option1"_s, i, &frame)
+                .caption(QString::number(i))
+                .geometry(150 + 1200 * i, 400, 1000, 600)
+                .back(0xFFE0C0)
+                .fore(0x0000C0);
+        add(Kind::OptionButton, u"optOK"_s).caption(u"OK"_s).geometry(3600, 300, 1200, 600);
+        add(Kind::Label, u"LblEsito"_s).geometry(300, 2100, 3000, 450).fore(0xFF0000).caption(u"Esatto"_s);
+        add(Kind::TextBox, u"txtNome"_s).geometry(300, 2700, 3000, 400).maxLength(4);
+        add(Kind::Line, u"Line1"_s, &frame).line(0, 0, 600, 600).fore(0xFF0000);
+        add(Kind::MenuItem, u"mnuVedi"_s).caption(u"Vedi"_s);
+
+        on(u"Option1"_s, Event::MouseDown, [this](int i) {
+            log << u"down%1"_s.arg(i);
+            c(u"LblEsito"_s).setCaption(u"premuto %1"_s.arg(i));
+            c(u"Option1"_s, i).setEnabled(false);  // as "Verifica" does to itself
+        });
+        on(u"Option1"_s, Event::MouseUp, [this](int i) {
+            log << u"up%1"_s.arg(i);
+            c(u"Option1"_s, i).setSelected(false);
+        });
+        on(u"optOK"_s, Event::Click, [this](int) { log << u"ok"_s; });
+        onKeyDown(u"optOK"_s, [this](int, int& key) {
+            if (key == kKeyEnter)
+                log << u"ok"_s;
+            else
+                key = 0;
+        });
+        on(u"mnuVedi"_s, Event::Click, [this](int) { log << u"menu"_s; });
+        on(u"LblEsito"_s, Event::Click, [this](int) { log << u"label"_s; });
+    }
+
+    QList<QSize> sizes;
+    void Form_Resize() override { sizes << QSize(innerWidth(), innerHeight()); }
+    void Form_Click() override { log << u"form"_s; }
+};
+
+}  // namespace
+
+class FormViewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ui::QtWindowHost> host;
+    Sample* form = nullptr;
+    ui::FormView* view = nullptr;
+
+    template <typename W>
+    W* widget(const QString& objectName)
+    {
+        W* w = view->findChild<W*>(objectName);
+        if (!w)
+            qFatal("no widget %s", qPrintable(objectName));
+        return w;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        host = std::make_unique<ui::QtWindowHost>([](const QString&) { return std::make_unique<Sample>(); });
+        host->route([this] { host->show(u"frmSample"_s); });
+        form = static_cast<Sample*>(host->find(u"frmSample"_s));
+        view = host->viewOf(*form);
+        QVERIFY(view);
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+    }
+
+    void cleanup() { host.reset(); }
+
+    void widgetsCarryTheControlsNamesAndCaptions()
+    {
+        QCOMPARE(view->objectName(), u"frmSample"_s);
+        QCOMPARE(view->windowTitle(), u"SAMPLE"_s);
+        QCOMPARE(widget<QPushButton>(u"Option1_1"_s)->text(), u"1"_s);
+        QCOMPARE(widget<QLabel>(u"LblEsito"_s)->text(), u"Esatto"_s);
+        // Screen readers find a button by its caption.
+        QCOMPARE(widget<QPushButton>(u"optOK"_s)->accessibleName(), QString());
+        QCOMPARE(widget<QPushButton>(u"optOK"_s)->text(), u"OK"_s);
+        QCOMPARE(widget<QLabel>(u"LblEsito"_s)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    }
+
+    void geometryIsFifteenTwipsAPixelAtTheDesignSize()
+    {
+        QCOMPARE(view->client()->size(), QSize(400, 300));
+        QCOMPARE(widget<ui::FrameWidget>(u"fraTasti"_s)->geometry(), QRect(20, 20, 200, 100));
+        QCOMPARE(widget<QPushButton>(u"Option1_1"_s)->geometry(), QRect(90, 27, 67, 40));
+        QCOMPARE(form->sizes, QList<QSize>({QSize(6000, 4500)}));
+    }
+
+    void pressActsOnMouseDownAndReleaseClearsTheButton()
+    {
+        auto* button = widget<QPushButton>(u"Option1_0"_s);
+        QTest::mousePress(button, Qt::LeftButton);
+        // The handler disabled the pressed button, which releases it: the
+        // release reaches the form after the press, and clears the button.
+        QCOMPARE(form->log, QStringList({u"down0"_s, u"up0"_s}));
+        QCOMPARE(widget<QLabel>(u"LblEsito"_s)->text(), u"premuto 0"_s);
+        QVERIFY(!button->isEnabled());
+        QVERIFY(!form->c(u"Option1"_s, 0).selected());
+        QVERIFY(!button->isChecked());
+        QTest::mouseRelease(button, Qt::LeftButton);
+        QCOMPARE(form->log.size(), 2);
+    }
+
+    void aDisabledFrameDisablesItsButtons()
+    {
+        host->route([this] { form->c(u"fraTasti"_s).setEnabled(false); });
+        auto* button = widget<QPushButton>(u"Option1_1"_s);
+        QVERIFY(!button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(form->log.isEmpty());
+    }
+
+    void theKeyboardDoesNotWorkOptionButtonsButEnterReachesAKeyHandler()
+    {
+        auto* ok = widget<QPushButton>(u"optOK"_s);
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Space);
+        QTest::keyClick(ok, Qt::Key_A);
+        QVERIFY(form->log.isEmpty());
+        QTest::keyClick(ok, Qt::Key_Return);
+        QCOMPARE(form->log, QStringList({u"ok"_s}));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(form->log, QStringList({u"ok"_s, u"ok"_s}));
+    }
+
+    void menuLabelAndBackgroundClicksReachTheirHandlers()
+    {
+        QAction* menu = view->findChild<QAction*>(u"mnuVedi"_s);
+        QVERIFY(menu);
+        menu->trigger();
+        QTest::mouseClick(widget<QLabel>(u"LblEsito"_s), Qt::LeftButton);
+        QTest::mouseClick(view->client(), Qt::LeftButton, {}, QPoint(390, 290));
+        QCOMPARE(form->log, QStringList({u"menu"_s, u"label"_s, u"form"_s}));
+    }
+
+    void typingStopsAtTheMaximumLength()
+    {
+        auto* edit = widget<QLineEdit>(u"txtNome"_s);
+        QTest::keyClicks(edit, u"Marianna"_s);
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"Mari"_s);
+    }
+
+    void resizingAndMinimisingReachTheFormInTwips()
+    {
+        view->resize(800, view->height() + 150);
+        QTRY_COMPARE(form->sizes.last(), QSize(12000, 6750));
+        view->showMinimized();
+        QTRY_COMPARE(form->sizes.last(), QSize(0, 0));
+        view->showNormal();
+        QTRY_COMPARE(form->sizes.last(), QSize(12000, 6750));
+    }
+
+    void theCloseBoxUnloadsTheWindow()
+    {
+        view->close();
+        QVERIFY(!host->isLoaded(u"frmSample"_s));
+        QVERIFY(!view->isVisible());
+    }
+};
+
+QTEST_MAIN(FormViewTest)
+#include "FormViewTest.moc"
