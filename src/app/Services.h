@@ -14,4 +14,7 @@ struct Services {
     platform::Clock& clock;
     platform::Dialogs& dialogs;
     forms::WindowHost& host;
+    // The name the program was started by, without directory or extension:
+    // each named copy drills its own operation.
+    QString programName = {};
 };
