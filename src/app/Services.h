@@ -5,6 +5,8 @@
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/DrawingSurface.h"
+#include "platform/Printer.h"
 
 // What every window is handed: the shared state and the platform. main wires
 // the real ones; the tests wire scripted ones.
@@ -17,4 +19,7 @@ struct Services {
     // The name the program was started by, without directory or extension:
     // each named copy drills its own operation.
     QString programName = {};
+    // Print jobs and drawing surfaces; windows that print or draw need them.
+    platform::PrinterFactory* printers = nullptr;
+    platform::DrawingSurfaceFactory* surfaces = nullptr;
 };

@@ -47,6 +47,7 @@ void Control::setLeft(int left) { FORMS_SETTER(m_left, left) }
 void Control::setTop(int top) { FORMS_SETTER(m_top, top) }
 void Control::setWidth(int width) { FORMS_SETTER(m_width, width) }
 void Control::setHeight(int height) { FORMS_SETTER(m_height, height) }
+void Control::setSurface(platform::DrawingSurface* surface) { FORMS_SETTER(m_surface, surface) }
 
 #undef FORMS_SETTER
 

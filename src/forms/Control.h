@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+namespace platform {
+class DrawingSurface;
+}
+
 namespace forms {
 
 class Form;
@@ -101,6 +105,9 @@ public:
     ShapeType shapeType() const { return m_shape; }
     int interval() const { return m_interval; }  // timers, milliseconds
     int lineWidth() const { return m_lineWidth; }
+    // A picture box that keeps a drawing shows this surface's image.
+    platform::DrawingSurface* surface() const { return m_surface; }
+    void setSurface(platform::DrawingSurface* surface);
 
     // Enabled, and every container enabled: whether input reaches it.
     bool isEffectivelyEnabled() const;
@@ -140,6 +147,7 @@ private:
     ShapeType m_shape = ShapeType::Rectangle;
     int m_interval = 0;
     int m_lineWidth = 1;
+    platform::DrawingSurface* m_surface = nullptr;
     std::uint64_t m_revision = 1;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/FormView.h"
 
+#include "ui/QtDrawingSurface.h"
 #include "ui/QtWindowHost.h"
 #include "ui/Widgets.h"
 
@@ -303,10 +304,16 @@ void FormView::apply(Entry& e)
         break;
     }
     case Kind::Image:
-    case Kind::Picture:
-        static_cast<PictureWidget*>(w)->setFill(back);
-        w->update();
+    case Kind::Picture: {
+        auto* picture = static_cast<PictureWidget*>(w);
+        picture->setFill(back);
+        const auto* surface = dynamic_cast<const QtDrawingSurface*>(c.surface());
+        if (surface)
+            picture->setImageSource([surface] { return &surface->image(); });
+        else
+            picture->setImageSource({});
         break;
+    }
     default: break;
     }
 }
@@ -333,7 +340,16 @@ void FormView::applyZOrder()
 
 void FormView::sync()
 {
-    if (m_retired || m_form.revision() == m_formRevision)
+    if (m_retired)
+        return;
+    // What is drawn on a surface changes no control.
+    for (Entry& e : m_entries)
+        if (const auto* surface = e.control->surface(); surface && e.widget &&
+                                                         surface->revision() != e.surfaceRevision) {
+            e.surfaceRevision = surface->revision();
+            e.widget->update();
+        }
+    if (m_form.revision() == m_formRevision)
         return;
     m_formRevision = m_form.revision();
 

@@ -54,6 +54,7 @@ private:
         QAction* action = nullptr;
         QTimer* timer = nullptr;
         std::uint64_t revision = 0;
+        std::uint64_t surfaceRevision = 0;
     };
 
     void build();
