@@ -56,13 +56,13 @@ constexpr int kPlaceWidth = 2300, kOperatorWidth = 600;
 constexpr int kPlace0 = 150;
 constexpr int kPlace1 = kPlace0 + kPlaceWidth + kOperatorWidth;
 constexpr int kPlace2 = kPlace1 + kPlaceWidth + kOperatorWidth;
-constexpr int kRowTop = 300, kRowHeight = 1000;
-constexpr int kCorrectionTop = 1380, kCorrectionHeight = 560;
+constexpr int kRowTop = 300, kRowHeight = 800;
+constexpr int kCorrectionTop = 1200, kCorrectionHeight = 560;
 // The rectangle the cross strikes: centred on the answer label, whose left
 // edge it follows at kCrossOffset.
 constexpr int kCrossInset = PracticeWindow::kCrossOffset;
 constexpr int kCrossWidth = kPlaceWidth - 2 * kCrossInset;
-constexpr int kCrossTop = 400, kCrossHeight = 800;
+constexpr int kCrossTop = kRowTop + 60, kCrossHeight = kRowHeight - 120;
 
 // Sign panel: number, operator, number, sign, number.
 constexpr int kSignNumberWidth = 2000, kSignWidth = 1000;
@@ -172,7 +172,7 @@ void PracticeWindow::buildDesign()
     cross(u"Line4"_s, &numero);
 
     // --- statistics panel ---------------------------------------------------
-    Control& stats = frame(u"fraElaborazione"_s).geometry(kSideLeft, kOpTop, kSideWidth, 3780);
+    Control& stats = frame(u"fraElaborazione"_s).geometry(kSideLeft, kOpTop, kSideWidth, 3780).border();
     struct Statistic {
         int captionIndex;
         QString caption;
