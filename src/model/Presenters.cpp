@@ -160,7 +160,8 @@ Presentation VisualizzaSot(AppState& s, RandomSource& random)
 
     const QString a = s.operandAPad + d(A);
     const QString b = s.operandBPad + d(B);
-    const auto diff = [&](int value) { return s.resultPad + d(value); };
+    // A QString, not a string builder over the temporary d(value).
+    const auto diff = [&](int value) -> QString { return s.resultPad + d(value); };
     switch (v) {
     case 1: writeRecordLine(s, a % u" - " % b % u" = . "); break;
     case 2: writeRecordLine(s, u" . - " % diff(D) % u" = " % b); break;
@@ -212,7 +213,8 @@ Presentation VisualizzaMol(AppState& s, RandomSource& random)
 
     const QString a = s.operandAPad + d(A);
     const QString b = s.operandBPad + d(B);
-    const auto prod = [&](int value) { return s.resultPad + d(value); };
+    // A QString, not a string builder over the temporary d(value).
+    const auto prod = [&](int value) -> QString { return s.resultPad + d(value); };
     switch (v) {
     case 1: writeRecordLine(s, a % u" x " % b % u" = . "); break;
     case 2: writeRecordLine(s, u" . x " % a % u" = " % s.resultPad % sp(Pr)); break;

@@ -98,7 +98,9 @@ bool readSettings(const QString& path, StoredSettings& settings)
 bool writeSettings(const QString& path, const StoredSettings& settings)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: QSaveFile::commit() does not notice a write that fails only
+    // when its buffer is flushed, and would replace the file with an empty one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray line = formatSettings(settings);
     if (file.write(line) != line.size()) {

@@ -1,0 +1,183 @@
+#include "model/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include "ModelTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <csignal>
+
+using namespace model;
+
+namespace {
+
+class SettingsFile : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QString path() const { return dir.filePath(settingsFileName(QStringLiteral("Addizioni"))); }
+
+    void put(const QByteArray& content) const
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    QByteArray contents() const
+    {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    // As the start window reads it: operationKind is 1 beforehand. Returns
+    // kind, objective set, level set, and whether all three were read.
+    std::tuple<int, int, int, bool> read(const QString& from = {}) const
+    {
+        StoredSettings s{1, 9, 9};
+        const bool ok = readSettings(from.isEmpty() ? path() : from, s);
+        return {s.operationKind, s.objectiveSet, s.levelSet, ok};
+    }
+
+    QTemporaryDir dir;
+};
+
+using Read = std::tuple<int, int, int, bool>;
+
+TEST_F(SettingsFile, WritesTheExactLineAndReadsItBack)
+{
+    const std::pair<StoredSettings, QByteArray> cases[] = {
+        {{1, 2, 1}, QByteArray::fromHex("2031202032202031200D0A")},
+        {{7, 1, 1}, QByteArray::fromHex("2037202031202031200D0A")},
+        {{-3, 0, -1}, "-3  0 -1 \r\n"},
+        {{32767, -32768, 12}, " 32767 -32768  12 \r\n"},
+    };
+    for (const auto& [settings, expected] : cases) {
+        EXPECT_EQ(formatSettings(settings), expected);
+        ASSERT_TRUE(writeSettings(path(), settings));
+        EXPECT_EQ(contents(), expected);
+        EXPECT_EQ(read(), Read(settings.operationKind, settings.objectiveSet, settings.levelSet, true));
+    }
+}
+
+struct ReadCase {
+    std::string name;
+    QByteArray content;
+    Read expected;
+    friend void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SettingsRead : public SettingsFile, public testing::WithParamInterface<ReadCase> {};
+
+// Each number is stored as soon as it is read; on a failure the two sets fall
+// back to 1 and the kind keeps what it had by then.
+TEST_P(SettingsRead, StoresWhatItReadsAndFallsBackForTheRest)
+{
+    put(GetParam().content);
+    EXPECT_EQ(read(), GetParam().expected);
+}
+
+QByteArray garbage(int size)
+{
+    QByteArray out(size, '\0');  // a NUL first, so the first field is no number
+    std::uint32_t x = 12345;
+    for (int i = 1; i < size; ++i) out[i] = char((x = x * 1103515245u + 12345u) >> 24);
+    return out;
+}
+
+const Read kDefaults{1, 1, 1, false};
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, SettingsRead,
+    testing::Values(
+        ReadCase{"AsWritten", " 3  2  1 \r\n", {3, 2, 1, true}},
+        ReadCase{"CommasWithoutBlanks", "3,2,1", {3, 2, 1, true}}, ReadCase{"SingleBlanks", "3 2 1", {3, 2, 1, true}},
+        ReadCase{"ThreeLines", "3\r\n2\r\n1\r\n", {3, 2, 1, true}},
+        ReadCase{"ThreeUnixLines", "3\n2\n1", {3, 2, 1, true}},
+        ReadCase{"MixedSeparators", "   3 ,\r\n 2,,  1", {3, 2, 1, true}},
+        ReadCase{"TextAfterThirdIgnored", "6 2 2 and more\r\n9 9 9\r\n", {6, 2, 2, true}},
+        ReadCase{"SixteenBitLimits", "32767 -32768 0", {32767, -32768, 0, true}},
+        ReadCase{"Negative", "-3 -2 -1", {-3, -2, -1, true}}, ReadCase{"OnlyFour", "4", {4, 1, 1, false}},
+        ReadCase{"OnlyFourWithLineEnd", "4\r\n", {4, 1, 1, false}}, ReadCase{"TwoNumbers", "5 2", {5, 1, 1, false}},
+        ReadCase{"Empty", "", kDefaults}, ReadCase{"OnlyBlanks", "   \r\n", kDefaults},
+        ReadCase{"TooLarge", "99999", kDefaults}, ReadCase{"JustAbove16Bits", "32768 2 2", kDefaults},
+        ReadCase{"JustBelow16Bits", "-32769 2 2", kDefaults}, ReadCase{"SecondTooLarge", "3 99999 2", {3, 1, 1, false}},
+        ReadCase{"LettersAfterDigits", "1abc", kDefaults}, ReadCase{"LettersInSecond", "5 1abc 2", {5, 1, 1, false}},
+        ReadCase{"Decimal", "2.0", kDefaults}, ReadCase{"Words", "tre due uno", kDefaults},
+        ReadCase{"BinaryGarbage", garbage(4096), kDefaults},
+        ReadCase{"OneMegabyteOfDigits", QByteArray(1 << 20, '7'), kDefaults},
+        ReadCase{"OneMegabyteOfGarbage", garbage(1 << 20), kDefaults},
+        ReadCase{"LineThenOneMegabyte", " 5  2  1 \r\n" + garbage(1 << 20), {5, 2, 1, true}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndSavesCreateOrReplaceItWhole)
+{
+    EXPECT_EQ(read(), kDefaults);
+    ASSERT_FALSE(QFile::exists(path()));
+    ASSERT_TRUE(writeSettings(path(), {1, 1, 1}));
+    EXPECT_EQ(contents(), QByteArray(" 1  1  1 \r\n"));
+    for (const QByteArray& old : {QByteArray(), QByteArray(" 9  9  9  9  9  9  9  9 \r\nrest\r\n")}) {
+        put(old);
+        ASSERT_TRUE(writeSettings(path(), {1, 2, 1}));
+        EXPECT_EQ(contents(), QByteArray(" 1  2  1 \r\n"));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Addizioni.dat"});
+}
+
+TEST_F(SettingsFile, DirectoryOrMissingFolderIsASilentFailure)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Addizioni.dat")));
+    EXPECT_EQ(read(), kDefaults);
+    EXPECT_FALSE(writeSettings(path(), {2, 1, 1}));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+
+    const QString nowhere = dir.filePath(QStringLiteral("no/such/folder/Addizioni.dat"));
+    EXPECT_EQ(read(nowhere), kDefaults);
+    EXPECT_FALSE(writeSettings(nowhere, {1, 1, 1}));
+}
+
+TEST_F(SettingsFile, UnreadableFileGivesDefaults)
+{
+    put(" 3  2  1 \r\n");
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::Permissions()));
+    if (QFile probe(path()); probe.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "permissions do not stop this user from reading (root)";
+    EXPECT_EQ(read(), kDefaults);
+}
+
+TEST_F(SettingsFile, ReadOnlyFolderKeepsTheOldFile)
+{
+    put(" 3  2  1 \r\n");
+    const auto writable = QFile::permissions(dir.path());
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QFile probe(dir.filePath(QStringLiteral("probe")));
+    const bool canStillWrite = probe.open(QIODevice::WriteOnly);
+    const bool saved = !canStillWrite && writeSettings(path(), {7, 1, 1});
+    probe.remove();
+    QFile::setPermissions(dir.path(), writable);
+    if (canStillWrite) GTEST_SKIP() << "permissions do not stop this user from writing (root)";
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(contents(), QByteArray(" 3  2  1 \r\n"));
+}
+
+TEST_F(SettingsFile, FailedWriteKeepsTheOldFileWhole)
+{
+    // A file size limit of zero fails every write as a full disk would, also for root.
+    put(" 3  2  1 \r\n");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool written = writeSettings(path(), {7, 1, 1});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(contents(), QByteArray(" 3  2  1 \r\n"));
+}
+
+}  // namespace
