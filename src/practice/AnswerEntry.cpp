@@ -23,17 +23,14 @@ constexpr int kSignEsci = 5;
 
 void PracticeWindow::openNumberEntry()
 {
-    for (int i = 0; i <= 9; ++i)
-        c(u"Option1", i).setEnabled(true);
-    for (int i = kCancella; i <= kEsci; ++i)
-        c(u"Option1", i).setEnabled(false);
+    for (int i = 0; i <= 9; ++i) c(u"Option1", i).setEnabled(true);
+    for (int i = kCancella; i <= kEsci; ++i) c(u"Option1", i).setEnabled(false);
     c(u"Option1", 0).setSelected(false);
 }
 
 void PracticeWindow::closeNumberEntry()
 {
-    for (int i = 0; i <= kVerifica; ++i)
-        c(u"Option1", i).setEnabled(false);
+    for (int i = 0; i <= kVerifica; ++i) c(u"Option1", i).setEnabled(false);
     c(u"Option1", kAvanti).setEnabled(true);
     c(u"Option1", kAvanti).setSelected(false);
     c(u"Option1", kEsci).setEnabled(true);
@@ -42,17 +39,14 @@ void PracticeWindow::closeNumberEntry()
 void PracticeWindow::openSignEntry()
 {
     c(u"fraTastierinoRidotto").setEnabled(true);
-    for (int i = 0; i <= 2; ++i)
-        c(u"Option5", i).setEnabled(true);
-    for (int i = kSignVerifica; i <= kSignEsci; ++i)
-        c(u"Option5", i).setEnabled(false);
+    for (int i = 0; i <= 2; ++i) c(u"Option5", i).setEnabled(true);
+    for (int i = kSignVerifica; i <= kSignEsci; ++i) c(u"Option5", i).setEnabled(false);
     c(u"Option5", 0).setSelected(false);
 }
 
 void PracticeWindow::closeSignEntry()
 {
-    for (int i = 0; i <= kSignVerifica; ++i)
-        c(u"Option5", i).setEnabled(false);
+    for (int i = 0; i <= kSignVerifica; ++i) c(u"Option5", i).setEnabled(false);
     c(u"Option5", kSignAvanti).setEnabled(true);
     c(u"Option5", kSignEsci).setEnabled(true);
     c(u"Option5", kSignAvanti).setSelected(false);
@@ -94,8 +88,7 @@ void PracticeWindow::checkAnswer()
 
     c(u"LblEsito").setCaption(u"Errato"_s);
     // Both crosses: only the one in the panel in front is seen.
-    for (const char16_t* name : {u"Line3", u"Line4", u"Line1", u"Line2"})
-        c(name).setVisible(true);
+    for (const char16_t* name : {u"Line3", u"Line4", u"Line1", u"Line2"}) c(name).setVisible(true);
     answerMark = u"* "_s;
     ++m_state.wrongAnswers;
     c(u"lblRisErrate").setCaption(model::decimal(m_state.wrongAnswers));
@@ -109,7 +102,10 @@ void PracticeWindow::checkAnswer()
     c(u"Option3", 0).setSelected(false);
 }
 
-void PracticeWindow::leaveWindow() { m_services.host.unload(name()); }
+void PracticeWindow::leaveWindow()
+{
+    m_services.host.unload(name());
+}
 
 void PracticeWindow::Option1_MouseDown(int index)
 {
@@ -122,45 +118,42 @@ void PracticeWindow::Option1_MouseDown(int index)
         return;
     }
     switch (index) {
-    case kCancella:
-        if (!m_state.typedAnswer.isEmpty())
-            m_state.typedAnswer.chop(1);
-        c(u"lblRisultato1").setCaption(m_state.typedAnswer.isEmpty() ? u"?"_s : m_state.typedAnswer);
-        break;
-    case kVerifica: checkAnswer(); break;
-    case kAvanti: nextOperation(); break;
-    case kEsci: leaveWindow(); break;
-    default: break;
+        case kCancella:
+            if (!m_state.typedAnswer.isEmpty()) m_state.typedAnswer.chop(1);
+            c(u"lblRisultato1").setCaption(m_state.typedAnswer.isEmpty() ? u"?"_s : m_state.typedAnswer);
+            break;
+        case kVerifica: checkAnswer(); break;
+        case kAvanti: nextOperation(); break;
+        case kEsci: leaveWindow(); break;
+        default: break;
     }
 }
 
 void PracticeWindow::Option1_MouseUp(int index)
 {
-    if (forms::Control* button = find(u"Option1", index))
-        button->setSelected(false);
+    if (forms::Control* button = find(u"Option1", index)) button->setSelected(false);
 }
 
 void PracticeWindow::Option5_MouseDown(int index)
 {
     switch (index) {
-    case 0:
-    case 1:
-    case 2:
-        // A later sign replaces the earlier one.
-        m_state.typedAnswer = c(u"Option5", index).caption();
-        c(u"lblSegno2").setCaption(m_state.typedAnswer);
-        break;
-    case kSignVerifica: checkAnswer(); break;
-    case kSignAvanti: nextOperation(); break;
-    case kSignEsci: leaveWindow(); break;
-    default: break;
+        case 0:
+        case 1:
+        case 2:
+            // A later sign replaces the earlier one.
+            m_state.typedAnswer = c(u"Option5", index).caption();
+            c(u"lblSegno2").setCaption(m_state.typedAnswer);
+            break;
+        case kSignVerifica: checkAnswer(); break;
+        case kSignAvanti: nextOperation(); break;
+        case kSignEsci: leaveWindow(); break;
+        default: break;
     }
 }
 
 void PracticeWindow::Option5_MouseUp(int index)
 {
-    if (forms::Control* button = find(u"Option5", index))
-        button->setSelected(false);
+    if (forms::Control* button = find(u"Option5", index)) button->setSelected(false);
 }
 
 void PracticeWindow::lblRisultato1_Change()
@@ -174,8 +167,7 @@ void PracticeWindow::lblRisultato1_Change()
 void PracticeWindow::lblSegno2_Change()
 {
     // Back to "?" changes nothing here: the entry states disable "Verifica".
-    if (c(u"lblSegno2").caption() != u"?")
-        c(u"Option5", kSignVerifica).setEnabled(true);
+    if (c(u"lblSegno2").caption() != u"?") c(u"Option5", kSignVerifica).setEnabled(true);
 }
 
 }  // namespace practice

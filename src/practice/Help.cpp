@@ -98,8 +98,7 @@ void PracticeWindow::Option3_MouseDown(int index)
 
 void PracticeWindow::Option3_MouseUp(int index)
 {
-    if (forms::Control* button = find(u"Option3", index))
-        button->setSelected(false);
+    if (forms::Control* button = find(u"Option3", index)) button->setSelected(false);
 }
 
 void PracticeWindow::optOK_Click()

@@ -35,11 +35,11 @@ constexpr forms::Rgb kRed = 0xFF0000;
 
 const QString kFont = u"Arial"_s;
 constexpr double kHeaderPt = 12;
-constexpr double kNumberPt = 26;       // the operation
-constexpr double kCorrectionPt = 20;   // the right answer shown after help
-constexpr double kDigitPt = 20;        // keypad digits and signs
-constexpr double kButtonPt = 12;       // Cancella, Verifica, Avanti, Esci
-constexpr double kQuestionPt = 22;     // help and intervention texts
+constexpr double kNumberPt = 26;      // the operation
+constexpr double kCorrectionPt = 20;  // the right answer shown after help
+constexpr double kDigitPt = 20;       // keypad digits and signs
+constexpr double kButtonPt = 12;      // Cancella, Verifica, Avanti, Esci
+constexpr double kQuestionPt = 22;    // help and intervention texts
 constexpr double kStatCaptionPt = 9.75;
 constexpr double kStatValuePt = 14;
 

@@ -29,10 +29,10 @@ struct OperationSteps {
 OperationSteps stepsFor(model::Operation operation)
 {
     switch (operation) {
-    case model::Operation::Addition: return {model::generateAdditionOperands, model::VisualizzaAdd};
-    case model::Operation::Subtraction: return {model::generateSubtractionOperands, model::VisualizzaSot};
-    case model::Operation::Multiplication: return {model::generateMultiplicationOperands, model::VisualizzaMol};
-    case model::Operation::Division: return {model::generateDivisionOperands, model::VisualizzaDiv};
+        case model::Operation::Addition: return {model::generateAdditionOperands, model::VisualizzaAdd};
+        case model::Operation::Subtraction: return {model::generateSubtractionOperands, model::VisualizzaSot};
+        case model::Operation::Multiplication: return {model::generateMultiplicationOperands, model::VisualizzaMol};
+        case model::Operation::Division: return {model::generateDivisionOperands, model::VisualizzaDiv};
     }
     return {nullptr, nullptr};
 }
@@ -58,10 +58,8 @@ void PracticeWindow::Form_Load()
     QString objectiveLine;
     QString levelLine;
     if (const forms::Form* start = m_services.host.find(u"frmInizio"_s)) {
-        if (const forms::Control* line = start->find(u"Label1"))
-            objectiveLine = line->caption();
-        if (const forms::Control* line = start->find(u"Label3"))
-            levelLine = line->caption();
+        if (const forms::Control* line = start->find(u"Label1")) objectiveLine = line->caption();
+        if (const forms::Control* line = start->find(u"Label3")) levelLine = line->caption();
     }
     c(u"Label1", 1).setCaption(u"   Operazione:    " % u"    "_s % m_state.exeBaseName);
     c(u"Label1", 0).setCaption(u"   " % objectiveLine);
@@ -78,7 +76,10 @@ void PracticeWindow::Form_Resize()
     restartPractice();
 }
 
-void PracticeWindow::Form_Activate() { c(u"Option1", 0).setSelected(false); }
+void PracticeWindow::Form_Activate()
+{
+    c(u"Option1", 0).setSelected(false);
+}
 
 void PracticeWindow::Form_Click()
 {
@@ -92,7 +93,10 @@ void PracticeWindow::Form_Unload()
     // done and the certificate read them later.
 }
 
-void PracticeWindow::fraElaborazione_Click() { c(u"fraElaborazione").setVisible(false); }
+void PracticeWindow::fraElaborazione_Click()
+{
+    c(u"fraElaborazione").setVisible(false);
+}
 
 void PracticeWindow::Label7_Click()
 {
@@ -120,8 +124,7 @@ void PracticeWindow::Option4_MouseDown(int index)
 
 void PracticeWindow::Option4_MouseUp(int index)
 {
-    if (forms::Control* button = find(u"Option4", index))
-        button->setSelected(false);
+    if (forms::Control* button = find(u"Option4", index)) button->setSelected(false);
 }
 
 // --- the run ---------------------------------------------------------------
@@ -129,8 +132,7 @@ void PracticeWindow::Option4_MouseUp(int index)
 void PracticeWindow::restartPractice()
 {
     soundMode = u"siSuono"_s;  // Label7 keeps its caption
-    for (int slot = 1; slot <= kOperationsPerRun; ++slot)
-        m_state.doneOperations[std::size_t(slot)].clear();
+    for (int slot = 1; slot <= kOperationsPerRun; ++slot) m_state.doneOperations[std::size_t(slot)].clear();
     m_state.rightAnswers = 0;
     m_state.exerciseNumber = 0;
     m_state.operationIndex = 0;
@@ -171,8 +173,7 @@ void PracticeWindow::nextOperation()
 
     ++m_state.operationIndex;
     c(u"LblOperazione").setCaption(model::decimal(m_state.operationIndex));
-    if (m_state.operationIndex == kOperationsPerExercise + 1)
-        startExercise();
+    if (m_state.operationIndex == kOperationsPerExercise + 1) startExercise();
 
     hideCorrectionMarks();
     m_state.helpRefusals = 0;
@@ -185,8 +186,7 @@ void PracticeWindow::nextOperation()
 void PracticeWindow::presentOperation()
 {
     const model::KindInfo* kind = model::kindInfo(m_state.operationKind);
-    if (!kind)
-        return;  // an unknown kind poses nothing
+    if (!kind) return;  // an unknown kind poses nothing
     const auto choices = kind->choices();
     const int pick = choices.size() > 1 ? model::drawInt(m_services.random, int(choices.size()), 1) : 1;
     const OperationSteps steps = stepsFor(choices[std::size_t(pick - 1)]);
@@ -197,42 +197,41 @@ void PracticeWindow::presentOperation()
 void PracticeWindow::showPresentation(const model::Presentation& p)
 {
     switch (p.panel) {
-    case model::AnswerPanel::None:
-        return;
-    case model::AnswerPanel::Number:
-        // The panel in front is the state; the ones behind it are disabled,
-        // as everywhere else in the run.
-        disablePanels();
-        c(u"fraTastierino").setEnabled(true);
-        bringToFront(c(u"fraNumero"));
-        bringToFront(c(u"fraTastierino"));
-        openNumberEntry();
-        switch (p.placement) {
-        case model::Placement::UnknownLeft: placeUnknownLeft(); break;
-        case model::Placement::UnknownMiddle: placeUnknownMiddle(); break;
-        case model::Placement::UnknownRight: placeUnknownRight(); break;
+        case model::AnswerPanel::None: return;
+        case model::AnswerPanel::Number:
+            // The panel in front is the state; the ones behind it are disabled,
+            // as everywhere else in the run.
+            disablePanels();
+            c(u"fraTastierino").setEnabled(true);
+            bringToFront(c(u"fraNumero"));
+            bringToFront(c(u"fraTastierino"));
+            openNumberEntry();
+            switch (p.placement) {
+                case model::Placement::UnknownLeft: placeUnknownLeft(); break;
+                case model::Placement::UnknownMiddle: placeUnknownMiddle(); break;
+                case model::Placement::UnknownRight: placeUnknownRight(); break;
+            }
+            c(u"LblNumero1").setCaption(p.numero1);
+            c(u"LblNumero2").setCaption(p.numero2);
+            c(u"LblSegno").setCaption(p.segno);
+            c(u"LblUguale").setCaption(p.uguale);
+            break;
+        case model::AnswerPanel::Sign: {
+            disablePanels();
+            c(u"fraSegno").setEnabled(true);
+            bringToFront(c(u"fraSegno"));
+            bringToFront(c(u"fraTastierinoRidotto"));
+            openSignEntry();
+            c(u"lblNumero4").setCaption(p.numero4);
+            c(u"lblNumero6").setCaption(p.numero6);
+            c(u"LblNumero8").setCaption(p.numero8);
+            const int operationPlace = p.operationOnLeft ? 1 : 3;
+            const int answerPlace = p.operationOnLeft ? 3 : 1;
+            c(u"lblUguale2").setLeft(c(u"lblRif2", operationPlace).left());
+            c(u"lblSegno2").setLeft(c(u"lblRif2", answerPlace).left());
+            c(u"lblUguale2").setCaption(p.uguale2);
+            break;
         }
-        c(u"LblNumero1").setCaption(p.numero1);
-        c(u"LblNumero2").setCaption(p.numero2);
-        c(u"LblSegno").setCaption(p.segno);
-        c(u"LblUguale").setCaption(p.uguale);
-        break;
-    case model::AnswerPanel::Sign: {
-        disablePanels();
-        c(u"fraSegno").setEnabled(true);
-        bringToFront(c(u"fraSegno"));
-        bringToFront(c(u"fraTastierinoRidotto"));
-        openSignEntry();
-        c(u"lblNumero4").setCaption(p.numero4);
-        c(u"lblNumero6").setCaption(p.numero6);
-        c(u"LblNumero8").setCaption(p.numero8);
-        const int operationPlace = p.operationOnLeft ? 1 : 3;
-        const int answerPlace = p.operationOnLeft ? 3 : 1;
-        c(u"lblUguale2").setLeft(c(u"lblRif2", operationPlace).left());
-        c(u"lblSegno2").setLeft(c(u"lblRif2", answerPlace).left());
-        c(u"lblUguale2").setCaption(p.uguale2);
-        break;
-    }
     }
     alignCorrectionLabels();
     placeCorrectionMarks();
@@ -242,8 +241,8 @@ void PracticeWindow::alignCorrectionLabels()
 {
     // The offset of the cross is scaled with the window like everything else,
     // so that the cross stays over the answer at any size.
-    const int offset = designWidth() == 0 ? kCrossOffset
-                                          : int(std::lround(double(kCrossOffset) * innerWidth() / designWidth()));
+    const int offset =
+        designWidth() == 0 ? kCrossOffset : int(std::lround(double(kCrossOffset) * innerWidth() / designWidth()));
     const int answerLeft = c(u"lblRisultato1").left();
     const int signLeft = c(u"lblSegno2").left();
     c(u"lblCorrezione").setLeft(answerLeft);
@@ -275,8 +274,7 @@ void PracticeWindow::placeUnknownRight()
 
 void PracticeWindow::checkProgress()
 {
-    if (m_state.operationIndex >= kOperationsPerRun)
-        endRun();
+    if (m_state.operationIndex >= kOperationsPerRun) endRun();
 }
 
 void PracticeWindow::endRun()
@@ -291,8 +289,7 @@ void PracticeWindow::recordTimes()
 {
     m_state.answerEndTime = m_services.clock.secondsSinceMidnight();
     double elapsed = m_state.answerEndTime - m_state.answerStartTime;
-    if (elapsed < 0)
-        elapsed += kSecondsPerDay;  // the clock went back to 0 at midnight
+    if (elapsed < 0) elapsed += kSecondsPerDay;  // the clock went back to 0 at midnight
     m_state.answerSeconds = std::int32_t(std::floor(elapsed));
     m_state.answerSecondsText = model::decimal(m_state.answerSeconds);
 
@@ -309,8 +306,7 @@ void PracticeWindow::recordTimes()
     c(u"LblTempoParziale").setCaption(m_state.answerSeconds >= 99 ? u"99"_s : m_state.answerSecondsText);
     c(u"LblTempoTotale").setCaption(m_state.totalSeconds >= 999 ? u"999"_s : m_state.totalSecondsText);
     m_state.answerSecondsPad = m_state.answerSeconds < 10 ? u" "_s : QString();
-    if (m_state.operationIndex > kOperationsPerExercise)
-        c(u"mnuVisualizza").setEnabled(true);
+    if (m_state.operationIndex > kOperationsPerExercise) c(u"mnuVisualizza").setEnabled(true);
     prepareRecordDots(m_state);
 }
 
@@ -326,14 +322,12 @@ void PracticeWindow::stackPanels()
 
 void PracticeWindow::disablePanels()
 {
-    for (const char16_t* name : kStackedPanels)
-        c(name).setEnabled(false);
+    for (const char16_t* name : kStackedPanels) c(name).setEnabled(false);
 }
 
 void PracticeWindow::hideCorrectionMarks()
 {
-    for (const char16_t* name : {u"Line1", u"Line2", u"Line3", u"Line4"})
-        c(name).setVisible(false);
+    for (const char16_t* name : {u"Line1", u"Line2", u"Line3", u"Line4"}) c(name).setVisible(false);
 }
 
 }  // namespace practice

@@ -10,8 +10,7 @@ namespace {
 
 void append(model::AppState& state, const QString& piece)
 {
-    if (QString* line = currentRecordLine(state))
-        line->append(piece);
+    if (QString* line = currentRecordLine(state)) line->append(piece);
 }
 
 QString seconds(const model::AppState& state)
@@ -24,8 +23,7 @@ QString seconds(const model::AppState& state)
 QString* currentRecordLine(model::AppState& state)
 {
     const int index = state.operationIndex;
-    if (index < 0 || index >= model::kRecordSlots)
-        return nullptr;
+    if (index < 0 || index >= model::kRecordSlots) return nullptr;
     return &state.doneOperations[std::size_t(index)];
 }
 

@@ -111,8 +111,7 @@ TEST_F(PracticeNumberKeypad, ALeadingZeroMakesTheAnswerWrong)
     EXPECT_EQ(frontPanel(), u"fraAiuto");
     // The wrong answer stays, crossed out.
     EXPECT_EQ(caption(u"lblRisultato1"), u"07");
-    for (auto name : {u"Line1", u"Line2", u"Line3", u"Line4"})
-        EXPECT_TRUE(ctl(name).visible());
+    for (auto name : {u"Line1", u"Line2", u"Line3", u"Line4"}) EXPECT_TRUE(ctl(name).visible());
 }
 
 TEST_F(PracticeNumberKeypad, OnlyOneRightAnswerCountsPerOperation)
@@ -200,8 +199,7 @@ TEST_F(PracticeFixture, TheUnknownTakesItsPlaceAndTheCrossFollowsIt)
     state.variantHigh = 6;
     // Variants 1..6 of 7 + 15: unknown right, left, middle, left, middle, right.
     const int expectedPlace[] = {2, 0, 1, 0, 1, 2};
-    for (int variant = 1; variant <= 6; ++variant)
-        scriptAddition(7, 15, variant);
+    for (int variant = 1; variant <= 6; ++variant) scriptAddition(7, 15, variant);
     open();
     for (int variant = 1; variant <= 6; ++variant) {
         SCOPED_TRACE(variant);
@@ -229,7 +227,7 @@ TEST_F(PracticeFixture, TheUnknownTakesItsPlaceAndTheCrossFollowsIt)
         // The three labels of the row take the three places.
         QList<int> lefts = {answer.left(), ctl(u"LblNumero1").left(), ctl(u"LblNumero2").left()};
         std::sort(lefts.begin(), lefts.end());
-        EXPECT_EQ(lefts, (QList<int>{ctl(u"lblRifer", 0).left(), ctl(u"lblRifer", 1).left(),
-                                     ctl(u"lblRifer", 2).left()}));
+        EXPECT_EQ(lefts,
+                  (QList<int>{ctl(u"lblRifer", 0).left(), ctl(u"lblRifer", 1).left(), ctl(u"lblRifer", 2).left()}));
     }
 }

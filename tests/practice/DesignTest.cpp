@@ -11,17 +11,18 @@ using forms::Kind;
 
 namespace {
 
-QRect rectOf(const Control& c) { return {c.left(), c.top(), c.width(), c.height()}; }
+QRect rectOf(const Control& c)
+{
+    return {c.left(), c.top(), c.width(), c.height()};
+}
 
 // Controls allowed to share their place: the five stacked panels, the two
 // operation panels, and the cross rectangles laid over the answers.
 bool mayOverlap(const Control& a, const Control& b)
 {
     const QStringList operationPanels = {u"fraNumero"_s, u"fraSegno"_s};
-    if (kStackedPanels.contains(a.name()) && kStackedPanels.contains(b.name()))
-        return true;
-    if (operationPanels.contains(a.name()) && operationPanels.contains(b.name()))
-        return true;
+    if (kStackedPanels.contains(a.name()) && kStackedPanels.contains(b.name())) return true;
+    if (operationPanels.contains(a.name()) && operationPanels.contains(b.name())) return true;
     return a.transparent() || b.transparent();
 }
 
@@ -31,20 +32,17 @@ void expectNoOverlaps(const practice::PracticeWindow& w)
 {
     std::vector<const Control*> containers = {nullptr};
     for (const auto& c : w.controls())
-        if (c->kind() == Kind::Frame)
-            containers.push_back(c.get());
+        if (c->kind() == Kind::Frame) containers.push_back(c.get());
     for (const Control* container : containers) {
         std::vector<const Control*> placed;
         for (const Control* c : w.children(container))
-            if (c->visible() && c->kind() != Kind::Line && c->kind() != Kind::MenuItem)
-                placed.push_back(c);
+            if (c->visible() && c->kind() != Kind::Line && c->kind() != Kind::MenuItem) placed.push_back(c);
         const QRect bounds = container ? QRect(0, 0, container->width(), container->height())
                                        : QRect(0, 0, w.innerWidth(), w.innerHeight());
         for (std::size_t i = 0; i < placed.size(); ++i) {
             EXPECT_TRUE(bounds.contains(rectOf(*placed[i]))) << placed[i]->objectName().toStdString();
             for (std::size_t j = i + 1; j < placed.size(); ++j) {
-                if (mayOverlap(*placed[i], *placed[j]))
-                    continue;
+                if (mayOverlap(*placed[i], *placed[j])) continue;
                 EXPECT_FALSE(rectOf(*placed[i]).intersects(rectOf(*placed[j])))
                     << placed[i]->objectName().toStdString() << " and " << placed[j]->objectName().toStdString();
             }
@@ -93,8 +91,7 @@ TEST_F(PracticeDesign, FixedTextsAreTheProgramsOwn)
     };
     for (const auto& [name, index, text] : texts)
         EXPECT_EQ(w.c(name, index).caption(), QString::fromUtf16(text)) << w.c(name, index).objectName().toStdString();
-    for (int digit = 0; digit <= 9; ++digit)
-        EXPECT_EQ(w.c(u"Option1", digit).caption(), QString::number(digit));
+    for (int digit = 0; digit <= 9; ++digit) EXPECT_EQ(w.c(u"Option1", digit).caption(), QString::number(digit));
     EXPECT_EQ(w.c(u"LblTempoParziale").toolTip(), u"Secondi impiegati per ogni risposta");
     EXPECT_EQ(w.c(u"LblTempoTotale").toolTip(), u"Secondi impiegati per ogni esercizio");
     EXPECT_EQ(w.c(u"mnuVisualizza").kind(), Kind::MenuItem);
@@ -107,8 +104,7 @@ TEST_F(PracticeDesign, Colours)
     practice::PracticeWindow w(services);
     EXPECT_EQ(w.backColor(), 0xFFE0C0u);
     for (const auto& c : w.controls()) {
-        if (c->kind() != Kind::Frame)
-            continue;
+        if (c->kind() != Kind::Frame) continue;
         EXPECT_EQ(c->backColor(), 0xFFE0C0u) << c->name().toStdString();
     }
     EXPECT_EQ(w.c(u"lblRisultato1").backColor(), 0xFFFFC0u);
@@ -125,13 +121,10 @@ TEST_F(PracticeDesign, Colours)
 TEST_F(PracticeDesign, AnchorsAndCrossesAreNotSeen)
 {
     practice::PracticeWindow w(services);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(w.c(u"lblRifer", i).visible());
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(w.c(u"lblRif2", i).visible());
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(w.c(u"lblRifer", i).visible());
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(w.c(u"lblRif2", i).visible());
     EXPECT_FALSE(w.c(u"lblRiferimento").visible());
-    for (auto name : {u"Line1", u"Line2", u"Line3", u"Line4"})
-        EXPECT_FALSE(w.c(name).visible());
+    for (auto name : {u"Line1", u"Line2", u"Line3", u"Line4"}) EXPECT_FALSE(w.c(name).visible());
     EXPECT_TRUE(w.c(u"lblLinee").caption().isEmpty());
     EXPECT_TRUE(w.c(u"lblLineeS").caption().isEmpty());
 }
@@ -142,15 +135,15 @@ TEST_F(PracticeDesign, FontsAreLargeEnoughForAChild)
     for (auto name : {u"LblNumero1", u"LblNumero2", u"LblSegno", u"LblUguale", u"lblRisultato1", u"lblNumero4",
                       u"lblNumero6", u"LblNumero8", u"lblUguale2", u"lblSegno2"}) {
         const forms::Font& font = w.c(name).font();
-        EXPECT_TRUE(font.bold && font.pointSize >= 24 && font.pointSize <= 28) << QString::fromUtf16(name).toStdString();
+        EXPECT_TRUE(font.bold && font.pointSize >= 24 && font.pointSize <= 28)
+            << QString::fromUtf16(name).toStdString();
     }
     for (int i = 0; i <= 13; ++i) {
         const forms::Font& font = w.c(u"Option1", i).font();
         EXPECT_TRUE(font.bold);
         EXPECT_GE(font.pointSize, i <= 9 ? 18 : 12) << i;
     }
-    for (int i = 0; i < 3; ++i)
-        EXPECT_GE(w.c(u"Label1", i).font().pointSize, 12);
+    for (int i = 0; i < 3; ++i) EXPECT_GE(w.c(u"Label1", i).font().pointSize, 12);
 }
 
 TEST_F(PracticeDesign, TheAnswerLabelsHoldTheirLongestAnswers)
@@ -178,8 +171,7 @@ TEST_F(PracticeDesign, NothingOverlapsButTheSharedPanels)
     state.variantLow = 1;
     state.variantHigh = 12;
     random.setValues({});
-    for (int variant = 1; variant <= 12; ++variant)
-        scriptAddition(7, 15, variant);
+    for (int variant = 1; variant <= 12; ++variant) scriptAddition(7, 15, variant);
     open();
     for (int variant = 1; variant <= 12; ++variant) {
         SCOPED_TRACE(variant);

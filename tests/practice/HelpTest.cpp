@@ -110,8 +110,7 @@ TEST_F(PracticeHelp, AnyOtherKeyOnOkIsSwallowed)
     open();
     refuseThreeTimes();
     const QString before = line(1);
-    for (int key : {32, 27, 65, 9})
-        EXPECT_EQ(window().keyDown(ctl(u"optOK"), key), 0) << key;
+    for (int key : {32, 27, 65, 9}) EXPECT_EQ(window().keyDown(ctl(u"optOK"), key), 0) << key;
     EXPECT_EQ(frontPanel(), u"fraIntervento");
     EXPECT_EQ(line(1), before);
     EXPECT_EQ(caption(u"lblCorrezione"), u"");

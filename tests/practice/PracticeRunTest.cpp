@@ -14,8 +14,7 @@ struct PracticeRun : PracticeFixture {
     void answerRight(int count, double seconds = 1)
     {
         for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                avanti();
+            if (i > 0) avanti();
             answer(u"22", seconds);
         }
     }

@@ -13,7 +13,10 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace practice_tests {
 
@@ -44,10 +47,8 @@ struct PracticeFixture : ::testing::Test {
     QStringList requested;  // every window name the host was asked to make
     forms::WindowHost host{[this](const QString& name) -> std::unique_ptr<forms::Form> {
         requested << name;
-        if (name == u"FrmOperativo")
-            return std::make_unique<practice::PracticeWindow>(services);
-        if (name == u"frmInizio" || name == u"FrmStampaEsercizio")
-            return std::make_unique<StubWindow>(name);
+        if (name == u"FrmOperativo") return std::make_unique<practice::PracticeWindow>(services);
+        if (name == u"frmInizio" || name == u"FrmStampaEsercizio") return std::make_unique<StubWindow>(name);
         return nullptr;
     }};
     Services services{state, random, clock, dialogs, host};
@@ -67,15 +68,13 @@ struct PracticeFixture : ::testing::Test {
     practice::PracticeWindow& open()
     {
         auto* form = dynamic_cast<practice::PracticeWindow*>(host.show(u"FrmOperativo"_s));
-        if (!form)
-            throw std::logic_error("practice window not shown");
+        if (!form) throw std::logic_error("practice window not shown");
         return *form;
     }
     practice::PracticeWindow& window() const
     {
         auto* form = dynamic_cast<practice::PracticeWindow*>(host.find(u"FrmOperativo"_s));
-        if (!form)
-            throw std::logic_error("practice window not loaded");
+        if (!form) throw std::logic_error("practice window not loaded");
         return *form;
     }
     forms::Control& ctl(QStringView name, int index = -1) const { return window().c(name, index); }
@@ -109,8 +108,7 @@ struct PracticeFixture : ::testing::Test {
     void press(QStringView name, int index = -1) { window().press(name, index); }
     void type(QStringView digits)
     {
-        for (QChar digit : digits)
-            press(u"Option1", digit.digitValue());
+        for (QChar digit : digits) press(u"Option1", digit.digitValue());
     }
     void cancella() { press(u"Option1", 10); }
     void verifica() { press(u"Option1", 11); }
@@ -135,16 +133,14 @@ struct PracticeFixture : ::testing::Test {
     {
         const auto& order = window().children(nullptr);
         for (auto it = order.rbegin(); it != order.rend(); ++it)
-            if (kStackedPanels.contains((*it)->name()))
-                return (*it)->name();
+            if (kStackedPanels.contains((*it)->name())) return (*it)->name();
         return {};
     }
     // Of the number and sign panels, the one in front.
     QString frontOperationPanel() const
     {
         for (auto it = window().children(nullptr).rbegin(); it != window().children(nullptr).rend(); ++it)
-            if ((*it)->name() == u"fraNumero" || (*it)->name() == u"fraSegno")
-                return (*it)->name();
+            if ((*it)->name() == u"fraNumero" || (*it)->name() == u"fraSegno") return (*it)->name();
         return {};
     }
     // The stacked panels that are enabled, in the order of kStackedPanels.
@@ -152,16 +148,14 @@ struct PracticeFixture : ::testing::Test {
     {
         QStringList names;
         for (const QString& name : kStackedPanels)
-            if (ctl(name).enabled())
-                names << name;
+            if (ctl(name).enabled()) names << name;
         return names;
     }
     // The enabled flag of buttons name(0..count-1) as "1" and "0".
     QString enabledFlags(QStringView name, int count) const
     {
         QString flags;
-        for (int i = 0; i < count; ++i)
-            flags += ctl(name, i).enabled() ? u'1' : u'0';
+        for (int i = 0; i < count; ++i) flags += ctl(name, i).enabled() ? u'1' : u'0';
         return flags;
     }
     QString numericKeypad() const { return enabledFlags(u"Option1", 14); }
@@ -172,6 +166,9 @@ struct PracticeFixture : ::testing::Test {
 // "  7 +  15 = .     r.": the addition 7 + 15 with the sum missing.
 inline const QString kSevenPlusFifteen = u"  7 +  15 = .     r."_s;
 
-inline QString dots(int n) { return QString(n, u'.'); }
+inline QString dots(int n)
+{
+    return QString(n, u'.');
+}
 
 }  // namespace practice_tests

@@ -13,7 +13,10 @@ struct PracticeRecord : PracticeFixture {
 };
 
 // The character (counting from 1) where the first occurrence of `answer` ends.
-qsizetype answerEnd(const QString& line, QStringView answer) { return line.indexOf(answer) + answer.size(); }
+qsizetype answerEnd(const QString& line, QStringView answer)
+{
+    return line.indexOf(answer) + answer.size();
+}
 
 }  // namespace
 
@@ -109,8 +112,7 @@ TEST(PracticeRecordPieces, AnIndexOutsideTheRecordWritesNothing)
     practice::appendWrongAttempt(s, u"* "_s);
     practice::prepareRecordDots(s);
     EXPECT_EQ(s.recordDots, dots(42));
-    for (const QString& line : s.doneOperations)
-        EXPECT_TRUE(line.isEmpty());
+    for (const QString& line : s.doneOperations) EXPECT_TRUE(line.isEmpty());
 }
 
 // Sign answers are one character wide.
@@ -168,8 +170,7 @@ TEST_F(PracticeRecord, WhileTheSixthOperationIsOnScreenSixLinesExist)
         avanti();
     }
     answer(u"20", 1);  // wrong, help still pending
-    for (int slot = 1; slot <= 5; ++slot)
-        EXPECT_TRUE(line(slot).endsWith(u"(s. 2)")) << slot;
+    for (int slot = 1; slot <= 5; ++slot) EXPECT_TRUE(line(slot).endsWith(u"(s. 2)")) << slot;
     EXPECT_EQ(line(6), kSevenPlusFifteen + u"  20* "_s);
     EXPECT_TRUE(line(7).isEmpty());
 }
@@ -185,8 +186,7 @@ TEST_F(PracticeRecord, RestartEmptiesTheRunsSlotsOnlyAndWritesTheFirstLineAgain)
     }
     window().restartPractice();
     EXPECT_EQ(line(1), kSevenPlusFifteen);
-    for (int slot = 2; slot <= 20; ++slot)
-        EXPECT_TRUE(line(slot).isEmpty()) << slot;
+    for (int slot = 2; slot <= 20; ++slot) EXPECT_TRUE(line(slot).isEmpty()) << slot;
     EXPECT_EQ(line(0), u"slot zero");
     EXPECT_EQ(line(21), u"worksheet line");
 }
