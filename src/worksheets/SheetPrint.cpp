@@ -1,0 +1,102 @@
+// Printing the worksheet: a name line and the title, the sixty lines last
+// shown on screen, and the title again at the foot of the page.
+
+#include "platform/PrintReport.h"
+#include "platform/Printer.h"
+#include "worksheets/SheetTables.h"
+#include "worksheets/WorksheetWindow.h"
+
+namespace worksheets {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The texts line up by blanks, so only a fixed-pitch font will do.
+const QString kCourier = u"Courier"_s;
+const QString kCourierNew = u"Courier New"_s;
+const QString kMissingFont = u"Devi installare il font Courier o il font Courier New"_s;
+
+const QString kNoPrinter = u"Nessuna stampante disponibile."_s;
+const QString kFontsFailed = u"La stampante non ha dato l'elenco dei font."_s;
+const QString kHeaderFailed = u"Errore durante la stampa dell'intestazione."_s;
+const QString kSheetFailed = u"Errore durante la stampa della scheda."_s;
+
+constexpr int kHeaderX = 1000;
+constexpr int kNameY = 1000, kTitleY = 1500;
+constexpr double kNamePt = 14, kTitlePt = 12;
+constexpr double kPupilBodyPt = 12, kTeacherBodyPt = 10;
+constexpr int kFooterX = 1000, kFooterY = 15100;
+constexpr double kFooterPt = 8;
+
+// The first font of the list named exactly "Courier" or "Courier New".
+QString sheetFont(platform::Printer& printer)
+{
+    for (const QString& font : printer.fonts())
+        if (font == kCourier || font == kCourierNew) return font;
+    return {};
+}
+
+}  // namespace
+
+void WorksheetWindow::printSheet()
+{
+    platform::Dialogs& dialogs = m_services.dialogs;
+    const auto printer = m_services.printers ? m_services.printers->open(u"schede"_s) : nullptr;
+    if (!printer) {
+        platform::reportPrintResult(dialogs, {false, {}, kNoPrinter});
+        return;
+    }
+
+    // A printer error at any point, the header included, is reported and
+    // the window keeps its sheet; nothing is left half done on screen.
+    platform::PrintResult result{false, {}, kFontsFailed};
+    try {
+        const QString font = sheetFont(*printer);
+        if (font.isEmpty()) {
+            dialogs.message(kMissingFont);
+            return;
+        }
+        printer->setFontName(font);
+
+        result.error = kHeaderFailed;
+        printSheetHeader(*printer);
+
+        result.error = kSheetFailed;
+        // The body shows what was last on screen, pupil or teacher version;
+        // the button pressed only chooses the size.
+        printer->setFontSize(m_state.sheetPrintMode == 1 ? kPupilBodyPt : kTeacherBodyPt);
+        forEachSlot(kSheetSlots, [&] {
+            const int s = m_state.slotIndex - 1;
+            const PrintedBlock& block = kPrintedBlocks[std::size_t(s / kSlotsPerBlock)];
+            printer->setCurrentX(block.x);
+            printer->setCurrentY(block.top + kPrintedRowPitch * (s % kSlotsPerBlock));
+            printer->printLine(m_state.doneOperations[std::size_t(m_state.slotIndex)]);
+        });
+
+        printer->setFontSize(kFooterPt);
+        printer->setCurrentX(kFooterX);
+        printer->setCurrentY(kFooterY);
+        printer->printLine(m_state.objectiveText);
+        result = printer->endDocument();
+    } catch (...) {
+        // result.error names the step that failed.
+    }
+    platform::reportPrintResult(dialogs, result);
+}
+
+void WorksheetWindow::printSheetHeader(platform::Printer& printer)
+{
+    printer.setFontName(kCourier);
+    printer.setCurrentX(kHeaderX);
+    printer.setCurrentY(kNameY);
+    printer.setFontSize(kNamePt);
+    // The pupil writes the name by hand after it.
+    printer.printLine(u"Cognome e nome: "_s);
+    printer.setCurrentX(kHeaderX);
+    printer.setCurrentY(kTitleY);
+    printer.setFontSize(kTitlePt);
+    printer.printLine(m_state.objectiveText);
+}
+
+}  // namespace worksheets
