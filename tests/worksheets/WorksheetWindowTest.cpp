@@ -1,0 +1,337 @@
+#include "WorksheetTestSupport.h"
+#include "start/StartForms.h"
+#include "start/StartWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRect>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+using namespace worksheets_test;
+using forms::Form;
+using worksheets::WorksheetWindow;
+
+namespace {
+
+constexpr forms::Rgb kRed = 0xFF0000, kDarkBlue = 0x0000C0, kYellow = 0xFFFFC0;
+
+// Which button of each shared objective place (0 over 3, 1 over 4, 2 over 5) is in front.
+std::vector<int> frontObjectives(const Form& w)
+{
+    const auto& stack = w.children(&w.c(u"Frame1"));
+    auto depth = [&](int i) { return std::find(stack.begin(), stack.end(), &w.c(u"Option1", i)) - stack.begin(); };
+    std::vector<int> front;
+    for (int place = 0; place < 3; ++place) front.push_back(depth(place) > depth(place + 3) ? place : place + 3);
+    return front;
+}
+
+void expectMarks(const Form& w, QStringView button, QStringView strip, int count, int chosen)
+{
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(w.c(button, i).foreColor(), i == chosen ? kRed : kDarkBlue) << i;
+        EXPECT_EQ(w.c(strip, i).backColor(), i == chosen ? kRed : kYellow) << i;
+    }
+}
+
+// Frame2, Frame3, Frame4 enabled; CmdStampaAlunni, CmdStampaDocenti visible.
+std::vector<bool> steps(const Form& w)
+{
+    return {w.c(u"Frame2").enabled(), w.c(u"Frame3").enabled(), w.c(u"Frame4").enabled(),
+            w.c(u"CmdStampaAlunni").visible(), w.c(u"CmdStampaDocenti").visible()};
+}
+
+QRect rect(const forms::Control& c)
+{
+    return QRect(c.left(), c.top(), c.width(), c.height());
+}
+
+}  // namespace
+
+using WorksheetWindowTest = WorksheetFixture;
+
+TEST_F(WorksheetWindowTest, DesignTable)
+{
+    WorksheetWindow w(services);
+    for (int s = 1; s <= 60; ++s) {
+        const forms::Control& line = w.c(u"LblOp", s);
+        const int column = (s - 1) % 30 / 10, row = (s - 1) % 10;
+        const int top = (s <= 30 ? 1125 : 3435) + 210 * row;
+        EXPECT_EQ(rect(line), QRect(std::array{285, 4260, 8175}[std::size_t(column)], top, 3510, 225)) << s;
+        EXPECT_EQ(line.font(), (forms::Font{u"Courier New"_s, 9.75, true})) << s;
+        EXPECT_FALSE(line.wordWrap());
+        EXPECT_TRUE(line.visible());
+        EXPECT_EQ(line.container(), nullptr);
+    }
+    EXPECT_FALSE(w.c(u"LblOp", 0).visible());
+    EXPECT_FALSE(w.c(u"LblOp", 61).visible());
+
+    const QStringList objectives = {u"1. Calcolo del risultato"_s,
+                                    u"2. Calcolo di un termine"_s,
+                                    u"3. Calcolo del risultato o di un termine"_s,
+                                    u"4. Calcolo di un termine"_s,
+                                    u"5. Calcolo del segno:  =  <  >"_s,
+                                    u"6. Calcolo di un termine o del segno"_s};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(w.c(u"Option1", i).caption(), objectives[i]);
+        EXPECT_EQ(rect(w.c(u"Option1", i)), rect(w.c(u"Option1", (i + 3) % 6)));  // one place, two buttons
+        EXPECT_EQ(w.c(u"Label9", i).container(), &w.c(u"Frame1"));
+    }
+    EXPECT_EQ(frontObjectives(w), std::vector<int>({0, 1, 2}));
+    const QStringList levels = {u"da 1   a 30"_s, u"da 30  a  60"_s, u"da 60  a 99"_s, u"da 1 a 99"_s};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(w.c(u"Option2", i).caption(), levels[i]);
+        EXPECT_EQ(w.c(u"Label10", i).container(), &w.c(u"Frame2"));
+    }
+    const std::pair<const char16_t*, const char16_t*> captions[] = {
+        {u"Frame1", u"OBIETTIVI 1"},
+        {u"lblCambiaObSchede", u"Clicca -qui- per cambiare gli obiettivi"},
+        {u"Frame2", u"LIVELLI"},
+        {u"Frame3", u"ALUNNI"},
+        {u"CmdSchedaAlunni", u"VISUALIZZA SCHEDA ALUNNI"},
+        {u"CmdStampaAlunni", u"STAMPA SCHEDA "},
+        {u"Frame4", u"DOCENTI"},
+        {u"CmdSchedaDocenti", u"VISUALIZZA SCHEDA DOCENTI"},
+        {u"CmdStampaDocenti", u"STAMPA SCHEDA"},
+        {u"CmdRicomincia", u"CANCELLA SCHEDA"},
+        {u"Command1", u"ESCI"},
+    };
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(w.c(QStringView(name)).caption(), QString::fromUtf16(caption));
+    EXPECT_EQ(w.c(u"CmdSchedaAlunni").container(), &w.c(u"Frame3"));
+    EXPECT_EQ(w.c(u"CmdStampaDocenti").container(), &w.c(u"Frame4"));
+    EXPECT_EQ(steps(w), std::vector<bool>({false, false, false, false, false}));
+
+    // Everything inside the window and its frame; nothing but the lines on the grid.
+    const QRect grid(285, 1125, 8175 + 3510 - 285, 5550 - 1125);
+    for (const auto& control : w.controls()) {
+        const forms::Control* frame = control->container();
+        const QRect area =
+            frame ? QRect(0, 0, frame->width(), frame->height()) : QRect(0, 0, w.designWidth(), w.designHeight());
+        EXPECT_TRUE(area.contains(rect(*control))) << control->objectName().toStdString();
+        if (!frame && control->name() != u"LblOp") {
+            EXPECT_FALSE(grid.intersects(rect(*control))) << control->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(WorksheetWindowTest, LoadPreparesStateAndWindow)
+{
+    state.operationKind = 4;
+    state.objectiveText = u"CALCOLO DEL SEGNO"_s;  // as the start window left it
+    state.sheetPrintMode = 2;
+    state.doneOperations.fill(u"record"_s);
+    WorksheetWindow& w = open();
+    EXPECT_EQ(state.operationKind, 1);
+    EXPECT_EQ(state.sheetObjectiveSet, 1);
+    EXPECT_EQ(state.sheetSize, 60);
+    EXPECT_EQ(state.sheetPrintMode, 0);
+    EXPECT_EQ(state.slotIndex, 61);
+    EXPECT_EQ(state.doneOperations[0], u"record"_s);
+    EXPECT_EQ(state.doneOperations[61], u"record"_s);
+    EXPECT_EQ(stored(state.doneOperations), QStringList(60, QString()));
+    EXPECT_EQ(lines(w), QStringList(60, QString()));
+    EXPECT_EQ(w.c(u"Label1").caption(), u"CALCOLO DEL SEGNO"_s);
+    EXPECT_EQ(w.caption(), u"ADDIZIONI.1"_s);
+    EXPECT_EQ(w.focused(), &w.c(u"Option1", 0));
+    EXPECT_TRUE(w.c(u"Frame1").enabled());
+    EXPECT_EQ(steps(w), std::vector<bool>({false, false, false, false, false}));
+
+    w.press(u"Option2"_s, 2);  // levels wait for an objective
+    EXPECT_EQ(state.worksheetLevel, 0);
+}
+
+TEST_F(WorksheetWindowTest, FramesAndPrintButtonsThroughTheSteps)
+{
+    WorksheetWindow& w = open();
+    w.press(u"Option1"_s, 1);
+    EXPECT_EQ(steps(w), std::vector<bool>({true, false, false, false, false}));
+    w.press(u"Option2"_s, 1);
+    EXPECT_EQ(steps(w), std::vector<bool>({true, true, false, true, false}));
+    EXPECT_EQ(w.focused(), &w.c(u"CmdSchedaAlunni"));
+    w.click(w.c(u"CmdSchedaAlunni"));
+    EXPECT_EQ(steps(w), std::vector<bool>({true, true, true, true, true}));
+    EXPECT_EQ(w.focused(), &w.c(u"CmdSchedaDocenti"));
+    w.click(w.c(u"lblCambiaObSchede"));
+    EXPECT_EQ(steps(w), std::vector<bool>({false, false, true, true, true}));
+    w.click(w.c(u"CmdRicomincia"));
+    EXPECT_EQ(steps(w), std::vector<bool>({false, false, true, false, false}));
+    w.press(u"Option1"_s, 3);
+    EXPECT_EQ(steps(w), std::vector<bool>({true, false, false, false, false}));
+    // Only the focus brings a print button back.
+    w.setFocus(w.c(u"Command1"));
+    w.press(u"Option2"_s, 0);
+    w.click(w.c(u"CmdSchedaAlunni"));
+    EXPECT_EQ(steps(w), std::vector<bool>({true, true, true, true, true}));
+}
+
+TEST_F(WorksheetWindowTest, ChoicesSetTheSharedState)
+{
+    WorksheetWindow& w = open();
+    const int variants[6][2] = {{1, 1}, {2, 3}, {1, 3}, {1, 6}, {7, 12}, {1, 12}};
+    const QStringList titles = {u"ADDIZIONI.1   -   CALCOLO DEL RISULTATO"_s,
+                                u"ADDIZIONI.1   -   CALCOLO DI UN TERMINE"_s,
+                                u"ADDIZIONI.1   -   CALCOLO CASUALE DEL RISULTATO O DI UN TERMINE"_s,
+                                u"ADDIZIONI.2   -   CALCOLO DEL NUMERO"_s,
+                                u"ADDIZIONI.2   -   CALCOLO DEL SEGNO"_s,
+                                u"ADDIZIONI.2   -   CALCOLO CASUALE DEL NUMERO O DEL SEGNO"_s};
+    for (int i = 5; i >= 0; --i) {
+        state.operationKind = 3;
+        w.press(u"Option1"_s, i);
+        EXPECT_EQ(state.variantLow, variants[i][0]);
+        EXPECT_EQ(state.variantHigh, variants[i][1]);
+        EXPECT_EQ(state.objectiveText, titles[i]);
+        EXPECT_EQ(w.c(u"Label1").caption(), titles[i]);
+        EXPECT_EQ(state.operationKind, 1);  // the stray fill
+        EXPECT_FALSE(w.c(u"Option1", i).selected());
+        expectMarks(w, u"Option1", u"Label9", 6, i);
+    }
+    const int ranges[4][2] = {{1, 30}, {30, 60}, {60, 99}, {1, 99}};
+    for (int i = 3; i >= 0; --i) {
+        w.press(u"Option2"_s, i);
+        EXPECT_EQ(state.rangeMin, ranges[i][0]);
+        EXPECT_EQ(state.rangeMax, ranges[i][1]);
+        EXPECT_EQ(state.worksheetLevel, i + 1);
+        EXPECT_FALSE(w.c(u"Option2", i).selected());
+        expectMarks(w, u"Option2", u"Label10", 4, i);
+    }
+    EXPECT_EQ(state.levelText, u"NUMERO MASSIMO da  1 a 30"_s);
+    EXPECT_EQ(w.c(u"Label1").caption(), u"ADDIZIONI.1   -   CALCOLO DEL RISULTATO   -   NUMERO MASSIMO da  1 a 30"_s);
+    expectMarks(w, u"Option1", u"Label9", 6, 0);  // the objective stays marked
+}
+
+TEST_F(WorksheetWindowTest, SetSwitchTwiceReturnsToTheFirstSet)
+{
+    WorksheetWindow& w = open();
+    w.press(u"Option1"_s, 2);
+    w.press(u"Option2"_s, 2);
+    w.click(w.c(u"lblCambiaObSchede"));
+    EXPECT_EQ(w.c(u"Frame1").caption(), u"OBIETTIVI 2"_s);
+    EXPECT_EQ(frontObjectives(w), std::vector<int>({3, 4, 5}));
+    EXPECT_EQ(state.sheetObjectiveSet, 2);
+    expectMarks(w, u"Option1", u"Label9", 6, -1);
+    expectMarks(w, u"Option2", u"Label10", 4, -1);
+    // The choice made before stays in force until another one is made.
+    EXPECT_EQ(state.variantLow, 1);
+    EXPECT_EQ(state.variantHigh, 3);
+    w.click(w.c(u"lblCambiaObSchede"));
+    EXPECT_EQ(w.c(u"Frame1").caption(), u"OBIETTIVI 1"_s);
+    EXPECT_EQ(frontObjectives(w), std::vector<int>({0, 1, 2}));
+    EXPECT_EQ(state.sheetObjectiveSet, 1);
+    EXPECT_EQ(state.objectiveText, u"ADDIZIONI.1   -   CALCOLO CASUALE DEL RISULTATO O DI UN TERMINE"_s);
+}
+
+TEST_F(WorksheetWindowTest, PupilAndTeacherSheetsOnScreen)
+{
+    WorksheetWindow& w = open();
+    showPupilSheet(w, 0, 1);
+    const QStringList first = lines(w);
+    EXPECT_EQ(first, stored(state.pupilLines));
+    EXPECT_EQ(stored(state.doneOperations), first);
+    for (const QString& line : first) EXPECT_TRUE(line.endsWith(u"  =   ."_s)) << line.toStdString();
+
+    w.click(w.c(u"CmdSchedaAlunni"));
+    EXPECT_NE(lines(w), first);  // a new sheet every time
+    const QStringList pupil = lines(w);
+
+    w.click(w.c(u"CmdSchedaDocenti"));
+    EXPECT_EQ(lines(w), stored(state.teacherLines));
+    EXPECT_EQ(stored(state.doneOperations), lines(w));
+    for (int s = 0; s < 60; ++s) {
+        // The same operation with its sum: "A  +  B  =   ." then the gap and "(A+B)".
+        const QStringList parts = pupil[s].split(u'+');
+        const int sum = parts[0].trimmed().toInt() + parts[1].section(u'=', 0, 0).trimmed().toInt();
+        EXPECT_EQ(lines(w)[s], pupil[s] % kGap % (sum < 10 ? u" " : u"") % u"   (" % QString::number(sum) % u")");
+    }
+    const QStringList teacher = lines(w);
+
+    w.click(w.c(u"CmdRicomincia"));
+    EXPECT_EQ(lines(w), QStringList(60, QString()));
+    EXPECT_EQ(stored(state.doneOperations), teacher);
+
+    w.click(w.c(u"CmdSchedaDocenti"));
+    w.press(u"Option2"_s, 2);  // a new sheet is drawn, the screen stays
+    EXPECT_EQ(lines(w), teacher);
+    EXPECT_NE(stored(state.teacherLines), teacher);
+}
+
+TEST_F(WorksheetWindowTest, ObjectiveChoiceTouchesOnlyTheSlotTheLoopStoppedAt)
+{
+    WorksheetWindow& w = open();
+    showPupilSheet(w, 0, 0);
+    const model::RecordArray pupils = state.pupilLines;
+    w.press(u"Option1"_s, 4);
+    EXPECT_EQ(stored(state.pupilLines), stored(pupils));
+    EXPECT_NE(state.pupilLines[61], pupils[61]);
+
+    state.slotIndex = 500;  // a stray value must not reach past the arrays
+    const model::RecordArray before = state.pupilLines;
+    w.press(u"Option1"_s, 5);
+    EXPECT_EQ(state.pupilLines, before);
+}
+
+TEST_F(WorksheetWindowTest, EsciShowsTheStartWindowAgain)
+{
+    WorksheetWindow& w = open();
+    w.click(w.c(u"Command1"));
+    EXPECT_FALSE(host.isLoaded(u"FrmStampaSchede"_s));
+    EXPECT_TRUE(host.isShown(u"frmInizio"_s));
+}
+
+// The worksheet window opened from the real start window leaves its choices
+// behind: additions, its variants and its range.
+TEST(WorksheetWithStartWindow, KindOneAndTheWorksheetChoicesOutliveTheWindow)
+{
+    model::AppState state;
+    model::StdRandomSource random(3);
+    testing_support::FakeClock clock;
+    testing_support::RecordingDialogs dialogs;
+    Services* services = nullptr;
+    forms::WindowHost host([&](const QString& name) -> std::unique_ptr<forms::Form> {
+        if (auto sheet = worksheets::createWorksheetForm(name, *services)) return sheet;
+        return start::createStartForm(name, *services);
+    });
+    Services wired{state, random, clock, dialogs, host, u"ADDIZIONI"_s};
+    services = &wired;
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct RestoreDir {
+        QString previous = QDir::currentPath();
+        ~RestoreDir() { QDir::setCurrent(previous); }
+    } restore;
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    {
+        QFile settings(u"ADDIZIONI.dat"_s);
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(" 2  1  1 \r\n");
+    }
+
+    auto& start = static_cast<start::StartWindow&>(*host.show(u"frmInizio"_s));
+    EXPECT_EQ(state.operationKind, 2);
+    for (int tick = 0; tick < 1000 && !start.curtainOpen(); ++tick) start.timerTick(start.c(u"TimerTendine"));
+    start.click(start.c(u"mnuSchede"));
+    forms::Form* sheets = host.find(u"FrmStampaSchede"_s);
+    ASSERT_NE(sheets, nullptr);
+    sheets->press(u"Option1"_s, 4);
+    sheets->press(u"Option2"_s, 3);
+    sheets->click(sheets->c(u"Command1"));
+    EXPECT_FALSE(host.isLoaded(u"FrmStampaSchede"_s));
+    EXPECT_EQ(host.active(), &start);
+    EXPECT_EQ(state.operationKind, 1);
+    EXPECT_EQ(state.variantLow, 7);
+    EXPECT_EQ(state.variantHigh, 12);
+    EXPECT_EQ(state.rangeMin, 1);
+    EXPECT_EQ(state.rangeMax, 99);
+    EXPECT_EQ(state.objectiveText, u"ADDIZIONI.2   -   CALCOLO DEL SEGNO"_s);
+
+    start.press(u"Option1"_s, 0);
+    start.press(u"Option2"_s, 0);
+    start.press(u"Option3"_s, 0);  // "Avanti" saves the settings
+    QFile settings(u"ADDIZIONI.dat"_s);
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_EQ(settings.readAll(), QByteArray(" 1  1  1 \r\n"));
+    settings.close();
+    host.unloadAll();
+}
