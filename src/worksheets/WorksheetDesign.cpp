@@ -63,7 +63,7 @@ constexpr int kSwitchTop = 1500, kSwitchHeight = 300;
 constexpr int kFrame2Top = 2190, kFrame2Height = 1200;
 constexpr int kLevelPitch = 420;
 constexpr int kLevelColumn = 2400;  // second column of level buttons
-constexpr int kLevelWidth = 2130;
+constexpr int kLevelWidth = 2070;
 
 constexpr int kFrame3Top = 3510, kFrame4Top = 4410, kSheetFrameHeight = 780;
 constexpr int kCommandTop = 270, kCommandHeight = 390;
