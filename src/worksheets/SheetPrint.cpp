@@ -48,8 +48,8 @@ void WorksheetWindow::printSheet()
         return;
     }
 
-    // A printer error at any point, the header included, is reported and
-    // the window keeps its sheet; nothing is left half done on screen.
+    // A printer error at any step, the header's included, is reported in a
+    // message box; the window and its sheet stay as they are.
     platform::PrintResult result{false, {}, kFontsFailed};
     try {
         const QString font = sheetFont(*printer);
@@ -85,6 +85,8 @@ void WorksheetWindow::printSheet()
     platform::reportPrintResult(dialogs, result);
 }
 
+// The header sets "Courier" whichever of the two fonts the check found, and
+// the body and footer keep it.
 void WorksheetWindow::printSheetHeader(platform::Printer& printer)
 {
     printer.setFontName(kCourier);
