@@ -125,6 +125,10 @@ TEST_F(WorksheetWindowTest, LoadPreparesStateAndWindow)
 
     w.press(u"Option2"_s, 2);  // levels wait for an objective
     EXPECT_EQ(state.worksheetLevel, 0);
+
+    // The layout was taken at load: twice the width, twice every left and width.
+    w.setInnerSize(2 * w.designWidth(), w.designHeight());
+    EXPECT_EQ(rect(w.c(u"LblOp", 60)), QRect(2 * 8175, 3435 + 9 * 210, 2 * 3510, 225));
 }
 
 TEST_F(WorksheetWindowTest, FramesAndPrintButtonsThroughTheSteps)
