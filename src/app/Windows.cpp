@@ -1,7 +1,9 @@
 #include "app/Windows.h"
 
+#include "certificate/CertificateForms.h"
 #include "practice/PracticeWindow.h"
 #include "start/StartForms.h"
+#include "worksheets/WorksheetForms.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -11,7 +13,11 @@ std::unique_ptr<forms::Form> createWindow(const QString& name, Services& service
 {
     if (name == u"FrmOperativo"_s)
         return std::make_unique<practice::PracticeWindow>(services);
-    return start::createStartForm(name, services);
+    if (auto form = start::createStartForm(name, services))
+        return form;
+    if (auto form = certificate::createCertificateForm(name, services))
+        return form;
+    return worksheets::createWorksheetForm(name, services);
 }
 
 }  // namespace app

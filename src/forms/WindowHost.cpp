@@ -73,7 +73,7 @@ Form* WindowHost::show(const QString& name, Modality modality)
     return find(name);
 }
 
-void WindowHost::makeActive(Form& form)
+void WindowHost::makeActive(Form& form, bool byPlatform)
 {
     auto it = std::find(m_stack.begin(), m_stack.end(), &form);
     if (it != m_stack.end()) {
@@ -83,7 +83,8 @@ void WindowHost::makeActive(Form& form)
     if (m_active == &form)
         return;
     m_active = &form;
-    viewActivated(form);
+    if (!byPlatform)
+        viewActivated(form);
     form.activate();
 }
 
@@ -91,7 +92,7 @@ void WindowHost::activated(Form& form)
 {
     if (form.isUnloaded() || form.inputBlocked() || !isShown(form.name()))
         return;
-    makeActive(form);
+    makeActive(form, true);
 }
 
 void WindowHost::updateBlocking()

@@ -71,7 +71,8 @@ private:
         Modality modality = Modality::Modeless;
     };
     Entry* entry(const QString& name);
-    void makeActive(Form& form);
+    // From the platform's own activation the view needs no request back.
+    void makeActive(Form& form, bool byPlatform = false);
     void updateBlocking();
 
     Factory m_factory;
