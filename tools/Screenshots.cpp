@@ -212,5 +212,51 @@ int main(int argc, char* argv[])
             p.grab(u"FrmOperativo"_s, file(u"practice-end"_s));
         }
     }
+    if (wanted(u"printouts"_s)) {
+        Program p(u"ADDIZIONI"_s, out);
+        startPractice(p, 6, 2);
+        playRun(p);
+        p.press(u"FrmOperativo"_s, u"Option4"_s, 0);  // "VISUALIZZA"
+        p.grab(u"FrmStampaEsercizio"_s, file(u"exercises"_s));
+        p.press(u"FrmStampaEsercizio"_s, u"Option1"_s, 1);  // "SCRIVI IL NOME"
+        p.act([&] {
+            forms::Form& f = *p.host.find(u"FrmStampaEsercizio"_s);
+            f.textEdited(f.c(u"txtNome"_s), u"giulia"_s);
+        });
+        p.grab(u"FrmStampaEsercizio"_s, file(u"exercises-name"_s));
+        p.act([&] {
+            forms::Form& f = *p.host.find(u"FrmStampaEsercizio"_s);
+            f.click(f.c(u"cmdAvanti"_s));
+        });
+        p.press(u"FrmStampaEsercizio"_s, u"Option1"_s, 2);  // "STAMPA"
+        p.press(u"FrmStampaEsercizio"_s, u"Option1"_s, 3);  // "ATTESTATO"
+        p.grab(u"FrmAttestato"_s, file(u"certificate"_s));
+        p.press(u"FrmAttestato"_s, u"Option5"_s, 0);  // "STAMPA L'ATTESTATO"
+    }
+    if (wanted(u"worksheets"_s)) {
+        Program p(u"ADDIZIONI"_s, out);
+        p.show(u"frmInizio"_s);
+        p.openCurtain();
+        p.act([&] {
+            forms::Form& f = *p.host.find(u"frmInizio"_s);
+            f.click(f.c(u"mnuSchede"_s));
+        });
+        p.grab(u"FrmStampaSchede"_s, file(u"worksheet-empty"_s));
+        p.press(u"FrmStampaSchede"_s, u"Option1"_s, 2);
+        p.press(u"FrmStampaSchede"_s, u"Option2"_s, 1);
+        auto click = [&](const QString& control) {
+            p.act([&] {
+                forms::Form& f = *p.host.find(u"FrmStampaSchede"_s);
+                f.setFocus(f.c(control));
+                f.click(f.c(control));
+            });
+        };
+        click(u"CmdSchedaAlunni"_s);
+        p.grab(u"FrmStampaSchede"_s, file(u"worksheet-pupil"_s));
+        click(u"CmdStampaAlunni"_s);
+        click(u"CmdSchedaDocenti"_s);
+        p.grab(u"FrmStampaSchede"_s, file(u"worksheet-teacher"_s));
+        click(u"CmdStampaDocenti"_s);
+    }
     return 0;
 }

@@ -423,9 +423,17 @@ bool FormView::eventFilter(QObject* watched, QEvent* event)
     forms::Form* form = &m_form;
 
     switch (event->type()) {
-    case QEvent::FocusIn:
-        route([form, c] { form->setFocus(*c); });
+    case QEvent::FocusIn: {
+        // Focus moved by mirroring the form is the form's own doing.
+        if (m_host.syncing())
+            return false;
+        QPointer<QWidget> widget(static_cast<QWidget*>(watched));
+        route([form, c, widget] {
+            if (widget && widget->hasFocus())  // not overtaken meanwhile
+                form->setFocus(*c);
+        });
         return false;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         if (c->kind() == Kind::Label || c->kind() == Kind::Frame || c->kind() == Kind::Picture ||

@@ -41,9 +41,13 @@ void QtWindowHost::route(std::function<void()> f)
 
 void QtWindowHost::syncAll()
 {
+    const bool outer = !m_syncing;
+    m_syncing = true;
     for (auto& view : m_views)
         if (view)
             view->sync();
+    if (outer)
+        m_syncing = false;
 }
 
 namespace {

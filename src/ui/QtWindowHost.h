@@ -28,6 +28,8 @@ public:
     void syncAll();
     // A handler is running: new events wait their turn.
     bool busy() const { return m_routing; }
+    // The views are being brought up to date with their forms.
+    bool syncing() const { return m_syncing; }
 
     int screenWidth() const override;
     int screenHeight() const override;
@@ -44,6 +46,7 @@ private:
     QHash<const forms::Form*, QPointer<FormView>> m_views;
     std::vector<std::function<void()>> m_queue;
     bool m_routing = false;
+    bool m_syncing = false;
 };
 
 }  // namespace ui

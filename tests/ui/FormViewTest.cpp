@@ -35,6 +35,15 @@ public:
         add(Kind::TextBox, u"txtNome"_s).geometry(300, 2700, 3000, 400).maxLength(4);
         add(Kind::Line, u"Line1"_s, &frame).line(0, 0, 600, 600).fore(0xFF0000);
         add(Kind::MenuItem, u"mnuVedi"_s).caption(u"Vedi"_s);
+        Control& panel = add(Kind::Frame, u"fraNome"_s).geometry(3600, 1200, 2200, 1500);
+        add(Kind::TextBox, u"txtNome2"_s, &panel).geometry(100, 100, 2000, 400);
+        add(Kind::CommandButton, u"cmdAvanti"_s, &panel).geometry(100, 700, 2000, 500);
+        // Hides the panel that holds the focus and sends the focus elsewhere,
+        // as the name entry of the exercises list does.
+        on(u"cmdAvanti"_s, Event::Click, [this](int) {
+            c(u"fraNome"_s).setVisible(false);
+            setFocus(c(u"optOK"_s));
+        });
 
         on(u"Option1"_s, Event::MouseDown, [this](int i) {
             log << u"down%1"_s.arg(i);
@@ -157,6 +166,17 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QLabel>(u"LblEsito"_s), Qt::LeftButton);
         QTest::mouseClick(view->client(), Qt::LeftButton, {}, QPoint(390, 290));
         QCOMPARE(form->log, QStringList({u"menu"_s, u"label"_s, u"form"_s}));
+    }
+
+    void hidingTheFocusedPanelLeavesTheFocusWhereTheFormPutIt()
+    {
+        auto* edit = widget<QLineEdit>(u"txtNome2"_s);
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::mouseClick(widget<QPushButton>(u"cmdAvanti"_s), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->focused(), &form->c(u"optOK"_s));
+        QVERIFY(widget<QPushButton>(u"optOK"_s)->hasFocus());
     }
 
     void typingStopsAtTheMaximumLength()
