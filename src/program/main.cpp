@@ -34,6 +34,8 @@ int main(int argc, char* argv[])
     ui::QtWindowHost host([&services](const QString& name) { return app::createWindow(name, *services); });
     Services wired{state, random, clock, dialogs, host, programName, &printers, &surfaces};
     services = &wired;
+    if (const QString trace = qEnvironmentVariable("ARITMETICA_TRACE"); !trace.isEmpty())
+        host.setTraceFile(trace);
 
     host.route([&host] { host.show(QStringLiteral("frmInizio")); });
     if (host.loadedForms().empty())

@@ -3,6 +3,8 @@
 #include "ui/FormView.h"
 
 #include <QCoreApplication>
+#include <QSaveFile>
+#include <QTextStream>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -37,6 +39,36 @@ void QtWindowHost::route(std::function<void()> f)
         syncAll();  // may emit widget signals: they queue behind
     }
     m_routing = false;
+    if (!m_traceFile.isEmpty())
+        writeTrace();
+}
+
+void QtWindowHost::writeTrace()
+{
+    QSaveFile file(m_traceFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    QTextStream out(&file);
+    auto clean = [](QString text) { return text.replace(u'\n', u' ').replace(u'\t', u' '); };
+    for (forms::Form* form : loadedForms()) {
+        FormView* view = viewOf(*form);
+        if (!view)
+            continue;
+        out << form->name() << "\t\t" << clean(view->windowTitle()) << "\t1\t" << int(view->isVisible()) << "\n";
+        for (const auto& control : form->controls()) {
+            QWidget* widget = view->widgetFor(*control);
+            out << form->name() << '\t' << control->objectName() << '\t' << clean(control->caption()) << '\t'
+                << int(control->isEffectivelyEnabled()) << '\t' << int(widget && widget->isVisible());
+            if (widget) {
+                const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
+                out << '\t' << topLeft.x() << '\t' << topLeft.y() << '\t' << widget->width() << '\t'
+                    << widget->height();
+            }
+            out << '\n';
+        }
+    }
+    out.flush();
+    file.commit();
 }
 
 void QtWindowHost::syncAll()

@@ -31,6 +31,10 @@ public:
     // The views are being brought up to date with their forms.
     bool syncing() const { return m_syncing; }
 
+    // After every event, writes each window's controls (name, caption,
+    // enabled, visible, screen rectangle) to this file, for automation.
+    void setTraceFile(const QString& path) { m_traceFile = path; }
+
     int screenWidth() const override;
     int screenHeight() const override;
     void doEvents() override;
@@ -43,6 +47,9 @@ protected:
     void allUnloaded() override;
 
 private:
+    void writeTrace();
+
+    QString m_traceFile;
     QHash<const forms::Form*, QPointer<FormView>> m_views;
     std::vector<std::function<void()>> m_queue;
     bool m_routing = false;
