@@ -1,0 +1,192 @@
+#include "app/Windows.h"
+#include "ui/QtDrawingSurface.h"
+#include "ui/QtPrinter.h"
+
+#include "support/Fakes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Word {
+    QString text;
+    double x, y;  // points from the top-left corner of the page
+};
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QList<Word> wordsOf(const QString& pdf)
+{
+    static const QRegularExpression word(
+        uR"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="[0-9.]+" yMax="[0-9.]+">([^<]*)</word>)re"_s);
+    QList<Word> words;
+    for (auto it = word.globalMatch(run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s})); it.hasNext();) {
+        const auto m = it.next();
+        words.append({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return words;
+}
+
+// The n-th word with this text, or a word with empty text.
+Word find(const QList<Word>& words, const QString& text, int n = 1)
+{
+    for (const Word& w : words)
+        if (w.text == text && --n == 0)
+            return w;
+    return {};
+}
+
+bool near(double points, int twips, double tolerance = 4) { return qAbs(points - twips / 20.0) <= tolerance; }
+
+}  // namespace
+
+// The printouts through the real Qt printer into PDF files, read back with
+// poppler: the texts, where they stand on the page, and the card's image.
+class PrintoutsPdfTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    model::AppState state;
+    model::StdRandomSource random{7};
+    testing_support::FakeClock clock;
+    testing_support::RecordingDialogs dialogs;
+    std::unique_ptr<ui::QtPrinterFactory> printers;
+    ui::QtDrawingSurfaceFactory surfaces;
+    std::unique_ptr<forms::WindowHost> host;
+    std::unique_ptr<Services> services;
+
+    QString onlyPdf(const QString& document)
+    {
+        const QStringList files = QDir(dir.path()).entryList({u"ADDIZIONI-"_s + document + u"-*.pdf"_s});
+        return files.size() == 1 ? QDir(dir.path()).filePath(files.first()) : QString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        state = model::AppState();
+        dialogs.messages.clear();
+        printers = std::make_unique<ui::QtPrinterFactory>(dir.path(), u"ADDIZIONI"_s, clock);
+        host = std::make_unique<forms::WindowHost>(
+            [this](const QString& name) { return app::createWindow(name, *services); });
+        services = std::make_unique<Services>(
+            Services{state, random, clock, dialogs, *host, u"ADDIZIONI"_s, printers.get(), &surfaces});
+    }
+
+    void cleanup()
+    {
+        host.reset();
+        for (const QString& f : QDir(dir.path()).entryList({u"*.pdf"_s}))
+            QFile::remove(QDir(dir.path()).filePath(f));
+    }
+
+    void theListOfExercisesLandsWhereItsLayoutSays()
+    {
+        state.operationIndex = 10;
+        for (int i = 1; i <= 10; ++i)
+            state.doneOperations[i] = u"  7 +  %1 = .     r..................... %2   (s. 5)"_s.arg(i + 10).arg(i + 17);
+        state.exerciseSecondsText[1] = u"57"_s;
+        state.pupilName = u"Giulia"_s;
+        forms::Form* list = host->show(u"FrmStampaEsercizio"_s);
+        list->press(list->c(u"Option1"_s, 2));  // "STAMPA"
+
+        const QString pdf = onlyPdf(u"esercizi"_s);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(dialogs.messages.join(u'|')));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().contains(pdf));
+
+        // Text extraction does not keep runs of blanks: compare words.
+        const QString text = run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).simplified();
+        QVERIFY2(text.contains(u"Nome Giulia Data di stampa 08/12/26"_s), qPrintable(text.left(200)));
+        QVERIFY(text.contains(u"Esercizio n.1"_s));
+        QVERIFY(text.contains(u"7 + 20 = . r..................... 27 (s. 5)"_s));
+        QVERIFY(text.contains(u"Eser. n.1: Tempo tot. 57 secondi"_s));
+
+        const auto words = wordsOf(pdf);
+        const Word name = find(words, u"Nome"_s);
+        QVERIFY(near(name.x, 1000, 2) && near(name.y, 1000));
+        const Word heading = find(words, u"Esercizio"_s);
+        QVERIFY(near(heading.x, 1000, 2) && heading.y > 2000 / 20.0 && heading.y < 3000 / 20.0);
+        const Word total1 = find(words, u"Eser."_s);
+        QVERIFY(near(total1.x, 1000, 2) && near(total1.y, 13000));
+        const Word total2 = find(words, u"Eser."_s, 2);
+        QVERIFY(near(total2.y, 13500));
+    }
+
+    void theCertificatePageHoldsTheCardImageAtItsPlace()
+    {
+        state.operationIndex = 20;
+        state.rightAnswers = 17;
+        state.pupilName = u"giulia"_s;
+        forms::Form* card = host->show(u"FrmAttestato"_s);
+        card->press(card->c(u"Option5"_s, 0));  // "STAMPA L'ATTESTATO"
+
+        const QString pdf = onlyPdf(u"attestato"_s);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(dialogs.messages.join(u'|')));
+        const QString images = run(u"pdfimages"_s, {u"-list"_s, pdf});
+        QCOMPARE(images.count(QRegularExpression(u"\\n\\s+1\\s+\\d+\\s+image"_s)), 1);
+
+        // Rendered at 72 dpi, one pixel is one point: the card's light cyan
+        // starts 1000 twips from the left and 100 from the top.
+        run(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, u"-singlefile"_s, pdf, dir.filePath(u"card"_s)});
+        const QImage page(dir.filePath(u"card.png"_s));
+        QVERIFY(!page.isNull());
+        auto isCardColour = [&](int x, int y) {
+            const QColor c = page.pixelColor(x, y);
+            return qAbs(c.red() - 0xC0) < 24 && c.green() > 230 && c.blue() > 230;
+        };
+        QVERIFY(isCardColour(1000 / 20 + 3, 100 / 20 + 3));
+        QVERIFY(!isCardColour(1000 / 20 - 3, 100 / 20 + 3));
+        QVERIFY(!isCardColour(1000 / 20 + 3, 100 / 20 - 3));
+    }
+
+    void aTeacherSheetKeepsItsColumnsOnPaper()
+    {
+        forms::Form* sheet = host->show(u"FrmStampaSchede"_s);
+        sheet->press(sheet->c(u"Option1"_s, 2));  // result or a term
+        sheet->press(sheet->c(u"Option2"_s, 1));  // 30 to 60
+        sheet->setFocus(sheet->c(u"CmdSchedaAlunni"_s));
+        sheet->click(sheet->c(u"CmdSchedaAlunni"_s));
+        sheet->setFocus(sheet->c(u"CmdSchedaDocenti"_s));
+        sheet->click(sheet->c(u"CmdSchedaDocenti"_s));
+        sheet->click(sheet->c(u"CmdStampaDocenti"_s));
+
+        const QString pdf = onlyPdf(u"schede"_s);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(dialogs.messages.join(u'|')));
+        const QStringList lines = run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).split(u'\n');
+        QVERIFY(lines.first().contains(u"Cognome e nome:"_s));
+        // Every body line holds two operations, each answer in brackets; the
+        // brackets of each column stand one under the other.
+        QSet<qsizetype> leftBrackets, rightBrackets;
+        int bodyLines = 0;
+        for (const QString& line : lines) {
+            const qsizetype first = line.indexOf(u'(');
+            const qsizetype second = line.indexOf(u'(', first + 1);
+            if (first < 0 || second < 0)
+                continue;
+            ++bodyLines;
+            leftBrackets << first;
+            rightBrackets << second;
+        }
+        QCOMPARE(bodyLines, 30);
+        QCOMPARE(leftBrackets.size(), 1);
+        QCOMPARE(rightBrackets.size(), 1);
+    }
+};
+
+QTEST_MAIN(PrintoutsPdfTest)
+#include "PrintoutsPdfTest.moc"
