@@ -141,11 +141,9 @@ void CertificateWindow::printCard()
         platform::reportPrintResult(m_services.dialogs, {false, {}, u"L'attestato non è stato disegnato."_s});
         return;
     }
-    const auto printer = m_services.printers ? m_services.printers->open(u"attestato"_s) : nullptr;
-    if (!printer) {
-        platform::reportPrintResult(m_services.dialogs, {false, {}, u"Nessuna stampante disponibile."_s});
+    const auto printer = platform::openPrintJob(m_services.printers, u"attestato"_s, m_services.dialogs);
+    if (!printer)
         return;
-    }
     printer->printImage(*m_card, kPrintLeft, kPrintTop);
     // Every press prints another card, whatever became of this one.
     platform::reportPrintResult(m_services.dialogs, printer->endDocument());

@@ -19,12 +19,6 @@ constexpr forms::Rgb kButtonFocused = 0xFFC080;
 
 // The first printer font named exactly "Courier" or "Courier New", or an
 // empty text when there is neither.
-QString listingFont(platform::Printer& printer)
-{
-    for (const QString& font : printer.fonts())
-        if (font == u"Courier" || font == u"Courier New") return font;
-    return {};
-}
 
 }  // namespace
 
@@ -126,19 +120,12 @@ void ExercisesWindow::cmdAvanti_Click()
 
 void ExercisesWindow::printExercises()
 {
-    if (!m_services.printers) {
-        platform::reportPrintResult(m_services.dialogs, {false, {}, u"Nessuna stampante disponibile."_s});
+    const auto printer = platform::openPrintJob(m_services.printers, u"esercizi"_s, m_services.dialogs);
+    if (!printer)
         return;
-    }
-    const auto printer = m_services.printers->open(u"esercizi"_s);
-    if (!printer) {
-        platform::reportPrintResult(m_services.dialogs, {false, {}, u"Nessuna stampante disponibile."_s});
-        return;
-    }
-
-    const QString font = listingFont(*printer);
+    const QString font = platform::findCourier(*printer);
     if (font.isEmpty()) {
-        m_services.dialogs.message(u"Devi installare il font Courier o il font Courier New"_s);
+        m_services.dialogs.message(platform::kMissingCourierMessage);
         return;
     }
     printer->setFontName(font);

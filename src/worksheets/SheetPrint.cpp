@@ -12,12 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The texts line up by blanks, so only a fixed-pitch font will do.
 const QString kCourier = u"Courier"_s;
-const QString kCourierNew = u"Courier New"_s;
-const QString kMissingFont = u"Devi installare il font Courier o il font Courier New"_s;
-
-const QString kNoPrinter = u"Nessuna stampante disponibile."_s;
 const QString kFontsFailed = u"La stampante non ha dato l'elenco dei font."_s;
 const QString kHeaderFailed = u"Errore durante la stampa dell'intestazione."_s;
 const QString kSheetFailed = u"Errore durante la stampa della scheda."_s;
@@ -29,32 +24,22 @@ constexpr double kPupilBodyPt = 12, kTeacherBodyPt = 10;
 constexpr int kFooterX = 1000, kFooterY = 15100;
 constexpr double kFooterPt = 8;
 
-// The first font of the list named exactly "Courier" or "Courier New".
-QString sheetFont(platform::Printer& printer)
-{
-    for (const QString& font : printer.fonts())
-        if (font == kCourier || font == kCourierNew) return font;
-    return {};
-}
-
 }  // namespace
 
 void WorksheetWindow::printSheet()
 {
     platform::Dialogs& dialogs = m_services.dialogs;
-    const auto printer = m_services.printers ? m_services.printers->open(u"schede"_s) : nullptr;
-    if (!printer) {
-        platform::reportPrintResult(dialogs, {false, {}, kNoPrinter});
+    const auto printer = platform::openPrintJob(m_services.printers, u"schede"_s, dialogs);
+    if (!printer)
         return;
-    }
 
     // A printer error at any step, the header's included, is reported in a
     // message box; the window and its sheet stay as they are.
     platform::PrintResult result{false, {}, kFontsFailed};
     try {
-        const QString font = sheetFont(*printer);
+        const QString font = platform::findCourier(*printer);
         if (font.isEmpty()) {
-            dialogs.message(kMissingFont);
+            dialogs.message(platform::kMissingCourierMessage);
             return;
         }
         printer->setFontName(font);
