@@ -148,6 +148,8 @@ int main(int argc, char* argv[])
     QApplication::setStyle(u"Fusion"_s);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s;
     QDir().mkpath(out);
+    // Settings files and printouts land where the pictures go.
+    QDir::setCurrent(out);
     auto file = [&](const QString& name) { return QDir(out).filePath(name + u".png"); };
     QStringList only;
     for (int i = 2; i < argc; ++i)
