@@ -146,7 +146,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(u"Fusion"_s);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s;
+    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s).absolutePath();
     QDir().mkpath(out);
     // Settings files and printouts land where the pictures go.
     QDir::setCurrent(out);
