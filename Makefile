@@ -14,7 +14,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench fuzz install screenshots clean
 
 all: build
 
@@ -39,6 +39,25 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+# Start-up against an empty Qt window, response times of every event path,
+# and the full soak.
+bench: build
+	@scripts/bench.sh $(BUILD_DIR)
+
+# The settings reader under libFuzzer: FUZZ_SECONDS (default 60) of fuzzing.
+fuzz: deps
+	@scripts/fuzz.sh
+
+# Installs under PREFIX (default /usr/local): the program, its seven copies
+# and a desktop launcher for each.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# Pictures of the main windows for the README, into docs/.
+screenshots: build
+	@scripts/screenshots.sh $(BUILD_DIR) docs
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan

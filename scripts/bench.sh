@@ -1,0 +1,3 @@
+#!/bin/sh
+echo "not there yet"
+exit 1
