@@ -1,0 +1,48 @@
+#!/bin/sh
+# Starts one copy of the program from its desktop launcher.
+#   avvia <copy name> <operation kind>
+# The copy runs in the user's data folder, which holds its settings file and
+# receives its printouts. The settings file is written here only when it is
+# missing: afterwards it belongs to the program, which rewrites it when the
+# user switches objective sets.
+set -eu
+
+if [ $# -ne 2 ]; then
+    echo "uso: ${0##*/} NOME-COPIA TIPO-OPERAZIONE" >&2
+    exit 2
+fi
+name=$1
+kind=$2
+case $name in
+    '' | .* | */*) echo "${0##*/}: nome di copia non valido: $name" >&2; exit 2 ;;
+esac
+case $kind in
+    [1-7]) ;;
+    *) echo "${0##*/}: tipo di operazione non valido: $kind" >&2; exit 2 ;;
+esac
+
+# The copies are links next to this script.
+here=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd)
+if [ ! -x "$here/$name" ]; then
+    echo "${0##*/}: manca la copia $here/$name" >&2
+    exit 1
+fi
+
+# A relative XDG_DATA_HOME is not valid and is ignored, as the XDG rules say.
+case ${XDG_DATA_HOME:-} in
+    /*) data=$XDG_DATA_HOME/aritmetica ;;
+    *) data=${HOME:?HOME non impostata}/.local/share/aritmetica ;;
+esac
+mkdir -p -- "$data"
+cd -- "$data"
+
+if [ ! -e "$name.dat" ] && [ ! -L "$name.dat" ]; then
+    # noclobber: if two starts race, the second one leaves the file alone.
+    # The line is the one the build's run folder gets: " k  1  1 " CR LF.
+    (set -C; printf ' %s  1  1 \r\n' "$kind" >"$name.dat") 2>/dev/null ||
+        [ -e "$name.dat" ] ||
+        { echo "${0##*/}: impossibile creare $data/$name.dat" >&2; exit 1; }
+fi
+
+# Started by the copy's own name: that name is the copy.
+exec "$here/$name"
