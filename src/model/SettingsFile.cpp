@@ -1,10 +1,13 @@
 #include "model/SettingsFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace model {
 
@@ -15,9 +18,9 @@ constexpr qint64 kMaxBytesRead = 1 << 20;
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
 
-std::optional<int16> parseField(const QByteArray& field)
+std::optional<int16> parseField(QByteArrayView field)
 {
-    int i = 0;
+    qsizetype i = 0;
     bool negative = false;
     if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
         negative = field[i] == '-';
@@ -41,6 +44,28 @@ std::optional<int16> parseField(const QByteArray& field)
     return int16(value);
 }
 
+// The first kMaxBytesRead bytes of a regular file, or nothing. Opened without
+// blocking and checked on the open descriptor rather than by name first, so
+// that a pipe in the file's place, even one swapped in at the last moment,
+// cannot hold the program.
+QByteArray readRegularFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    return file.read(kMaxBytesRead);
+}
+
 void appendNumber(QByteArray& out, int value)
 {
     if (value >= 0)
@@ -61,31 +86,23 @@ QByteArray formatSettings(const StoredSettings& settings)
     return out;
 }
 
-bool readSettings(const QString& path, StoredSettings& settings)
+bool parseSettings(QByteArrayView content, StoredSettings& settings)
 {
     int16* const targets[] = {&settings.operationKind, &settings.objectiveSet, &settings.levelSet};
     int read = 0;
-
-    // Only a plain file: a directory or a pipe of that name is no settings file.
-    if (QFileInfo(path).isFile()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray content = file.read(kMaxBytesRead);
-            qsizetype pos = 0;
-            while (read < 3) {
-                while (pos < content.size() && isSeparator(content[pos]))
-                    ++pos;
-                if (pos == content.size())
-                    break;
-                const qsizetype begin = pos;
-                while (pos < content.size() && !isSeparator(content[pos]))
-                    ++pos;
-                const std::optional<int16> value = parseField(content.mid(begin, pos - begin));
-                if (!value)
-                    break;
-                *targets[read++] = *value;
-            }
-        }
+    qsizetype pos = 0;
+    while (read < 3) {
+        while (pos < content.size() && isSeparator(content[pos]))
+            ++pos;
+        if (pos == content.size())
+            break;
+        const qsizetype begin = pos;
+        while (pos < content.size() && !isSeparator(content[pos]))
+            ++pos;
+        const std::optional<int16> value = parseField(content.sliced(begin, pos - begin));
+        if (!value)
+            break;
+        *targets[read++] = *value;
     }
     if (read < 3) {
         settings.objectiveSet = 1;
@@ -93,6 +110,11 @@ bool readSettings(const QString& path, StoredSettings& settings)
         return false;
     }
     return true;
+}
+
+bool readSettings(const QString& path, StoredSettings& settings)
+{
+    return parseSettings(readRegularFile(path), settings);
 }
 
 bool writeSettings(const QString& path, const StoredSettings& settings)

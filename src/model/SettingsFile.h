@@ -3,6 +3,7 @@
 #include "model/AppState.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The settings file: "<executable base name>.dat" in the working directory,
@@ -25,7 +26,12 @@ QByteArray formatSettings(const StoredSettings& settings);
 // that moment (the caller's value, or the number already read). Separators
 // are runs of blanks, tabs, commas, CR and LF; a field is an optional sign
 // and decimal digits that fit 16 bits; anything else is a failure. Returns
-// whether all three were read.
+// whether all three were read. What follows the third number is ignored.
+bool parseSettings(QByteArrayView content, StoredSettings& settings);
+
+// parseSettings on the file's first MiB. Anything but a regular file (a
+// missing file, a folder, a pipe, a device, a link loop) reads as empty and
+// so falls back; the file is never waited on.
 bool readSettings(const QString& path, StoredSettings& settings);
 
 // Replaces the whole file, atomically: a failed save leaves the previous file

@@ -8,8 +8,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
+#include <future>
 
 using namespace model;
 
@@ -72,11 +78,16 @@ struct ReadCase {
 class SettingsRead : public SettingsFile, public testing::WithParamInterface<ReadCase> {};
 
 // Each number is stored as soon as it is read; on a failure the two sets fall
-// back to 1 and the kind keeps what it had by then.
+// back to 1 and the kind keeps what it had by then. The file and the bytes
+// alone read alike.
 TEST_P(SettingsRead, StoresWhatItReadsAndFallsBackForTheRest)
 {
     put(GetParam().content);
     EXPECT_EQ(read(), GetParam().expected);
+
+    StoredSettings s{1, 9, 9};
+    const bool ok = parseSettings(GetParam().content, s);
+    EXPECT_EQ(Read(s.operationKind, s.objectiveSet, s.levelSet, ok), GetParam().expected);
 }
 
 QByteArray garbage(int size)
@@ -106,6 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"JustBelow16Bits", "-32769 2 2", kDefaults}, ReadCase{"SecondTooLarge", "3 99999 2", {3, 1, 1, false}},
         ReadCase{"LettersAfterDigits", "1abc", kDefaults}, ReadCase{"LettersInSecond", "5 1abc 2", {5, 1, 1, false}},
         ReadCase{"Decimal", "2.0", kDefaults}, ReadCase{"Words", "tre due uno", kDefaults},
+        ReadCase{"Signs", "+3 -0 +1", {3, 0, 1, true}}, ReadCase{"LoneSign", "- 2 1", kDefaults},
+        ReadCase{"DoubleSign", "3 +-2 1", {3, 1, 1, false}},
+        ReadCase{"LeadingZeros", "0000000000000000000003 -00002 01", {3, -2, 1, true}},
+        ReadCase{"NulInsideAField", QByteArray("3\0 2 1", 6), kDefaults},
+        ReadCase{"NulAsSeparator", QByteArray("3 2\0001", 6), {3, 1, 1, false}},
+        ReadCase{"ByteOrderMark", "\xEF\xBB\xBF 3  2  1 \r\n", kDefaults},
+        ReadCase{"SeparatorsOnly", "\t,\t,,\r\n\n ", kDefaults},
         ReadCase{"BinaryGarbage", garbage(4096), kDefaults},
         ReadCase{"OneMegabyteOfDigits", QByteArray(1 << 20, '7'), kDefaults},
         ReadCase{"OneMegabyteOfGarbage", garbage(1 << 20), kDefaults},
@@ -136,6 +154,73 @@ TEST_F(SettingsFile, DirectoryOrMissingFolderIsASilentFailure)
     const QString nowhere = dir.filePath(QStringLiteral("no/such/folder/Addizioni.dat"));
     EXPECT_EQ(read(nowhere), kDefaults);
     EXPECT_FALSE(writeSettings(nowhere, {1, 1, 1}));
+}
+
+// Whatever sits under the file's name, the read returns at once: a pipe
+// without a writer would otherwise hold the program at start-up for ever.
+TEST_F(SettingsFile, PipeOrDeviceUnderTheNameGivesDefaultsWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    auto pending = std::async(std::launch::async, [this] { return read(); });
+    if (pending.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Release the stuck reader so that the test can end.
+        const int writer = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_NONBLOCK);
+        pending.wait();
+        ::close(writer);
+        FAIL() << "reading a pipe blocked";
+    }
+    EXPECT_EQ(pending.get(), kDefaults);
+
+    // Nor is a pipe a settings file when a line is waiting in it.
+    const int writer = ::open(QFile::encodeName(path()).constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, " 3  2  1 \r\n", 11), 11);
+    EXPECT_EQ(read(), kDefaults);
+    ::close(writer);
+
+    // An endless device: nothing of it is taken for settings.
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path()));
+    EXPECT_EQ(read(), kDefaults);
+}
+
+TEST_F(SettingsFile, LinksCountOnlyWhenTheyLeadToAFile)
+{
+    const QString target = dir.filePath(QStringLiteral("elsewhere.dat"));
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(" 4  2  1 \r\n") == 11);
+    }
+    ASSERT_TRUE(QFile::link(target, path()));
+    EXPECT_EQ(read(), Read(4, 2, 1, true));
+
+    // A link to itself (a loop), and one to nothing.
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_EQ(::symlink("Addizioni.dat", QFile::encodeName(path()).constData()), 0);
+    EXPECT_EQ(read(), kDefaults);
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QFile::remove(target));
+    ASSERT_TRUE(QFile::link(target, path()));
+    EXPECT_EQ(read(), kDefaults);
+}
+
+// Only the first MiB is looked at, whatever the file's size: a file of a
+// gigabyte (sparse, so the test costs no disk) neither fills the memory nor
+// takes long.
+TEST_F(SettingsFile, OnlyTheFirstMebibyteIsRead)
+{
+    constexpr int kMiB = 1 << 20;
+    put(QByteArray(kMiB - 5, ' ') + "6 2 1");  // the last byte read is the 1
+    ASSERT_EQ(read(), Read(6, 2, 1, true));
+    put(QByteArray(kMiB - 4, ' ') + "6 2 1");  // the 1 lies beyond
+    ASSERT_EQ(read(), Read(6, 1, 1, false));
+
+    put(" 6  2  1 \r\n");
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.resize(qint64(1) << 30));
+    }
+    EXPECT_EQ(read(), Read(6, 2, 1, true));
 }
 
 TEST_F(SettingsFile, UnreadableFileGivesDefaults)
