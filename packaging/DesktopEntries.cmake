@@ -39,6 +39,12 @@ aritmetica_under_prefix("${ARITMETICA_LIBEXEC_DIR}" libexec_dir)
 aritmetica_under_prefix("${ARITMETICA_DATA_DIR}" data_dir)
 set(launcher "${libexec_dir}/avvia")
 
+if(launcher MATCHES "%")
+  # GLib looks for the program before it turns %% back into %, and so does
+  # not find it: such an entry is written as the format asks, but GNOME and
+  # other GLib desktops will not show it.
+  message(WARNING "The launcher's path contains '%', which GLib-based desktops cannot start: ${launcher}")
+endif()
 aritmetica_desktop_string("${launcher}" ENTRY_TRY_EXEC)
 aritmetica_exec_argument("${launcher}" launcher_argument)
 
