@@ -1,0 +1,222 @@
+#!/bin/bash
+# Installs the build into a fresh prefix with spaces and shell characters in
+# its path, then starts every copy the way a desktop would: from the Exec line
+# of its desktop entry. Each copy must open its start window titled with its
+# name, run in the user's data folder with a settings file of its own kind,
+# and find that file untouched when started again after the program itself
+# rewrote it.
+#   install.sh <cmake> <build folder>      (run under xvfb-run)
+set -u
+cmake=$1
+build=$2
+work=$(mktemp -d)
+pid=
+trace=
+cleanup() {
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -n "$trace" ] && [ -f "$trace" ] && { echo "--- trace:"; grep -v $'\t0\t0' "$trace" | head -40; }
+    exit 1
+}
+wait_until() {  # <description> <command...>
+    local what=$1; shift
+    for _ in $(seq 1 200); do "$@" && return 0; sleep 0.1; done
+    fail "timed out waiting for $what"
+}
+bytes() { od -An -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //;s/ $//'; }
+# The settings line " k  o  l " CR LF, as bytes.
+settings_bytes() { printf ' %s  %s  %s \r\n' "$1" "$2" "$3" | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //;s/ $//'; }
+
+# What each copy must drill.
+declare -A kinds=([ADDIZIONI]=1 [SOTTRAZIONI]=2 [ADDSOTTRAZIONI]=3 [MOLTIPLICAZIONI]=4
+                  [DIVISIONI]=5 [MOLTDIVISIONI]=6 [OPERAZIONI]=7)
+
+# Quotes and a dollar sign as well as spaces: the Exec line must quote the
+# path. (A % would be legal too, but GLib-based desktops cannot start it.)
+prefix="$work/pre fix \$HOME \"quoted\""
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log"; fail "cmake --install"; }
+# Installing again over an installation, as an upgrade does, must work too.
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log"; fail "cmake --install over an existing installation"; }
+
+libexec="$prefix/libexec/aritmetica"
+program="$libexec/aritmetica"
+apps="$prefix/share/applications"
+icon="$prefix/share/icons/hicolor/scalable/apps/aritmetica.svg"
+[ -f "$program" ] && [ ! -L "$program" ] && [ -x "$program" ] || fail "no program at $program"
+for name in "${!kinds[@]}"; do
+    link=$(readlink "$libexec/$name") || fail "$name is not a link"
+    [ "$link" = aritmetica ] || fail "$name points to '$link', not to the program beside it"
+done
+[ "$(identify -format '%w %h' "$icon" 2>&1)" = "128 128" ] || fail "the icon is not a readable 128x128 SVG"
+command -v desktop-file-validate >/dev/null || fail "desktop-file-validate missing (make deps installs it)"
+
+# The Exec value read as desktops read it: string escapes first, then field
+# codes (%% is a %, the others give nothing here), then the arguments, split
+# on spaces, where double quotes group and \" \` \$ \\ are literal inside them.
+parse_exec() {
+    local value=$1 s="" t="" c i quoted=0 started=0 arg=""
+    for ((i = 0; i < ${#value}; i++)); do
+        c=${value:i:1}
+        if [ "$c" = '\' ]; then
+            i=$((i + 1)); c=${value:i:1}
+            case $c in s) c=' ' ;; n) c=$'\n' ;; t) c=$'\t' ;; r) c=$'\r' ;; '\') ;; *) fail "bad escape \\$c in $value" ;; esac
+        fi
+        s+=$c
+    done
+    for ((i = 0; i < ${#s}; i++)); do
+        c=${s:i:1}
+        if [ "$c" = % ]; then
+            i=$((i + 1))
+            [ "${s:i:1}" = % ] && t+=%
+        else
+            t+=$c
+        fi
+    done
+    argv=()
+    for ((i = 0; i < ${#t}; i++)); do
+        c=${t:i:1}
+        if ((quoted)); then
+            if [ "$c" = '"' ]; then
+                quoted=0
+            elif [ "$c" = '\' ]; then
+                i=$((i + 1)); c=${t:i:1}
+                case $c in '"' | '`' | '$' | '\') arg+=$c ;; *) fail "bad quoted escape \\$c in $value" ;; esac
+            else
+                arg+=$c
+            fi
+        else
+            case $c in
+                ' ') ((started)) && argv+=("$arg"); arg=""; started=0 ;;
+                '"') quoted=1; started=1 ;;
+                '\' | "'" | '$' | '`' | '<' | '>' | '|' | '&' | ';' | '*' | '?' | '#' | '~')
+                    fail "unquoted reserved character '$c' in $value" ;;
+                *) arg+=$c; started=1 ;;
+            esac
+        fi
+    done
+    ((quoted)) && fail "unterminated quote in $value"
+    ((started)) && argv+=("$arg")
+    return 0
+}
+key() { sed -n "s/^$2=//p" "$1"; }
+
+# A window line of the trace has an empty control name; its caption is the title.
+title_of() { awk -F'\t' -v w="$2" '$1 == w && $2 == "" && $5 == 1 { print $3 }' "$1" 2>/dev/null; }
+has_title() { [ -n "$(title_of "$1" "$2")" ]; }
+field() { awk -F'\t' -v w="$2" -v c="$3" '$1 == w && $2 == c' "$1" 2>/dev/null | cut -f"$4"; }
+
+# start <label> <env assignments...>: runs the parsed Exec line from a folder
+# of its own (the launcher, not the caller, must choose the working folder)
+# and waits for the start window. Sets pid, trace and title.
+start() {
+    local label=$1; shift
+    trace="$work/trace-$label.tsv"
+    (cd "$elsewhere" && exec env "$@" ARITMETICA_TRACE="$trace" "${argv[@]}") >"$work/out-$label.log" 2>&1 &
+    pid=$!
+    started() { has_title "$trace" frmInizio || ! kill -0 "$pid" 2>/dev/null; }
+    wait_until "the start window of $label" started
+    kill -0 "$pid" 2>/dev/null || { cat "$work/out-$label.log"; pid=; fail "$label ended before showing its window"; }
+    title=$(title_of "$trace" frmInizio)
+    [ "$(readlink "/proc/$pid/exe")" = "$program" ] || fail "$label: the started process is not the installed program"
+}
+stop() {
+    kill "$pid"; wait "$pid" 2>/dev/null; pid=
+}
+check_folder() {  # <expected working folder of the running copy>
+    [ "$(readlink "/proc/$pid/cwd")" = "$1" ] || fail "$title runs in '$(readlink "/proc/$pid/cwd")', not in '$1'"
+}
+curtain_open() { [ "$(field "$trace" frmInizio mnuSchede 4)" = 1 ]; }
+click() {  # <window> <control>
+    local x y w h
+    read -r x y w h < <(awk -F'\t' -v w="$1" -v c="$2" '$1 == w && $2 == c' "$trace" | cut -f6-9)
+    [ -n "$h" ] || fail "no control $1.$2 in the trace"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+}
+
+data_home="$work/da ta"
+# HOME too is a scratch folder, which the launchers must leave alone while
+# XDG_DATA_HOME is set.
+unused_home="$work/unused home"
+elsewhere="$work/elsewhere"
+mkdir -p "$unused_home" "$elsewhere"
+data="$data_home/aritmetica"
+declare -A seen=() exec_lines=()
+entries=("$apps"/*.desktop)
+[ "${#entries[@]}" -eq 7 ] || fail "expected 7 desktop entries, found ${#entries[@]}: ${entries[*]}"
+
+for entry in "${entries[@]}"; do
+    out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate $entry: $out"
+    [ "$(key "$entry" Type)" = Application ] || fail "$entry: not an application"
+    [ "$(key "$entry" Categories)" = "Education;Math;" ] || fail "$entry: categories $(key "$entry" Categories)"
+    [ "$(key "$entry" Icon)" = aritmetica ] || fail "$entry: icon $(key "$entry" Icon)"
+    [ -n "$(key "$entry" Name)" ] && [ -n "$(key "$entry" Comment)" ] || fail "$entry: no name or comment"
+    [ -x "$(key "$entry" TryExec | sed 's/\\\\/\\/g')" ] || fail "$entry: TryExec is not an installed program"
+    parse_exec "$(key "$entry" Exec)"
+
+    start "$(basename "$entry")" XDG_DATA_HOME="$data_home" HOME="$unused_home"
+    kind=${kinds[$title]:-}
+    [ -n "$kind" ] || fail "$entry opened a window titled '$title', which is no copy"
+    [ -z "${seen[$title]:-}" ] || fail "two entries start $title"
+    seen[$title]=$entry
+    exec_lines[$title]=$(key "$entry" Exec)
+    [ "$(key "$entry" StartupWMClass)" = "$title" ] || fail "$entry: StartupWMClass does not match the window"
+    xdotool search --class "^$title\$" >/dev/null || fail "no window of class $title"
+    check_folder "$data"
+    [ "$(bytes "$data/$title.dat")" = "$(settings_bytes "$kind" 1 1)" ] ||
+        fail "$title.dat holds $(bytes "$data/$title.dat")"
+
+    # Switching objective sets: the program rewrites its own settings file.
+    wait_until "the curtain of $title to open" curtain_open
+    click frmInizio lblCambiaOb_0
+    rewritten() { [ "$(bytes "$data/$title.dat")" = "$(settings_bytes "$kind" 2 1)" ]; }
+    wait_until "$title to save objective set 2" rewritten
+    stop
+done
+[ "${#seen[@]}" -eq 7 ] || fail "the entries start only: ${!seen[*]}"
+
+# Started again, every copy keeps what the program saved; each file is its own.
+for name in "${!kinds[@]}"; do
+    parse_exec "${exec_lines[$name]}"
+    start "$name-again" XDG_DATA_HOME="$data_home" HOME="$unused_home"
+    [ "$title" = "$name" ] || fail "the entry of $name opened $title the second time"
+    check_folder "$data"
+    stop
+    [ "$(bytes "$data/$name.dat")" = "$(settings_bytes "${kinds[$name]}" 2 1)" ] ||
+        fail "a second start changed $name.dat to $(bytes "$data/$name.dat")"
+done
+[ "$(find "$data" -name '*.dat' | wc -l)" -eq 7 ] || fail "the data folder holds: $(ls "$data")"
+[ -z "$(ls -A "$elsewhere")" ] && [ ! -e "$unused_home/.local/share/aritmetica" ] || { find "$unused_home" "$elsewhere"; fail "a launcher wrote outside the data folder"; }
+
+# Without XDG_DATA_HOME, or with a relative one (which does not count), the
+# data folder is under $HOME.
+home="$work/ho me"
+mkdir -p "$home"
+parse_exec "${exec_lines[MOLTIPLICAZIONI]}"
+start unset -u XDG_DATA_HOME HOME="$home"
+check_folder "$home/.local/share/aritmetica"
+stop
+[ "$(bytes "$home/.local/share/aritmetica/MOLTIPLICAZIONI.dat")" = "$(settings_bytes 4 1 1)" ] ||
+    fail "MOLTIPLICAZIONI.dat under HOME is wrong"
+parse_exec "${exec_lines[DIVISIONI]}"
+start relative XDG_DATA_HOME=relativa HOME="$home"
+check_folder "$home/.local/share/aritmetica"
+stop
+[ "$(bytes "$home/.local/share/aritmetica/DIVISIONI.dat")" = "$(settings_bytes 5 1 1)" ] ||
+    fail "DIVISIONI.dat under HOME is wrong"
+
+# Packagers install into a staging folder: the entries must name the real prefix.
+DESTDIR="$work/stage dir" "$cmake" --install "$build" --prefix /opt/aritmetica >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log"; fail "cmake --install with DESTDIR"; }
+staged="$work/stage dir/opt/aritmetica"
+[ -x "$staged/libexec/aritmetica/aritmetica" ] || fail "DESTDIR: no program"
+[ "$(readlink "$staged/libexec/aritmetica/OPERAZIONI")" = aritmetica ] || fail "DESTDIR: no OPERAZIONI link"
+[ "$(key "$staged/share/applications/aritmetica-operazioni.desktop" Exec)" = '"/opt/aritmetica/libexec/aritmetica/avvia" OPERAZIONI 7' ] ||
+    fail "DESTDIR: Exec is $(key "$staged/share/applications/aritmetica-operazioni.desktop" Exec)"
+
+echo "PASS: 7 desktop entries start their copies in the data folder; settings created once and kept"
