@@ -53,7 +53,7 @@ fuzz: deps
 # and a desktop launcher for each.
 PREFIX ?= /usr/local
 install: build
-	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Pictures of the main windows for the README, into docs/.
 screenshots: build
