@@ -8,6 +8,43 @@
 
 namespace forms {
 
+namespace {
+
+bool isBidiControl(char32_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
+
+// What a one-line text box keeps of an edit. A tab, a line break or any other
+// control character is shown by the box as a blank, so it is kept as one; the
+// invisible marks that would turn around the direction of whatever is printed
+// after the text are dropped, as are halves of broken surrogate pairs. Then at
+// most maxLength characters (0: no limit), counted and cut as characters: an
+// emoji is one, and is never split.
+QString singleLineText(const QString& text, int maxLength)
+{
+    QString out;
+    out.reserve(maxLength > 0 ? std::min<qsizetype>(text.size(), 2 * qsizetype(maxLength)) : text.size());
+    int kept = 0;
+    for (qsizetype i = 0; i < text.size() && (maxLength <= 0 || kept < maxLength); ++i) {
+        const QChar c = text.at(i);
+        if (c.isSurrogate()) {
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                out += c;
+                out += text.at(++i);
+                ++kept;
+            }
+            continue;
+        }
+        if (isBidiControl(c.unicode()))
+            continue;
+        const bool blank = c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                           c == QChar::ParagraphSeparator;
+        out += blank ? QChar(u' ') : c;
+        ++kept;
+    }
+    return out;
+}
+
+}  // namespace
+
 Form::Form(QString name, int designWidth, int designHeight)
     : m_name(std::move(name)),
       m_designWidth(designWidth),
@@ -212,9 +249,11 @@ void Form::textEdited(Control& control, const QString& text)
     }
     if (!acceptsInput(control))
         return;
-    QString value = text;
-    if (control.maxLength() > 0 && value.size() > control.maxLength())
-        value.truncate(control.maxLength());
+    const QString value = singleLineText(text, control.maxLength());
+    // The box must show what is kept even when the caption stays as it was
+    // (a sixteenth letter typed after fifteen).
+    if (value != text && value == control.caption())
+        control.touch();
     control.setCaption(value);
 }
 

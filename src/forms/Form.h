@@ -75,6 +75,9 @@ public:
     void click(Control& control);
     // Returns the key code as the handler left it (0 = swallowed).
     int keyDown(Control& control, int keyCode);
+    // The whole new text of a text box. The box keeps one line of at most
+    // maxLength characters (not UTF-16 units): control characters become
+    // blanks, direction overrides are dropped, and the rest is cut off.
     void textEdited(Control& control, const QString& text);
     void timerTick(Control& control);
     void formClick();

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
@@ -292,9 +293,15 @@ void FormView::apply(Entry& e)
     }
     case Kind::TextBox: {
         auto* edit = static_cast<QLineEdit*>(w);
-        edit->setMaxLength(c.maxLength() > 0 ? c.maxLength() : 32767);
-        if (edit->text() != c.caption())
+        // The form cuts the text at its maximum length in characters; the
+        // widget's own limit counts UTF-16 units and would stop a name of
+        // emoji halfway, so it stays at its default. The cursor stays where
+        // the pupil was typing.
+        if (edit->text() != c.caption()) {
+            const int cursor = edit->cursorPosition();
             edit->setText(c.caption());
+            edit->setCursorPosition(std::min(cursor, int(c.caption().size())));
+        }
         setColors(edit, QPalette::Base, back, QPalette::Text, fore);
         break;
     }

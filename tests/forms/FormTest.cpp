@@ -151,6 +151,50 @@ TEST(Form, TextBoxKeepsAtMostItsMaximumLength)
     EXPECT_EQ(f.log, QStringList({u"text:Giova"_s}));
 }
 
+// The limit counts characters: an emoji is one, and is never cut in half.
+TEST(Form, TextBoxCountsCharactersAndKeepsThemWhole)
+{
+    const QString smile = u"😀"_s;
+    Probe f;
+    Control& box = f.c(u"txtNome"_s);
+    f.textEdited(box, smile.repeated(6));
+    EXPECT_EQ(box.caption(), smile.repeated(5));
+    f.textEdited(box, u"ab"_s + smile.repeated(4));
+    EXPECT_EQ(box.caption(), u"ab"_s + smile.repeated(3));
+    f.textEdited(box, u"x"_s.repeated(10000));
+    EXPECT_EQ(box.caption(), u"xxxxx"_s);
+
+    // A sixth character leaves the caption as it was, but the box must be
+    // told to show it again.
+    f.log.clear();
+    const auto before = box.revision();
+    f.textEdited(box, u"xxxxxy"_s);
+    EXPECT_EQ(box.caption(), u"xxxxx"_s);
+    EXPECT_GT(box.revision(), before);
+    EXPECT_TRUE(f.log.isEmpty());
+    // What is kept as typed moves nothing.
+    const auto settled = box.revision();
+    f.textEdited(box, u"xxxxx"_s);
+    EXPECT_EQ(box.revision(), settled);
+}
+
+TEST(Form, TextBoxHoldsOneLineOfVisibleText)
+{
+    Probe f;
+    Control& box = f.c(u"txtNome"_s);
+    const std::pair<QString, QString> cases[] = {
+        {u"a\tb\nc"_s, u"a b c"_s},                 // shown as blanks, kept as blanks
+        {u"a\0b\r\u2028"_s, u"a b  "_s},
+        {u"\u202Eab\u2066c\u202C"_s, u"abc"_s},     // direction overrides would leak
+        {u"\u200Fشمس"_s, u"\u200Fشمس"_s},            // a plain direction mark stays
+        {QString(QChar(0xD83D)) + u"ab"_s + QChar(0xDE00), u"ab"_s},  // broken pairs
+    };
+    for (const auto& [typed, kept] : cases) {
+        f.textEdited(box, typed);
+        EXPECT_EQ(box.caption(), kept);
+    }
+}
+
 TEST(Form, TimerTicksOnlyWhileEnabled)
 {
     Probe f;

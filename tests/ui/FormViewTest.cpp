@@ -184,6 +184,34 @@ private Q_SLOTS:
         auto* edit = widget<QLineEdit>(u"txtNome"_s);
         QTest::keyClicks(edit, u"Marianna"_s);
         QCOMPARE(form->c(u"txtNome"_s).caption(), u"Mari"_s);
+        QCOMPARE(edit->text(), u"Mari"_s);
+    }
+
+    // The widget's own limit would count UTF-16 units and stop at two emoji.
+    void theLimitCountsCharactersNotUnits()
+    {
+        auto* edit = widget<QLineEdit>(u"txtNome"_s);
+        const QString smile = u"😀"_s;
+        for (int i = 0; i < 5; ++i)
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, smile, Qt::NoModifier);
+        QCOMPARE(form->c(u"txtNome"_s).caption(), smile.repeated(4));
+        QCOMPARE(edit->text(), smile.repeated(4));
+
+        edit->clear();
+        edit->insert(u"x"_s.repeated(10000));  // a long paste
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"xxxx"_s);
+        QCOMPARE(edit->text(), u"xxxx"_s);
+    }
+
+    void typingInsideAFullBoxKeepsTheCursorWhereItWas()
+    {
+        auto* edit = widget<QLineEdit>(u"txtNome"_s);
+        QTest::keyClicks(edit, u"abcd"_s);
+        edit->setCursorPosition(1);
+        QTest::keyClicks(edit, u"Z"_s);
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"aZbc"_s);
+        QCOMPARE(edit->text(), u"aZbc"_s);
+        QCOMPARE(edit->cursorPosition(), 2);
     }
 
     void resizingAndMinimisingReachTheFormInTwips()
