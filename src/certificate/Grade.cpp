@@ -26,8 +26,9 @@ QString gradeTextFor(int grade)
 QString capitalisedName(const QString& name)
 {
     if (name.isEmpty()) return name;
-    // A letter outside the basic plane takes two UTF-16 units; keep it whole.
-    const qsizetype first = name.at(0).isHighSurrogate() && name.size() > 1 ? 2 : 1;
+    // A character outside the basic plane (an emoji, some letters with a case)
+    // takes two UTF-16 units; it is kept whole, and only a true pair is one.
+    const qsizetype first = name.size() > 1 && name.at(0).isHighSurrogate() && name.at(1).isLowSurrogate() ? 2 : 1;
     return name.left(first).toUpper() + name.mid(first).toLower();
 }
 
