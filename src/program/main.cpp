@@ -3,6 +3,7 @@
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
+#include "ui/FormView.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
@@ -11,6 +12,33 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// For start-up measurements: ends the program once the start window has been
+// painted for the first time.
+class QuitAfterFirstPaint final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_done = false;
+};
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -37,7 +65,15 @@ int main(int argc, char* argv[])
     if (const QString trace = qEnvironmentVariable("ARITMETICA_TRACE"); !trace.isEmpty())
         host.setTraceFile(trace);
 
-    host.route([&host] { host.show(QStringLiteral("frmInizio")); });
+    std::unique_ptr<QuitAfterFirstPaint> quitAfterPaint;
+    if (qEnvironmentVariableIsSet("ARITMETICA_EXIT_AFTER_PAINT"))
+        quitAfterPaint = std::make_unique<QuitAfterFirstPaint>();
+    host.route([&host, &quitAfterPaint] {
+        host.show(QStringLiteral("frmInizio"));
+        if (quitAfterPaint)
+            if (QObject* view = host.viewOf(QStringLiteral("frmInizio")))
+                view->installEventFilter(quitAfterPaint.get());
+    });
     if (host.loadedForms().empty())
         return 0;
     return app.exec();
