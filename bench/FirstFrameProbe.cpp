@@ -1,0 +1,98 @@
+// Preloaded into a program started by startup_compare (LD_PRELOAD), it notes
+// the moment the first frame goes to the X server: the first image a Qt
+// backing store puts on a window, with or without shared memory. The time
+// (CLOCK_MONOTONIC, nanoseconds) is written to the file named by
+// ARITMETICA_FIRST_FRAME_FILE. The program itself is not changed, and its
+// exit (teardown included) no longer counts as part of its start.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+
+struct xcb_connection_t;
+struct xcb_void_cookie_t {
+    unsigned int sequence;
+};
+
+}  // extern "C"
+
+namespace {
+
+std::atomic<bool> g_noted{false};
+
+void noteFirstFrame()
+{
+    if (g_noted.exchange(true)) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const char* path = std::getenv("ARITMETICA_FIRST_FRAME_FILE");
+    if (!path) return;
+    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) return;
+    char text[32];
+    const int n =
+        std::snprintf(text, sizeof text, "%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    if (n > 0) {
+        const ssize_t written = write(fd, text, std::size_t(n));
+        (void)written;  // a short file reads as no frame at all
+    }
+    close(fd);
+}
+
+// The real function. The xcb libraries come with the platform plugin, which
+// is loaded with local symbols, so RTLD_NEXT cannot see them: ask the
+// library itself.
+template <typename F>
+F real(const char* library, const char* name)
+{
+    void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+    void* symbol = handle ? dlsym(handle, name) : nullptr;
+    if (!symbol) symbol = dlsym(RTLD_NEXT, name);
+    if (!symbol) std::abort();  // the measurement cannot go on without the real call
+    return reinterpret_cast<F>(symbol);
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) xcb_void_cookie_t xcb_shm_put_image(
+    xcb_connection_t* c, std::uint32_t drawable, std::uint32_t gc, std::uint16_t totalWidth, std::uint16_t totalHeight,
+    std::uint16_t srcX, std::uint16_t srcY, std::uint16_t srcWidth, std::uint16_t srcHeight, std::int16_t dstX,
+    std::int16_t dstY, std::uint8_t depth, std::uint8_t format, std::uint8_t sendEvent, std::uint32_t shmseg,
+    std::uint32_t offset)
+{
+    using Fn =
+        xcb_void_cookie_t (*)(xcb_connection_t*, std::uint32_t, std::uint32_t, std::uint16_t, std::uint16_t,
+                              std::uint16_t, std::uint16_t, std::uint16_t, std::uint16_t, std::int16_t, std::int16_t,
+                              std::uint8_t, std::uint8_t, std::uint8_t, std::uint32_t, std::uint32_t);
+    static const Fn next = real<Fn>("libxcb-shm.so.0", "xcb_shm_put_image");
+    const xcb_void_cookie_t cookie = next(c, drawable, gc, totalWidth, totalHeight, srcX, srcY, srcWidth, srcHeight,
+                                          dstX, dstY, depth, format, sendEvent, shmseg, offset);
+    noteFirstFrame();
+    return cookie;
+}
+
+__attribute__((visibility("default"))) xcb_void_cookie_t xcb_put_image(
+    xcb_connection_t* c, std::uint8_t format, std::uint32_t drawable, std::uint32_t gc, std::uint16_t width,
+    std::uint16_t height, std::int16_t dstX, std::int16_t dstY, std::uint8_t leftPad, std::uint8_t depth,
+    std::uint32_t dataLength, const std::uint8_t* data)
+{
+    using Fn = xcb_void_cookie_t (*)(xcb_connection_t*, std::uint8_t, std::uint32_t, std::uint32_t, std::uint16_t,
+                                     std::uint16_t, std::int16_t, std::int16_t, std::uint8_t, std::uint8_t,
+                                     std::uint32_t, const std::uint8_t*);
+    static const Fn next = real<Fn>("libxcb.so.1", "xcb_put_image");
+    const xcb_void_cookie_t cookie =
+        next(c, format, drawable, gc, width, height, dstX, dstY, leftPad, depth, dataLength, data);
+    noteFirstFrame();
+    return cookie;
+}
+
+}  // extern "C"
