@@ -120,6 +120,9 @@ PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {}
 void PictureWidget::setFill(const QColor& fill)
 {
     m_fill = fill;
+    // A filled picture covers everything beneath it: Qt then skips painting
+    // what it hides (the curtain hides the whole start window at first).
+    setAttribute(Qt::WA_OpaquePaintEvent, m_fill.isValid() && m_fill.alpha() == 255);
     update();
 }
 
