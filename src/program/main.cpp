@@ -4,6 +4,7 @@
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
 #include "ui/FormView.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
@@ -43,7 +44,7 @@ private:
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new ui::ProgramStyle);  // Fusion
 
     // Each copy of the program is a link with its own name: the name it was
     // started by, not the file the link points to.
