@@ -3,6 +3,7 @@
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
+#include "ui/FontConfigLoader.h"
 #include "ui/FormView.h"
 #include "ui/ProgramStyle.h"
 #include "ui/QtDialogs.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <memory>
@@ -43,7 +45,9 @@ private:
 
 int main(int argc, char* argv[])
 {
+    ui::FontConfigLoader fontConfig;  // meanwhile, on a thread of its own
     QApplication app(argc, argv);
+    const auto fontConfigLoaded = qScopeGuard([&fontConfig] { fontConfig.wait(); });  // before the app goes
     QApplication::setStyle(new ui::ProgramStyle);  // Fusion
 
     // Each copy of the program is a link with its own name: the name it was
