@@ -1,3 +1,36 @@
 #!/bin/sh
-echo "not there yet"
-exit 1
+# Start-up against an empty Qt window, the response time of every event path
+# through the window logic, and the full soak. Each part prints the command
+# that reruns it; the script fails when any part misses its target.
+#   scripts/bench.sh <build folder>
+# STARTUP_RUNS (default 21) and SOAK_RUNS (default 1000) change the counts.
+set -u
+build=$(cd "${1:-build}" && pwd) || exit 1
+startup_runs=${STARTUP_RUNS:-21}
+soak_runs=${SOAK_RUNS:-1000}
+failed=""
+
+run() {
+    title=$1
+    command=$2
+    printf '\n== %s\n$ %s\n' "$title" "$command"
+    eval "$command" || failed="$failed
+  $title"
+}
+
+# Both under one virtual X server, alternating, each quitting right after
+# its first paint.
+run "Start-up: program against an empty window" \
+    "xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=xcb $build/bench/startup_compare --runs $startup_runs $build/run/ADDIZIONI $build/bench/empty_window"
+
+run "Response: every event path through the logic, p99 <= 1 ms" \
+    "$build/bench/response_bench"
+
+run "Soak: $soak_runs practice runs and $soak_runs pupil sheets" \
+    "SOAK_RUNS=$soak_runs QT_QPA_PLATFORM=offscreen $build/tests/soak/soak_tests"
+
+if [ -n "$failed" ]; then
+    printf '\nMissed:%s\n' "$failed"
+    exit 1
+fi
+printf '\nEvery target met.\n'
