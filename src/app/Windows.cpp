@@ -1,5 +1,7 @@
 #include "app/Windows.h"
 
+#include "app/WindowNames.h"
+
 #include "certificate/CertificateForms.h"
 #include "practice/PracticeWindow.h"
 #include "start/StartForms.h"
@@ -11,7 +13,7 @@ namespace app {
 
 std::unique_ptr<forms::Form> createWindow(const QString& name, Services& services)
 {
-    if (name == u"FrmOperativo"_s)
+    if (name == windows::kPracticeWindow)
         return std::make_unique<practice::PracticeWindow>(services);
     if (auto form = start::createStartForm(name, services))
         return form;

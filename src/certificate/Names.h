@@ -1,14 +1,12 @@
 #pragma once
 
+#include "app/WindowNames.h"
+
 #include <QString>
 
-// The windows this part of the program is, or opens, by window name.
 namespace certificate {
 
-inline const QString kExercisesWindow = QStringLiteral("FrmStampaEsercizio");
-inline const QString kCertificateWindow = QStringLiteral("FrmAttestato");
-// Built elsewhere; shown again when the list of exercises closes.
-inline const QString kPracticeWindow = QStringLiteral("FrmOperativo");
+using namespace windows;
 
 // The one message both printouts refuse with, letter for letter.
 inline const QString kTooFewOperations = QStringLiteral("Esegui almeno 10 operazioni. ");

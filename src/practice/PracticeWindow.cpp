@@ -3,6 +3,8 @@
 
 #include "practice/PracticeWindow.h"
 
+#include "app/WindowNames.h"
+
 #include "model/Generators.h"
 #include "model/Tables.h"
 #include "practice/Record.h"
@@ -40,7 +42,7 @@ OperationSteps stepsFor(model::Operation operation)
 }  // namespace
 
 PracticeWindow::PracticeWindow(Services& services)
-    : Form(u"FrmOperativo"_s, kDesignWidth, kDesignHeight), m_services(services), m_state(services.state)
+    : Form(windows::kPracticeWindow, kDesignWidth, kDesignHeight), m_services(services), m_state(services.state)
 {
     buildDesign();
     connectHandlers();
@@ -57,7 +59,7 @@ void PracticeWindow::Form_Load()
     // a start window (a window opened on its own) the lines stay short.
     QString objectiveLine;
     QString levelLine;
-    if (const forms::Form* start = m_services.host.find(u"frmInizio"_s)) {
+    if (const forms::Form* start = m_services.host.find(windows::kStartWindow)) {
         if (const forms::Control* line = start->find(u"Label1")) objectiveLine = line->caption();
         if (const forms::Control* line = start->find(u"Label3")) levelLine = line->caption();
     }
@@ -111,13 +113,13 @@ void PracticeWindow::Label7_Click()
 
 void PracticeWindow::mnuVisualizza_Click()
 {
-    m_services.host.show(u"FrmStampaEsercizio"_s, forms::Modality::Modeless);
+    m_services.host.show(windows::kExercisesWindow, forms::Modality::Modeless);
 }
 
 void PracticeWindow::Option4_MouseDown(int index)
 {
     if (index == 0)
-        m_services.host.show(u"FrmStampaEsercizio"_s, forms::Modality::Modeless);
+        m_services.host.show(windows::kExercisesWindow, forms::Modality::Modeless);
     else if (index == 1)
         restartPractice();
 }

@@ -1,4 +1,5 @@
 #include "app/Services.h"
+#include "app/WindowNames.h"
 #include "app/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
@@ -74,9 +75,9 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsSet("ARITMETICA_EXIT_AFTER_PAINT"))
         quitAfterPaint = std::make_unique<QuitAfterFirstPaint>();
     host.route([&host, &quitAfterPaint] {
-        host.show(QStringLiteral("frmInizio"));
+        host.show(windows::kStartWindow);
         if (quitAfterPaint)
-            if (QObject* view = host.viewOf(QStringLiteral("frmInizio")))
+            if (QObject* view = host.viewOf(windows::kStartWindow))
                 view->installEventFilter(quitAfterPaint.get());
     });
     if (host.loadedForms().empty())

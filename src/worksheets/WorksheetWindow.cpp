@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 using forms::Event;
 
 namespace {
-const QString kStartWindow = u"frmInizio"_s;
+using windows::kStartWindow;
 }
 
 WorksheetWindow::WorksheetWindow(Services& services)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Services.h"
+#include "app/WindowNames.h"
 #include "forms/Form.h"
 #include "layout/Layout.h"
 #include "worksheets/SheetGenerator.h"
@@ -15,7 +16,7 @@ class Printer;
 
 namespace worksheets {
 
-inline const QString kWorksheetWindow = QStringLiteral("FrmStampaSchede");
+using windows::kWorksheetWindow;
 
 // FrmStampaSchede: the teacher prepares a sheet of sixty additions at one
 // objective and one level, looks at it in the pupil version (unknowns as
