@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelTestSupport.h"
+#include "support/PrintTo.h"
 #include "support/Fakes.h"
 
 #include <algorithm>

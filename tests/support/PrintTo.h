@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-// Readable QString values in failure messages.
+// Readable QString values in GoogleTest failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
