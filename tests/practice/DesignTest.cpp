@@ -1,5 +1,6 @@
-// The window as designed: texts, colours, fonts and a layout in which nothing
-// covers anything else except the panels that share one place.
+// The window as designed: a layout in which nothing covers anything else
+// except the panels that share one place, fonts a child can read, and the
+// few texts a fix could "correct".
 
 #include "PracticeTestSupport.h"
 
@@ -56,77 +57,15 @@ struct PracticeDesign : PracticeFixture {
 
 }  // namespace
 
-TEST_F(PracticeDesign, FixedTextsAreTheProgramsOwn)
+// The few texts that a well-meaning fix could "correct" stay letter for
+// letter; the others are seen through the tests of behaviour.
+TEST_F(PracticeDesign, OddTextsStayAsTheProgramHasThem)
 {
     practice::PracticeWindow w(services);
-    const std::tuple<const char16_t*, int, const char16_t*> texts[] = {
-        {u"Label5", 1, u"Operazioni eseguite"},
-        {u"Label5", 0, u"Risposte esatte "},
-        {u"Label5", 3, u"Risposte errate"},
-        {u"Label5", 4, u"Tempo parziale"},
-        {u"Label5", 5, u"Tempo totale"},
-        {u"LblAiuto", -1, u"Ti aiuto ?"},
-        {u"Option3", 1, u"Sì"},
-        {u"Option3", 0, u"No"},
-        {u"lblIntervento", -1, u"Ora intevengo io"},
-        {u"optOK", -1, u"OK"},
-        {u"Label6", -1, u"Esercitazione terminata"},
-        {u"Label3", -1, u"Se ricominci, gli esercizi andranno persi"},
-        {u"Option4", 0, u"VISUALIZZA"},
-        {u"Option4", 1, u"Ricomincia"},
-        {u"Label7", -1, u"si audio"},
-        {u"mnuVisualizza", -1, u"Visualizza operazioni eseguite"},
-        {u"lblRisultato1", -1, u"?"},
-        {u"lblSegno2", -1, u"?"},
-        {u"Option1", 10, u"Cancella"},
-        {u"Option1", 11, u"Verifica"},
-        {u"Option1", 12, u"Avanti"},
-        {u"Option1", 13, u"Esci"},
-        {u"Option5", 0, u"="},
-        {u"Option5", 1, u"<"},
-        {u"Option5", 2, u">"},
-        {u"Option5", 3, u"Verifica"},
-        {u"Option5", 4, u"Avanti"},
-        {u"Option5", 5, u"Esci"},
-    };
-    for (const auto& [name, index, text] : texts)
-        EXPECT_EQ(w.c(name, index).caption(), QString::fromUtf16(text)) << w.c(name, index).objectName().toStdString();
-    for (int digit = 0; digit <= 9; ++digit) EXPECT_EQ(w.c(u"Option1", digit).caption(), QString::number(digit));
-    EXPECT_EQ(w.c(u"LblTempoParziale").toolTip(), u"Secondi impiegati per ogni risposta");
-    EXPECT_EQ(w.c(u"LblTempoTotale").toolTip(), u"Secondi impiegati per ogni esercizio");
-    EXPECT_EQ(w.c(u"mnuVisualizza").kind(), Kind::MenuItem);
-    EXPECT_TRUE(w.c(u"mnuVisualizza").enabled());
-    EXPECT_EQ(w.find(u"Label5", 2), nullptr);
-}
-
-TEST_F(PracticeDesign, Colours)
-{
-    practice::PracticeWindow w(services);
-    EXPECT_EQ(w.backColor(), 0xFFE0C0u);
-    for (const auto& c : w.controls()) {
-        if (c->kind() != Kind::Frame) continue;
-        EXPECT_EQ(c->backColor(), 0xFFE0C0u) << c->name().toStdString();
-    }
-    EXPECT_EQ(w.c(u"lblRisultato1").backColor(), 0xFFFFC0u);
-    EXPECT_EQ(w.c(u"lblRisultato1").foreColor(), 0xC00000u);
-    EXPECT_EQ(w.c(u"lblSegno2").foreColor(), 0xC00000u);
-    EXPECT_EQ(w.c(u"optOK").backColor(), 0xFFC0C0u);
-    for (auto name : {u"LblEsito", u"Label7", u"lblCorrezione", u"Line1", u"Line2", u"Line3", u"Line4"})
-        EXPECT_EQ(w.c(name).foreColor(), 0xFF0000u) << QString::fromUtf16(name).toStdString();
-    EXPECT_EQ(w.c(u"lblCorrezioneS").foreColor(), 0xC00000u);
-    for (const Control* c : {&w.c(u"LblAiuto"), &w.c(u"Option3", 0), &w.c(u"Option3", 1)})
-        EXPECT_EQ(c->foreColor(), 0x0000C0u);
-}
-
-TEST_F(PracticeDesign, AnchorsAndCrossesAreNotSeen)
-{
-    practice::PracticeWindow w(services);
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(w.c(u"lblRifer", i).visible());
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(w.c(u"lblRif2", i).visible());
-    EXPECT_FALSE(w.c(u"lblRiferimento").visible());
-    for (auto name : {u"Line1", u"Line2", u"Line3", u"Line4"}) EXPECT_FALSE(w.c(name).visible());
-    EXPECT_TRUE(w.c(u"lblLinee").caption().isEmpty());
-    EXPECT_TRUE(w.c(u"lblLineeS").caption().isEmpty());
+    EXPECT_EQ(w.c(u"lblIntervento").caption(), u"Ora intevengo io");
+    EXPECT_EQ(w.c(u"Label5", 0).caption(), u"Risposte esatte ");  // with its trailing blank
+    EXPECT_EQ(w.c(u"Label7").caption(), u"si audio");
+    EXPECT_EQ(w.c(u"Option3", 1).caption(), u"Sì");
 }
 
 TEST_F(PracticeDesign, FontsAreLargeEnoughForAChild)

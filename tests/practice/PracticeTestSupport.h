@@ -1,60 +1,32 @@
 #pragma once
 
-#include "app/Services.h"
-#include "forms/WindowHost.h"
-#include "model/RandomSource.h"
 #include "practice/PracticeWindow.h"
-#include "support/Fakes.h"
-
-#include <gtest/gtest.h>
+#include "support/WindowFixture.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace practice_tests {
 
 using namespace Qt::Literals::StringLiterals;
 
-// Stands in for the windows the practice window talks to: the start window
-// (its two summary lines) and the list of exercises done.
-class StubWindow final : public forms::Form {
-public:
-    explicit StubWindow(const QString& name) : Form(name, 6000, 4000)
-    {
-        add(forms::Kind::Label, u"Label1"_s);
-        add(forms::Kind::Label, u"Label3"_s);
-    }
-};
-
 inline const QStringList kStackedPanels = {u"fraAiuto"_s, u"fraTastierino"_s, u"fraAvviso"_s, u"fraIntervento"_s,
                                            u"fraTastierinoRidotto"_s};
 
 // One practice window in a host of its own, with a scripted random source and
-// a clock set by hand. By default: additions at level 1, objective 1
+// a clock set by hand; the start window (its two summary lines) and the list
+// of exercises are stand-ins. By default: additions at level 1, objective 1
 // (variant 1 only), three digits per answer.
-struct PracticeFixture : ::testing::Test {
-    model::AppState state;
-    model::ScriptedRandomSource random;
-    testing_support::FakeClock clock;
-    testing_support::RecordingDialogs dialogs;
-    QStringList requested;  // every window name the host was asked to make
-    forms::WindowHost host{[this](const QString& name) -> std::unique_ptr<forms::Form> {
-        requested << name;
-        if (name == u"FrmOperativo") return std::make_unique<practice::PracticeWindow>(services);
-        if (name == u"frmInizio" || name == u"FrmStampaEsercizio") return std::make_unique<StubWindow>(name);
-        return nullptr;
-    }};
-    Services services{state, random, clock, dialogs, host};
-
+struct PracticeFixture : testing_support::WindowFixture<> {
     PracticeFixture()
     {
+        makeWindow = [this](const QString& name) -> std::unique_ptr<forms::Form> {
+            if (name == u"FrmOperativo") return std::make_unique<practice::PracticeWindow>(services);
+            if (name == u"frmInizio")
+                return std::make_unique<testing_support::StandInWindow>(name, QStringList{u"Label1"_s, u"Label3"_s});
+            if (name == u"FrmStampaEsercizio") return std::make_unique<testing_support::StandInWindow>(name);
+            return nullptr;
+        };
         state.operationKind = 1;
         state.levelNumber = 1;
         state.rangeMin = 1;

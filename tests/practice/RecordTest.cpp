@@ -20,49 +20,46 @@ qsizetype answerEnd(const QString& line, QStringView answer)
 
 }  // namespace
 
-TEST_F(PracticeRecord, RightAtOnceFillsTheLineTo54Characters)
+// However many wrong attempts come first and however the operation closes,
+// each attempt is written at once and the closing answer ends at character
+// 45 of a 54-character line. Every answer takes two seconds.
+TEST_F(PracticeRecord, AttemptsAndClosingMeetTheAnswerColumn)
 {
-    open();
-    ASSERT_EQ(line(1), kSevenPlusFifteen);
-    answer(u"22", 5);
-    EXPECT_EQ(line(1), kSevenPlusFifteen + dots(21) + u"  22   (s. 5)"_s);
-    EXPECT_EQ(line(1).size(), 54);
-    EXPECT_EQ(line(1).indexOf(u"(s."), 48);  // characters 49 to 51
-}
-
-TEST_F(PracticeRecord, WrongThenRightKeepsTheAnswerColumn)
-{
-    open();
-    answer(u"21", 3);
-    EXPECT_EQ(line(1), kSevenPlusFifteen + u"  21* "_s);
-    no();
-    answer(u"22", 9);
-    EXPECT_EQ(line(1), kSevenPlusFifteen + u"  21* "_s + dots(15) + u"  22   (s.12)"_s);
-    EXPECT_EQ(line(1).size(), 54);
-}
-
-TEST_F(PracticeRecord, WrongThenHelpClosesWithTheRightAnswerMarked)
-{
-    open();
-    answer(u"21", 4);
-    clock.advance(5);
-    si();
-    EXPECT_EQ(line(1), kSevenPlusFifteen + u"  21* "_s + dots(16) + u" 22°  (s. 9)"_s);
-    EXPECT_EQ(line(1).size(), 54);
-    EXPECT_EQ(answerEnd(line(1), u"22"), 45);
-}
-
-TEST_F(PracticeRecord, TwoWrongAndARightStillEndTheAnswerAtCharacter45)
-{
-    open();
-    answer(u"21", 1);
-    no();
-    answer(u"3", 1);
-    no();
-    answer(u"22", 1);
-    const QString expected = kSevenPlusFifteen + u"  21*    3* "_s + dots(9) + u"  22   (s. 3)"_s;
-    EXPECT_EQ(line(1), expected);
-    EXPECT_EQ(answerEnd(line(1), u"22"), 45);
+    enum class Closing { Right, Help, Intervention };
+    const struct {
+        QStringList wrong;
+        Closing closing;
+        QString rest;  // after the wrong attempts
+    } cases[] = {
+        {{}, Closing::Right, dots(21) + u"  22   (s. 2)"_s},
+        {{u"21"_s}, Closing::Right, dots(15) + u"  22   (s. 4)"_s},
+        {{u"21"_s}, Closing::Help, dots(16) + u" 22°  (s. 5)"_s},  // three seconds more to say "Sì"
+        {{u"21"_s, u"3"_s}, Closing::Right, dots(9) + u"  22   (s. 6)"_s},
+        {{u"21"_s, u"20"_s, u"19"_s}, Closing::Intervention, dots(4) + u" 22°  (s. 6)"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wrong.join(u' ').toStdString());
+        open();
+        ASSERT_EQ(line(1), kSevenPlusFifteen);
+        QString attempts;
+        for (const QString& wrong : c.wrong) {
+            answer(wrong, 2);
+            attempts += wrong.rightJustified(4) + u"* "_s;
+            EXPECT_EQ(line(1), kSevenPlusFifteen + attempts);
+            if (c.closing != Closing::Help) no();
+        }
+        if (c.closing == Closing::Right) answer(u"22", 2);
+        if (c.closing == Closing::Help) {
+            clock.advance(3);
+            si();
+        }
+        if (c.closing == Closing::Intervention) ok();  // the third "No" brought it
+        EXPECT_EQ(line(1), kSevenPlusFifteen + attempts + c.rest);
+        EXPECT_EQ(line(1).size(), 54);
+        EXPECT_EQ(line(1).lastIndexOf(u"22") + 2, 45);
+        EXPECT_EQ(line(1).indexOf(u"(s."), 48);
+        host.unload(u"FrmOperativo"_s);
+    }
 }
 
 TEST_F(PracticeRecord, SecondsStandRightAlignedInTwoPlaces)
@@ -74,19 +71,6 @@ TEST_F(PracticeRecord, SecondsStandRightAlignedInTwoPlaces)
             << line(state.operationIndex).toStdString();
         avanti();
     }
-}
-
-TEST_F(PracticeRecord, ThreeAttemptsAndTheInterventionStillMeetTheColumn)
-{
-    open();
-    for (QStringView wrong : {u"21", u"20", u"19"}) {
-        answer(wrong, 1);
-        no();
-    }
-    ASSERT_EQ(line(1).size(), 20 + 3 * 6);
-    ok();  // the third "No" brought the intervention
-    EXPECT_EQ(line(1), kSevenPlusFifteen + u"  21*   20*   19* "_s + dots(4) + u" 22°  (s. 3)"_s);
-    EXPECT_EQ(line(1).lastIndexOf(u"22") + 2, 45);
 }
 
 TEST(PracticeRecordPieces, ALineAlreadyPastTheAnswerColumnGetsNoDots)
