@@ -1,18 +1,11 @@
 #pragma once
 
-#include "app/Services.h"
-#include "forms/WindowHost.h"
-#include "model/RandomSource.h"
 #include "start/StartForms.h"
 #include "start/StartWindow.h"
-#include "support/Fakes.h"
+#include "support/WindowFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 namespace start_test {
 
@@ -20,10 +13,9 @@ using namespace Qt::Literals::StringLiterals;
 
 // Stands in for the practice window: remembers the settings file as it was
 // when the window loaded.
-class PracticeStandIn final : public forms::Form {
+class PracticeStandIn final : public testing_support::StandInWindow {
 public:
-    explicit PracticeStandIn(QString settingsPath)
-        : Form(u"FrmOperativo"_s, 3000, 2000), m_path(std::move(settingsPath))
+    explicit PracticeStandIn(QString settingsPath) : StandInWindow(u"FrmOperativo"_s), m_path(std::move(settingsPath))
     {
     }
     QByteArray fileAtLoad;
@@ -41,33 +33,19 @@ private:
 
 // The start window and its windows on a toolkit-free host, in a fresh
 // working directory of their own.
-class StartFixture : public ::testing::Test {
+class StartFixture : public testing_support::WindowFixture<> {
 protected:
-    model::AppState state;
-    model::ScriptedRandomSource random;
-    testing_support::FakeClock clock;
-    testing_support::RecordingDialogs dialogs;
-    QStringList requested;  // every window name the host was asked to load
-    forms::WindowHost host{[this](const QString& name) -> std::unique_ptr<forms::Form> {
-        requested << name;
-        if (name == u"FrmOperativo"_s) return std::make_unique<PracticeStandIn>(services.programName + u".dat"_s);
-        return start::createStartForm(name, services);
-    }};
-    Services services{state, random, clock, dialogs, host, u"ADDIZIONI"_s};
-    QTemporaryDir dir;
-    QString previousDir;
+    testing_support::ScratchWorkingDir scratch;
 
-    void SetUp() override
+    StartFixture()
     {
-        ASSERT_TRUE(dir.isValid());
-        previousDir = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        makeWindow = [this](const QString& name) -> std::unique_ptr<forms::Form> {
+            if (name == u"FrmOperativo"_s) return std::make_unique<PracticeStandIn>(settingsPath());
+            return start::createStartForm(name, services);
+        };
     }
-    void TearDown() override
-    {
-        host.unloadAll();
-        QDir::setCurrent(previousDir);
-    }
+    void SetUp() override { ASSERT_TRUE(scratch.entered()); }
+    void TearDown() override { host.unloadAll(); }
 
     QString settingsPath() const { return services.programName + u".dat"_s; }
     void writeSettingsFile(const QByteArray& bytes)
