@@ -45,6 +45,7 @@ struct GradeCase {
     int right;
     int started;
     const char16_t* grade;
+    friend void PrintTo(const GradeCase& g, std::ostream* os) { *os << g.right << " of " << g.started; }
 };
 
 class GradeTableTest : public CertificateWindowTest, public ::testing::WithParamInterface<GradeCase> {};
@@ -216,26 +217,19 @@ TEST_F(CertificateWindowTest, NothingStartedStillDrawsTheCard)
     EXPECT_FALSE(printButton(w).enabled());
 }
 
-TEST_F(CertificateWindowTest, DesignKeepsTheButtonsBelowTheCard)
+TEST_F(CertificateWindowTest, TheCardFillsItsPictureAndTheButtonsStayBelowIt)
 {
     run(20, 20);
     auto& w = openCertificate();
 
-    EXPECT_EQ(w.backColor(), 0xFFC0FFu);
     const forms::Control& picture = w.c(u"Picture1");
-    EXPECT_EQ(picture.backColor(), 0xC0FFFFu);
     EXPECT_EQ(card().width(), picture.width());
     EXPECT_EQ(card().height(), picture.height());
     const forms::Control& frame = w.c(u"Frame4");
-    EXPECT_EQ(frame.backColor(), 0xFFC0FFu);
     EXPECT_GE(frame.top(), picture.top() + picture.height());
     EXPECT_LE(frame.top() + frame.height(), w.innerHeight());
-    const QStringList captions{u"STAMPA L'ATTESTATO"_s, u"TORNA ALLA FINESTRA PRECEDENTE"_s, u"FINE SESSIONE"_s};
     for (int i = 0; i < 3; ++i) {
         const forms::Control& button = w.c(u"Option5", i);
-        EXPECT_EQ(button.caption(), captions[i]);
-        EXPECT_EQ(button.backColor(), 0xFFE0C0u);
-        EXPECT_EQ(button.foreColor(), 0x0000C0u);
         EXPECT_EQ(button.container(), &frame);
         EXPECT_LE(button.left() + button.width(), frame.width());
         EXPECT_LE(button.top() + button.height(), frame.height());

@@ -16,67 +16,46 @@ class ExercisesWindowTest : public CertificateFixture {};
 
 // --- what the window shows -------------------------------------------------
 
+// Slots 1 to operationIndex are shown in 12 points, as they are (also the
+// gaps a worksheet leaves); the others are blank.
 TEST_F(ExercisesWindowTest, ShowsOnlyTheLinesOfTheOperationsStarted)
 {
-    // The sixth operation is on screen: it holds only its operation part.
+    // A practice run with the sixth operation on screen, holding only its
+    // operation part, and a line left over from an earlier run.
     recordRun(5);
     state.doneOperations[6] = u" 6 + 15 = .     r."_s;
     state.doneOperations[7] = u"left over from an earlier run"_s;
     state.operationIndex = 6;
+    // What the worksheet window left: slots 1..60 emptied, some written.
+    model::RecordArray worksheet;
+    worksheet[1] = u"12 + 7 = ."_s;
+    worksheet[3] = u"30 + . = 41"_s;
 
-    auto& list = openList();
-
-    EXPECT_EQ(list.caption(), u"STAMPA DEGLI ESERCIZI ESEGUITI");
-    for (int i = 1; i <= 6; ++i) {
-        EXPECT_EQ(list.c(u"LblOp", i).caption(), state.doneOperations[std::size_t(i)]) << i;
-        EXPECT_EQ(list.c(u"LblOp", i).font().pointSize, 12) << i;
+    for (const auto& [record, index] : {std::pair{state.doneOperations, 6}, std::pair{worksheet, 12}}) {
+        state.doneOperations = record;
+        state.operationIndex = model::int16(index);
+        auto& list = openList();
+        for (int i = 1; i <= 30; ++i) {
+            EXPECT_EQ(list.c(u"LblOp", i).caption(), i <= index ? record[std::size_t(i)] : QString()) << i;
+            EXPECT_EQ(list.c(u"LblOp", i).font().pointSize == 12, i <= index) << i;
+        }
+        EXPECT_EQ(list.c(u"Label1").caption(), u"Tempo per questo esercizio: 95 secondi");
+        EXPECT_EQ(list.c(u"Label2").caption(), u"Tempo per questo esercizio: 123 secondi");
+        host.unload(u"FrmStampaEsercizio"_s);
     }
-    for (int i = 7; i <= 30; ++i) EXPECT_EQ(list.c(u"LblOp", i).caption(), QString()) << i;
-    EXPECT_NE(list.c(u"LblOp", 7).font().pointSize, 12);
-    EXPECT_EQ(list.c(u"Label1").caption(), u"Tempo per questo esercizio: 95 secondi");
-    EXPECT_EQ(list.c(u"Label2").caption(), u"Tempo per questo esercizio: 123 secondi");
 }
 
-TEST_F(ExercisesWindowTest, ShowsWhatAWorksheetLeftInTheRecord)
-{
-    // The worksheet window emptied slots 1..60 and wrote some of them.
-    for (int i = 1; i <= 60; ++i) state.doneOperations[std::size_t(i)].clear();
-    state.doneOperations[1] = u"12 + 7 = ."_s;
-    state.doneOperations[3] = u"30 + . = 41"_s;
-    state.operationIndex = 12;
-
-    auto& list = openList();
-
-    EXPECT_EQ(list.c(u"LblOp", 1).caption(), u"12 + 7 = .");
-    EXPECT_EQ(list.c(u"LblOp", 2).caption(), QString());
-    EXPECT_EQ(list.c(u"LblOp", 3).caption(), u"30 + . = 41");
-    EXPECT_EQ(list.c(u"LblOp", 12).font().pointSize, 12);
-    EXPECT_NE(list.c(u"LblOp", 13).font().pointSize, 12);
-}
-
-TEST_F(ExercisesWindowTest, DesignHoldsTheCaptionsAndRoomForLongLines)
+TEST_F(ExercisesWindowTest, DesignHoldsTheNamePanelAndRoomForLongLines)
 {
     auto& list = openList();
 
+    // The odd texts stay as the program has them.
     EXPECT_EQ(list.c(u"Label5").caption(), u"E S E R C I Z I   E S E G U I T I ");
-    const QStringList captions{u"E S C I"_s, u"SCRIVI IL NOME"_s, u"STAMPA"_s, u"ATTESTATO"_s};
-    for (int i = 0; i < 4; ++i) {
-        const forms::Control& button = list.c(u"Option1", i);
-        EXPECT_EQ(button.caption(), captions[i]);
-        EXPECT_EQ(button.kind(), forms::Kind::OptionButton);
-        EXPECT_EQ(button.font().family, u"Courier");
-        EXPECT_TRUE(button.font().bold);
-        EXPECT_TRUE(button.enabled());
-        EXPECT_EQ(button.container(), list.find(u"Frame1"));
-    }
-    const forms::Control& panel = list.c(u"fraNome");
-    EXPECT_FALSE(panel.visible());
     EXPECT_EQ(list.c(u"Label6").caption(), u"   IMMETTI   IL  TUO  NOME");
     EXPECT_EQ(list.c(u"Label4").caption(), u"Il nome viene troncato automaticamente alla 15a lettera");
-    EXPECT_EQ(list.c(u"Label9").caption(), u"Presta attenzione all'ortografia");
-    EXPECT_EQ(list.c(u"cmdAvanti").caption(), u"AVANTI");
-    EXPECT_EQ(list.c(u"Command8").caption(), u"E S C I");
-    EXPECT_EQ(list.c(u"txtNome").maxLength(), 15);
+    // The name panel is hidden until asked for, and hides all it holds.
+    const forms::Control& panel = list.c(u"fraNome");
+    EXPECT_FALSE(panel.visible());
     for (const char16_t* name : {u"Label6", u"txtNome", u"Label4", u"Label9", u"cmdAvanti", u"Command8"})
         EXPECT_EQ(list.c(name).container(), &panel);
 

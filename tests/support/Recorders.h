@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace testing_support {
@@ -24,6 +25,14 @@ struct PrintedItem {
     std::uint32_t color = 0;  // surfaces only
     bool operator==(const PrintedItem&) const = default;
 };
+
+inline void PrintTo(const PrintedItem& item, std::ostream* os)
+{
+    static const char* const kinds[] = {"Text", "Image", "End"};
+    *os << kinds[int(item.what)] << " \"" << item.text.toStdString() << "\" " << item.font.toStdString() << ' '
+        << item.size << (item.bold ? " bold" : "") << " at (" << item.x << ", " << item.y << ") #" << std::hex
+        << item.color << std::dec;
+}
 
 // Line heights of the recording devices: 24 twips a point (1.2 lines).
 inline int recordedLineHeight(double points) { return int(std::lround(points * 24)); }
