@@ -1,23 +1,12 @@
 #pragma once
 
-#include "app/Services.h"
-#include "forms/WindowHost.h"
-#include "model/RandomSource.h"
-#include "support/Fakes.h"
-#include "support/Recorders.h"
+#include "support/WindowFixture.h"
 #include "worksheets/WorksheetForms.h"
 #include "worksheets/WorksheetWindow.h"
 
-#include <gtest/gtest.h>
-
 #include <QString>
 
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include <stdexcept>
 
 namespace worksheets_test {
 
@@ -28,17 +17,14 @@ inline const QString kGap = u"       "_s;
 
 // The worksheet window in a host of its own, with a seeded random source, a
 // recording printer and a stand-in for the start window.
-struct WorksheetFixture : ::testing::Test {
-    model::AppState state;
-    model::StdRandomSource random{20240611};
-    testing_support::FakeClock clock;
-    testing_support::RecordingDialogs dialogs;
-    testing_support::RecordingPrinterFactory printers;
-    forms::WindowHost host{[this](const QString& name) -> std::unique_ptr<forms::Form> {
-        if (name == u"frmInizio") return std::make_unique<forms::Form>(name, 3000, 2000);
-        return worksheets::createWorksheetForm(name, services);
-    }};
-    Services services{state, random, clock, dialogs, host, u"ADDIZIONI"_s, &printers};
+struct WorksheetFixture : testing_support::WindowFixture<model::StdRandomSource> {
+    WorksheetFixture() : WindowFixture(model::StdRandomSource(20240611))
+    {
+        makeWindow = [this](const QString& name) -> std::unique_ptr<forms::Form> {
+            if (name == u"frmInizio") return std::make_unique<testing_support::StandInWindow>(name);
+            return worksheets::createWorksheetForm(name, services);
+        };
+    }
 
     worksheets::WorksheetWindow& open()
     {
