@@ -2,11 +2,11 @@
 #include "ui/QtPrinter.h"
 
 #include "support/Fakes.h"
+#include "support/PdfText.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,29 +14,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-struct Word {
-    QString text;
-    double xMin, yMin;  // points from the top-left corner of the page
-};
-
-// The words of a PDF page with their boxes, as poppler reads them.
-QList<Word> wordsOf(const QString& pdf)
-{
-    QProcess p;
-    p.start(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
-    if (!p.waitForFinished(20000))
-        return {};
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression word(
-        uR"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="[0-9.]+" yMax="[0-9.]+">([^<]*)</word>)re"_s);
-    QList<Word> words;
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        words.append({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
-    }
-    return words;
-}
 
 double twipsToPoints(int twips) { return twips / 20.0; }
 
@@ -66,16 +43,16 @@ private Q_SLOTS:
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(result.savedFile, QFileInfo(pdf).absoluteFilePath());
 
-        const auto words = wordsOf(pdf);
+        const auto words = testing_support::pdfWords(pdf);
         QCOMPARE(words.size(), 2);
         QCOMPARE(words[0].text, u"Cognome"_s);
         // Text boxes start at the pen, give or take the glyphs' side bearing
         // and the line's leading.
-        QVERIFY(qAbs(words[0].xMin - twipsToPoints(1000)) < 2);
-        QVERIFY(qAbs(words[0].yMin - twipsToPoints(1000)) < 4);
+        QVERIFY(qAbs(words[0].x - twipsToPoints(1000)) < 2);
+        QVERIFY(qAbs(words[0].y - twipsToPoints(1000)) < 4);
         QCOMPARE(words[1].text, u"Piede"_s);
-        QVERIFY(qAbs(words[1].xMin - twipsToPoints(6000)) < 2);
-        QVERIFY(qAbs(words[1].yMin - twipsToPoints(15100)) < 4);
+        QVERIFY(qAbs(words[1].x - twipsToPoints(6000)) < 2);
+        QVERIFY(qAbs(words[1].y - twipsToPoints(15100)) < 4);
     }
 
     void aFileThatCannotBeWrittenIsReportedNotPretended()
@@ -131,10 +108,7 @@ private Q_SLOTS:
         ui::QtPrinter printer(pdf);
         printer.printImage(surface, 1000, 100);
         QVERIFY(printer.endDocument().ok);
-        QProcess p;
-        p.start(u"pdfimages"_s, {u"-list"_s, pdf});
-        QVERIFY(p.waitForFinished(20000));
-        const QString list = QString::fromUtf8(p.readAllStandardOutput());
+        const QString list = testing_support::runTool(u"pdfimages"_s, {u"-list"_s, pdf});
         // 3750 x 5205 twips on screen are 250 x 347 pixels.
         QVERIFY2(list.contains(QRegularExpression(u"\\b250\\s+347\\b"_s)), qPrintable(list));
     }

@@ -3,11 +3,11 @@
 #include "ui/QtPrinter.h"
 
 #include "support/Fakes.h"
+#include "support/PdfText.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,35 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Word {
-    QString text;
-    double x, y;  // points from the top-left corner of the page
-};
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QList<Word> wordsOf(const QString& pdf)
-{
-    static const QRegularExpression word(
-        uR"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="[0-9.]+" yMax="[0-9.]+">([^<]*)</word>)re"_s);
-    QList<Word> words;
-    for (auto it = word.globalMatch(run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s})); it.hasNext();) {
-        const auto m = it.next();
-        words.append({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
-    }
-    return words;
-}
+using testing_support::PdfWord;
+using testing_support::pdfWords;
+using testing_support::runTool;
 
 // The n-th word with this text, or a word with empty text.
-Word find(const QList<Word>& words, const QString& text, int n = 1)
+PdfWord find(const QList<PdfWord>& words, const QString& text, int n = 1)
 {
-    for (const Word& w : words)
+    for (const PdfWord& w : words)
         if (w.text == text && --n == 0)
             return w;
     return {};
@@ -110,20 +89,20 @@ private Q_SLOTS:
         QVERIFY(dialogs.messages.first().contains(pdf));
 
         // Text extraction does not keep runs of blanks: compare words.
-        const QString text = run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).simplified();
+        const QString text = runTool(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).simplified();
         QVERIFY2(text.contains(u"Nome Giulia Data di stampa 08/12/26"_s), qPrintable(text.left(200)));
         QVERIFY(text.contains(u"Esercizio n.1"_s));
         QVERIFY(text.contains(u"7 + 20 = . r..................... 27 (s. 5)"_s));
         QVERIFY(text.contains(u"Eser. n.1: Tempo tot. 57 secondi"_s));
 
-        const auto words = wordsOf(pdf);
-        const Word name = find(words, u"Nome"_s);
+        const auto words = pdfWords(pdf);
+        const PdfWord name = find(words, u"Nome"_s);
         QVERIFY(near(name.x, 1000, 2) && near(name.y, 1000));
-        const Word heading = find(words, u"Esercizio"_s);
+        const PdfWord heading = find(words, u"Esercizio"_s);
         QVERIFY(near(heading.x, 1000, 2) && heading.y > 2000 / 20.0 && heading.y < 3000 / 20.0);
-        const Word total1 = find(words, u"Eser."_s);
+        const PdfWord total1 = find(words, u"Eser."_s);
         QVERIFY(near(total1.x, 1000, 2) && near(total1.y, 13000));
-        const Word total2 = find(words, u"Eser."_s, 2);
+        const PdfWord total2 = find(words, u"Eser."_s, 2);
         QVERIFY(near(total2.y, 13500));
     }
 
@@ -137,12 +116,12 @@ private Q_SLOTS:
 
         const QString pdf = onlyPdf(u"attestato"_s);
         QVERIFY2(!pdf.isEmpty(), qPrintable(dialogs.messages.join(u'|')));
-        const QString images = run(u"pdfimages"_s, {u"-list"_s, pdf});
+        const QString images = runTool(u"pdfimages"_s, {u"-list"_s, pdf});
         QCOMPARE(images.count(QRegularExpression(u"\\n\\s+1\\s+\\d+\\s+image"_s)), 1);
 
         // Rendered at 72 dpi, one pixel is one point: the card's light cyan
         // starts 1000 twips from the left and 100 from the top.
-        run(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, u"-singlefile"_s, pdf, dir.filePath(u"card"_s)});
+        runTool(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, u"-singlefile"_s, pdf, dir.filePath(u"card"_s)});
         const QImage page(dir.filePath(u"card.png"_s));
         QVERIFY(!page.isNull());
         auto isCardColour = [&](int x, int y) {
@@ -167,7 +146,7 @@ private Q_SLOTS:
 
         const QString pdf = onlyPdf(u"schede"_s);
         QVERIFY2(!pdf.isEmpty(), qPrintable(dialogs.messages.join(u'|')));
-        const QStringList lines = run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).split(u'\n');
+        const QStringList lines = runTool(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).split(u'\n');
         QVERIFY(lines.first().contains(u"Cognome e nome:"_s));
         // Every body line holds two operations, each answer in brackets; the
         // brackets of each column stand one under the other.
