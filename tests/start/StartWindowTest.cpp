@@ -218,36 +218,36 @@ TEST_F(StartWindowTest, SwitchAlternatesTheSetsAndSavesEachTime)
     EXPECT_EQ(settingsFile(), QByteArray(" 1  1  1 \r\n"));
 }
 
-TEST_F(StartWindowTest, SwitchFromStoredTwoAndWithoutFile)
+// Only a stored 1 switches to the second set; without a file the first set
+// is taken; any other stored value (2, 0, negative, the largest) lands on
+// the first set. The kind and the level set are carried through.
+TEST_F(StartWindowTest, SwitchGoesToTheSecondSetOnlyFromTheFirst)
 {
-    writeSettingsFile(" 3  2  2 \r\n");
-    StartWindow& w = showStart();
-    w.click(w.c(u"lblCambiaOb", 0));
-    EXPECT_EQ(frontObjectives(w), std::vector<int>({0, 1, 2}));
-    EXPECT_EQ(w.c(u"Frame1").caption(), u"OBIETTIVI 1"_s);
-    EXPECT_EQ(settingsFile(), QByteArray(" 3  1  2 \r\n"));  // the level set is carried through
-
-    host.unloadAll();
-    QFile::remove(settingsPath());
-    StartWindow& fresh = showStart();
-    fresh.click(fresh.c(u"lblCambiaOb", 0));
-    EXPECT_EQ(settingsFile(), QByteArray(" 1  2  1 \r\n"));
-}
-
-TEST_F(StartWindowTest, SwitchBringsAnyOtherStoredValueBackToTheFirstSet)
-{
-    // A stored 0, a negative value and the largest value all land on set 1.
-    for (const QByteArray stored : {"0", "-5", "32767"}) {
-        writeSettingsFile(" 2 " + stored + " 1 \r\n");
+    const struct {
+        QByteArray stored;  // empty: no settings file
+        int set;
+        QByteArray saved;
+    } cases[] = {
+        {"", 2, " 1  2  1 \r\n"},
+        {" 3  2  2 \r\n", 1, " 3  1  2 \r\n"},
+        {" 2 0 1 \r\n", 1, " 2  1  1 \r\n"},
+        {" 2 -5 1 \r\n", 1, " 2  1  1 \r\n"},
+        {" 2 32767 1 \r\n", 1, " 2  1  1 \r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.constData());
+        if (c.stored.isEmpty())
+            QFile::remove(settingsPath());
+        else
+            writeSettingsFile(c.stored);
         StartWindow& w = showStart();
-        ASSERT_EQ(w.objectiveSet(), stored.toInt());
         w.click(w.c(u"lblCambiaOb", 0));
-        EXPECT_EQ(w.objectiveSet(), 1) << stored.constData();
-        EXPECT_EQ(frontObjectives(w), std::vector<int>({0, 1, 2})) << stored.constData();
-        EXPECT_EQ(w.c(u"Frame1").caption(), u"OBIETTIVI 1"_s);
-        EXPECT_EQ(settingsFile(), QByteArray(" 2  1  1 \r\n"));
+        EXPECT_EQ(w.objectiveSet(), c.set);
+        EXPECT_EQ(frontObjectives(w), c.set == 1 ? std::vector<int>({0, 1, 2}) : std::vector<int>({3, 4, 5}));
+        EXPECT_EQ(w.c(u"Frame1").caption(), u"OBIETTIVI "_s + QString::number(c.set));
+        EXPECT_EQ(settingsFile(), c.saved);
         w.click(w.c(u"lblCambiaOb", 0));
-        EXPECT_EQ(w.objectiveSet(), 2);
+        EXPECT_EQ(w.objectiveSet(), 3 - c.set);
         host.unloadAll();
     }
 }
