@@ -109,39 +109,31 @@ TEST_F(ExercisesWindowTest, ResizeKeepsTheProportions)
 
 // --- the name ---------------------------------------------------------------
 
-TEST_F(ExercisesWindowTest, NameEntryIsCentredOnTheScreenWhenTheWindowAllowsIt)
+// The name panel is centred on the screen, as far as the window allows.
+TEST_F(ExercisesWindowTest, NameEntryIsCentredOnTheScreenButStaysInsideTheWindow)
 {
     auto& list = openList();
     const forms::Control& panel = list.c(u"fraNome");
+    const int right = list.innerWidth() - panel.width(), bottom = list.innerHeight() - panel.height();
     // A screen just larger than the window: the centred place is inside it.
-    host.screenW = list.innerWidth() + 600;
-    host.screenH = list.innerHeight() + 400;
-
-    list.press(u"Option1", 1);
-
-    EXPECT_TRUE(panel.visible());
-    EXPECT_EQ(panel.left(), (host.screenW - panel.width()) / 2);
-    EXPECT_EQ(panel.top(), (host.screenH - panel.height()) / 2);
-    EXPECT_EQ(list.focused(), list.find(u"txtNome"));
-    EXPECT_FALSE(list.c(u"Option1", 1).selected());
-}
-
-TEST_F(ExercisesWindowTest, NameEntryStaysInsideTheWindowOnAnyScreen)
-{
-    auto& list = openList();
-    const forms::Control& panel = list.c(u"fraNome");
-
-    host.screenW = 15 * 2560;  // centring on it would put the panel past the window's edges
-    host.screenH = 15 * 1440;
-    list.press(u"Option1", 1);
-    EXPECT_EQ(panel.left(), list.innerWidth() - panel.width());
-    EXPECT_EQ(panel.top(), list.innerHeight() - panel.height());
-
-    host.screenW = 1500;  // smaller than the panel: centring gives negative places
-    host.screenH = 1500;
-    list.press(u"Option1", 1);
-    EXPECT_EQ(panel.left(), 0);
-    EXPECT_EQ(panel.top(), 0);
+    const int w = list.innerWidth() + 600, h = list.innerHeight() + 400;
+    const struct {
+        int screenW, screenH, left, top;
+    } cases[] = {
+        {w, h, (w - panel.width()) / 2, (h - panel.height()) / 2},
+        {15 * 2560, 15 * 1440, right, bottom},  // centred, it would pass the window's edges
+        {1500, 1500, 0, 0},                     // smaller than the panel: centring gives negative places
+    };
+    for (const auto& c : cases) {
+        host.screenW = c.screenW;
+        host.screenH = c.screenH;
+        list.press(u"Option1", 1);
+        EXPECT_TRUE(panel.visible());
+        EXPECT_EQ(panel.left(), c.left) << c.screenW;
+        EXPECT_EQ(panel.top(), c.top) << c.screenW;
+        EXPECT_EQ(list.focused(), list.find(u"txtNome"));
+        EXPECT_FALSE(list.c(u"Option1", 1).selected());
+    }
 }
 
 TEST_F(ExercisesWindowTest, AvantiTakesTheNameOfAtMostFifteenCharacters)
