@@ -65,28 +65,6 @@ TEST_F(PracticeNumberKeypad, EnablingFollowsTheAnswerThroughEveryState)
     EXPECT_FALSE(ctl(u"Option1", 12).selected());
 }
 
-TEST_F(PracticeNumberKeypad, InterventionAndEndDisableTheKeypad)
-{
-    open();
-    for (int i = 0; i < 3; ++i) {
-        type(u"6");
-        verifica();
-        no();
-    }
-    EXPECT_EQ(frontPanel(), u"fraIntervento");
-    EXPECT_EQ(enabledPanels(), QStringList{u"fraIntervento"_s});
-    EXPECT_TRUE(ctl(u"optOK").isEffectivelyEnabled());
-    ok();
-    EXPECT_EQ(numericKeypad(), kNumberAnswered);
-    EXPECT_EQ(enabledPanels(), QStringList{u"fraTastierino"_s});
-
-    state.operationIndex = 20;  // pretend the run is at its end
-    avanti();
-    EXPECT_EQ(frontPanel(), u"fraAvviso");
-    EXPECT_EQ(enabledPanels(), QStringList{u"fraAvviso"_s});
-    EXPECT_FALSE(ctl(u"Option1", 12).isEffectivelyEnabled());
-}
-
 TEST_F(PracticeNumberKeypad, AFourthDigitIsIgnored)
 {
     open();

@@ -68,6 +68,7 @@ TEST_F(PracticeHelp, TheThirdRefusalBringsTheInterventionAndOkClosesTheOperation
     EXPECT_EQ(state.helpRefusals, 0);
     EXPECT_EQ(frontPanel(), u"fraIntervento");
     EXPECT_EQ(enabledPanels(), QStringList{u"fraIntervento"_s});
+    EXPECT_TRUE(ctl(u"optOK").isEffectivelyEnabled());
     EXPECT_EQ(caption(u"lblRisultato1"), u"21");  // the crossed-out answer stays
     EXPECT_TRUE(ctl(u"Line4").visible());
     EXPECT_EQ(window().focused(), &ctl(u"optOK"));
@@ -77,6 +78,7 @@ TEST_F(PracticeHelp, TheThirdRefusalBringsTheInterventionAndOkClosesTheOperation
     EXPECT_EQ(state.rightAnswers, 0);
     EXPECT_EQ(state.wrongAnswers, 3);
     EXPECT_EQ(frontPanel(), u"fraTastierino");
+    EXPECT_EQ(enabledPanels(), QStringList{u"fraTastierino"_s});
     EXPECT_EQ(numericKeypad(), u"00000000000011");
     EXPECT_TRUE(line(1).endsWith(u" 22°  (s. 3)"));
 }
