@@ -103,8 +103,10 @@ TEST_F(WorksheetWindowTest, LoadPreparesStateAndWindow)
     EXPECT_EQ(state.worksheetLevel, 0);
 
     // The layout was taken at load: twice the width, twice every left and width.
+    const QRect designed = rect(w.c(u"LblOp", 60));
     w.setInnerSize(2 * w.designWidth(), w.designHeight());
-    EXPECT_EQ(rect(w.c(u"LblOp", 60)), QRect(2 * 8175, 3435 + 9 * 210, 2 * 3510, 225));
+    EXPECT_EQ(rect(w.c(u"LblOp", 60)),
+              QRect(2 * designed.left(), designed.top(), 2 * designed.width(), designed.height()));
 }
 
 TEST_F(WorksheetWindowTest, FramesAndPrintButtonsThroughTheSteps)
