@@ -53,7 +53,9 @@ for name in "${!kinds[@]}"; do
     link=$(readlink "$libexec/$name") || fail "$name is not a link"
     [ "$link" = aritmetica ] || fail "$name points to '$link', not to the program beside it"
 done
-[ "$(identify -format '%w %h' "$icon" 2>&1)" = "128 128" ] || fail "the icon is not a readable 128x128 SVG"
+# Rendered by librsvg itself: ImageMagick would hand the SVG to it anyway.
+[ "$(rsvg-convert "$icon" | identify -format '%w %h' png:- 2>&1)" = "128 128" ] ||
+    fail "the icon is not a readable 128x128 SVG"
 command -v desktop-file-validate >/dev/null || fail "desktop-file-validate missing (make deps installs it)"
 
 # The Exec value read as desktops read it: string escapes first, then field

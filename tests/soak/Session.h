@@ -6,7 +6,7 @@
 // response benchmarks both drive the logic with these.
 
 #include "app/Services.h"
-#include "app/Windows.h"
+#include "program/Windows.h"
 #include "forms/WindowHost.h"
 #include "model/AppState.h"
 #include "model/Presenters.h"
