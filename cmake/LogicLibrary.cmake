@@ -38,3 +38,20 @@ function(check_logic_libraries)
     message(STATUS "logic library ${lib}: ${seen}")
   endforeach()
 endfunction()
+
+# Dependencies point one way: main and the window factory (src/program) and
+# the Qt binding (src/ui) sit above everything else, which never includes them.
+function(check_include_direction)
+  file(GLOB_RECURSE sources LIST_DIRECTORIES false
+       "${PROJECT_SOURCE_DIR}/src/*.h" "${PROJECT_SOURCE_DIR}/src/*.cpp")
+  foreach(file IN LISTS sources)
+    file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/src" "${file}")
+    if(rel MATCHES "^(program|ui)/")
+      continue()
+    endif()
+    file(STRINGS "${file}" upward REGEX "^#include \"(program|ui)/")
+    if(upward)
+      message(FATAL_ERROR "src/${rel} includes from above it: ${upward}")
+    endif()
+  endforeach()
+endfunction()

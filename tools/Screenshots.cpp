@@ -3,7 +3,7 @@
 // own event handlers, with a fixed random seed and clock, so every run gives
 // the same pictures.
 #include "app/Services.h"
-#include "app/Windows.h"
+#include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "ui/FormView.h"

@@ -1,6 +1,6 @@
 #include "app/Services.h"
 #include "app/WindowNames.h"
-#include "app/Windows.h"
+#include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "platform/Clock.h"

@@ -1,4 +1,4 @@
-#include "app/Windows.h"
+#include "program/Windows.h"
 
 #include "app/WindowNames.h"
 
