@@ -43,6 +43,9 @@ public:
     virtual void printLine(const QString& text) = 0;
     // Prints what the surface holds, at its size on screen, top-left at (x, y).
     virtual void printImage(const DrawingSurface& surface, int xTwips, int yTwips) = 0;
+    // Ends the page and goes on with a fresh one in the same job; x and y go
+    // back to 0, the font stays.
+    virtual void newPage() = 0;
     // Finishes the page and sends it out.
     virtual PrintResult endDocument() = 0;
 };

@@ -107,6 +107,14 @@ void QtPrinter::printImage(const platform::DrawingSurface& surface, int xTwips, 
     m_painter.drawImage(target, image);
 }
 
+void QtPrinter::newPage()
+{
+    if (begin() && !m_printer.newPage())
+        m_failed = true;
+    m_x = 0;
+    m_y = 0;
+}
+
 platform::PrintResult QtPrinter::endDocument()
 {
     platform::PrintResult result;

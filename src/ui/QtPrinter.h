@@ -32,6 +32,7 @@ public:
     void setCurrentY(int twips) override { m_y = twips; }
     void printLine(const QString& text) override;
     void printImage(const platform::DrawingSurface& surface, int xTwips, int yTwips) override;
+    void newPage() override;
     platform::PrintResult endDocument() override;
 
     // The families of the platform, foundry suffixes stripped, plus "Courier"

@@ -15,7 +15,7 @@ namespace testing_support {
 
 // One thing a recording printer or surface was asked to put on paper.
 struct PrintedItem {
-    enum class What { Text, Image, End } what;
+    enum class What { Text, Image, End, NewPage } what;
     QString text;  // empty for a line feed
     QString font;
     double size = 0;
@@ -28,7 +28,7 @@ struct PrintedItem {
 
 inline void PrintTo(const PrintedItem& item, std::ostream* os)
 {
-    static const char* const kinds[] = {"Text", "Image", "End"};
+    static const char* const kinds[] = {"Text", "Image", "End", "NewPage"};
     *os << kinds[int(item.what)] << " \"" << item.text.toStdString() << "\" " << item.font.toStdString() << ' '
         << item.size << (item.bold ? " bold" : "") << " at (" << item.x << ", " << item.y << ") #" << std::hex
         << item.color << std::dec;
@@ -64,6 +64,12 @@ public:
     void printImage(const platform::DrawingSurface&, int x, int y) override
     {
         items.push_back({PrintedItem::What::Image, QString(), m_font, m_size, m_bold, x, y});
+    }
+    void newPage() override
+    {
+        items.push_back({PrintedItem::What::NewPage, QString(), m_font, m_size, m_bold, m_x, m_y});
+        m_x = 0;
+        m_y = 0;
     }
     platform::PrintResult endDocument() override
     {
@@ -132,6 +138,7 @@ private:
         void setCurrentY(int y) override { m_p->setCurrentY(y); }
         void printLine(const QString& t) override { m_p->printLine(t); }
         void printImage(const platform::DrawingSurface& s, int x, int y) override { m_p->printImage(s, x, y); }
+        void newPage() override { m_p->newPage(); }
         platform::PrintResult endDocument() override { return m_p->endDocument(); }
 
     private:

@@ -55,6 +55,27 @@ private Q_SLOTS:
         QVERIFY(qAbs(words[1].y - twipsToPoints(15100)) < 4);
     }
 
+    void aNewPageStartsAtTheTopOfTheNextSheet()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"pages.pdf"_s);
+        ui::QtPrinter printer(pdf);
+        printer.setCurrentY(5000);
+        printer.printLine(u"Prima"_s);
+        printer.newPage();
+        QCOMPARE(printer.currentY(), 0);
+        printer.setCurrentX(1000);
+        printer.setCurrentY(1000);
+        printer.printLine(u"Seconda"_s);
+        QVERIFY(printer.endDocument().ok);
+        auto page = [&](int n) {
+            const QString number = QString::number(n);
+            return testing_support::runTool(u"pdftotext"_s, {u"-f"_s, number, u"-l"_s, number, pdf, u"-"_s}).trimmed();
+        };
+        QCOMPARE(page(1), u"Prima"_s);
+        QCOMPARE(page(2), u"Seconda"_s);
+    }
+
     void aFileThatCannotBeWrittenIsReportedNotPretended()
     {
         QTemporaryDir dir;

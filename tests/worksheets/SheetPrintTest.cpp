@@ -27,6 +27,7 @@ public:
         if (++m_lines == m_failAt) throw std::runtime_error("paper jam");
     }
     void printImage(const platform::DrawingSurface&, int, int) override {}
+    void newPage() override {}
     platform::PrintResult endDocument() override { return {true, {}, {}}; }
 
 private:
