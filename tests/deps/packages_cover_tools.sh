@@ -10,7 +10,11 @@ makefile=$1
 # The commands called from tests/, scripts/ and the Makefile. Add a tool here
 # when a test or script starts calling it.
 tools="cmake ninja c++ pkg-config xvfb-run Xvfb xauth xdotool identify import
-rsvg-convert pdftotext pdftoppm pdfimages desktop-file-validate fc-match"
+rsvg-convert pdftotext pdftoppm pdfimages desktop-file-validate fc-match
+psql runuser unshare"
+# Server programs that Debian keeps out of PATH, found where the tests look
+# for them: the newest /usr/lib/postgresql/<version>/bin.
+server_tools="initdb pg_ctl postgres"
 
 listed=$(sed -n '/^PACKAGES *:*=/,/^[^[:space:]]*$/p' "$makefile" | tr -d '\\' | tr '\n\t' '  ' |
     sed 's/^PACKAGES *:*= *//')
@@ -40,12 +44,22 @@ closure=$(dpkg-query -W -f='${db:Status-Abbrev}\t${Package}\t${Depends}, ${Pre-D
         }
     }')
 
+server_bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+
 status=0
-for tool in $tools; do
-    path=$(command -v "$tool") || { echo "missing: $tool (not installed at all)"; status=1; continue; }
-    path=$(readlink -f "$path")
-    owner=$(dpkg -S "$path" 2>/dev/null | head -n 1 | cut -d: -f1) ||
-        owner=$(dpkg -S "$(command -v "$tool")" 2>/dev/null | head -n 1 | cut -d: -f1) || owner=""
+for tool in $tools $server_tools; do
+    case " $server_tools " in
+        *" $tool "*) found="$server_bin/$tool"; [ -x "$found" ] || found="" ;;
+        *) found=$(command -v "$tool") || found="" ;;
+    esac
+    [ -n "$found" ] || { echo "missing: $tool (not installed at all)"; status=1; continue; }
+    path=$(readlink -f "$found")
+    # Merged /usr: dpkg may know the file by its path without /usr.
+    owner=""
+    for candidate in "$path" "$found" "${path#/usr}" "${found#/usr}"; do
+        owner=$(dpkg -S "$candidate" 2>/dev/null | head -n 1 | cut -d: -f1) && [ -n "$owner" ] && break
+        owner=""
+    done
     if [ -z "$owner" ]; then
         echo "no package owns $tool ($path)"; status=1; continue
     fi

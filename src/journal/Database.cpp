@@ -1,0 +1,261 @@
+#include "journal/Database.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace journal {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct MigrationText {
+    const char16_t* name;
+    const char16_t* sql;
+};
+
+constexpr MigrationText kMigrationTexts[] = {
+#include "journal/Migrations.inc"
+};
+
+QString uniqueConnectionName()
+{
+    static QAtomicInteger<quint64> counter;
+    return u"journal-"_s + QString::number(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+// SQLite result codes the journal tells apart (the primary code, the low
+// byte of an extended one).
+enum SqliteCode {
+    kPerm = 3, kBusy = 5, kLocked = 6, kReadOnly = 8, kIoErr = 10, kCorrupt = 11, kFull = 13,
+    kCantOpen = 14, kNotADb = 26,
+};
+
+bool exec(QSqlDatabase& db, const QString& statement, QSqlError* error)
+{
+    QSqlQuery query(db);
+    if (query.exec(statement)) return true;
+    if (error) *error = query.lastError();
+    return false;
+}
+
+// A new file gets the read and write bits of its folder: a private data
+// folder keeps the pupils' results private.
+bool createWithFolderPermissions(const QString& path, QSqlError* error)
+{
+    QFile file(path);
+    const QFileDevice::Permissions folder = QFileInfo(QFileInfo(path).absolutePath()).permissions();
+    QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                    QFileDevice::WriteUser;
+    mode |= folder & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                      QFileDevice::WriteOther);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, mode)) {
+        if (file.exists()) return true;  // another copy made it meanwhile
+        *error = QSqlError(u"Impossibile creare "_s + path, file.errorString(), QSqlError::ConnectionError,
+                           QString::number(kCantOpen));
+        return false;
+    }
+    file.close();
+    // The umask must not narrow what the folder allows.
+    file.setPermissions(mode);
+    return true;
+}
+
+}  // namespace
+
+Fault classify(const QSqlError& error, bool local)
+{
+    if (!error.isValid()) return Fault::None;
+    if (!local) return error.type() == QSqlError::ConnectionError ? Fault::Unreachable : Fault::Refused;
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    if (!ok) return Fault::Unwritable;
+    switch (code) {
+        case kCorrupt:
+        case kNotADb: return Fault::Damaged;
+        case kFull: return Fault::DiskFull;
+        case kBusy:
+        case kLocked: return Fault::Busy;
+        default: return Fault::Unwritable;
+    }
+}
+
+// --- Connection ------------------------------------------------------------
+
+Connection::Connection(const QString& driver) : m_name(uniqueConnectionName())
+{
+    QSqlDatabase::addDatabase(driver, m_name);
+}
+
+Connection::~Connection()
+{
+    close();
+}
+
+Connection& Connection::operator=(Connection&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_name = std::exchange(other.m_name, {});
+        m_error = other.m_error;
+    }
+    return *this;
+}
+
+bool Connection::isOpen() const
+{
+    return !m_name.isEmpty() && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase Connection::database() const
+{
+    return m_name.isEmpty() ? QSqlDatabase() : QSqlDatabase::database(m_name, false);
+}
+
+void Connection::close()
+{
+    if (m_name.isEmpty()) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+}
+
+// --- opening -----------------------------------------------------------------
+
+Connection openLocal(const QString& path, int busyTimeoutMs)
+{
+    Connection c(u"QSQLITE"_s);
+    QSqlDatabase db = c.database();
+    if (!db.isValid()) {
+        c.setError(QSqlError(u"Manca il driver SQLite di Qt"_s, {}, QSqlError::ConnectionError));
+        return c;
+    }
+    if (QSqlError error; !QFileInfo::exists(path) && !createWithFolderPermissions(path, &error)) {
+        c.setError(error);
+        return c;
+    }
+    db.setDatabaseName(path);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT="_s + QString::number(busyTimeoutMs));
+    if (!db.open()) {
+        c.setError(db.lastError());
+        return c;
+    }
+    // WAL lets copies read while one writes; FULL makes every commit
+    // survive a power cut, at the price of one sync on the worker thread.
+    QSqlError error;
+    if (!exec(db, u"PRAGMA journal_mode=WAL"_s, &error) || !exec(db, u"PRAGMA synchronous=FULL"_s, &error) ||
+        !migrate(db, &error) ||
+        !exec(db,
+              u"CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+              u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
+              &error)) {
+        c.setError(error);
+        db.close();
+    }
+    return c;
+}
+
+Connection openServer(const ServerSettings& server, const QString& user, int connectTimeoutSeconds)
+{
+    Connection c(u"QPSQL"_s);
+    QSqlDatabase db = c.database();
+    if (!db.isValid()) {
+        c.setError(QSqlError(u"Manca il driver PostgreSQL di Qt"_s, {}, QSqlError::ConnectionError));
+        return c;
+    }
+    db.setHostName(server.host);
+    db.setPort(server.port);
+    db.setDatabaseName(server.database);
+    db.setUserName(user.isEmpty() ? server.user : user);
+    db.setConnectOptions(u"connect_timeout="_s + QString::number(connectTimeoutSeconds) +
+                         u";application_name=aritmetica"_s);
+    if (!db.open()) c.setError(db.lastError());
+    return c;
+}
+
+Connection openForReading(const Location& where)
+{
+    if (where.server)
+        return openServer(*where.server,
+                          where.server->teacherUser.isEmpty() ? where.server->user : where.server->teacherUser);
+    return openLocal(where.localFile);
+}
+
+// --- schema versions -----------------------------------------------------------
+
+QStringList splitStatements(const QString& script)
+{
+    static const QRegularExpression comment(u"--[^\n]*"_s);
+    QString text = script;
+    text.remove(comment);
+    QStringList statements;
+    for (const QString& part : text.split(u';')) {
+        const QString statement = part.trimmed();
+        if (!statement.isEmpty()) statements << statement;
+    }
+    return statements;
+}
+
+const std::vector<Migration>& migrations()
+{
+    static const std::vector<Migration> list = [] {
+        std::vector<Migration> result;
+        for (const MigrationText& m : kMigrationTexts) {
+            const QString name = QString::fromUtf16(m.name);
+            result.push_back({name.section(u'-', 0, 0).toInt(), name, splitStatements(QString::fromUtf16(m.sql))});
+        }
+        return result;
+    }();
+    return list;
+}
+
+int latestSchemaVersion()
+{
+    return migrations().empty() ? 0 : migrations().back().version;
+}
+
+int schemaVersion(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(u"SELECT max(version) FROM schema_version"_s) || !query.next()) return 0;
+    return query.value(0).toInt();
+}
+
+bool migrate(QSqlDatabase& db, QSqlError* error)
+{
+    const bool sqlite = db.driverName() == u"QSQLITE";
+    // Copies starting together: the first takes the write lock, the others
+    // wait for it and then find the tables made.
+    if (!exec(db, sqlite ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s, error)) return false;
+    const auto fail = [&db] {
+        QSqlQuery(db).exec(u"ROLLBACK"_s);
+        return false;
+    };
+    if (!exec(db, u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER PRIMARY KEY, name TEXT NOT NULL)"_s,
+              error))
+        return fail();
+    const int current = schemaVersion(db);
+    for (const Migration& m : migrations()) {
+        if (m.version <= current) continue;
+        for (const QString& statement : m.statements)
+            if (!exec(db, statement, error)) return fail();
+        QSqlQuery record(db);
+        record.prepare(u"INSERT INTO schema_version (version, name) VALUES (?, ?)"_s);
+        record.addBindValue(m.version);
+        record.addBindValue(m.name);
+        if (!record.exec()) {
+            if (error) *error = record.lastError();
+            return fail();
+        }
+    }
+    return exec(db, u"COMMIT"_s, error) || fail();
+}
+
+}  // namespace journal

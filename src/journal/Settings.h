@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <optional>
+
+// Where the journal lives: always a local SQLite file in the working folder,
+// and, when a school names one, a PostgreSQL server the entries are sent on to.
+namespace journal {
+
+inline const QString kLocalFileName = QStringLiteral("registro.sqlite");
+inline const QString kConfFileName = QStringLiteral("registro.conf");
+inline const QString kServerVariable = QStringLiteral("ARITMETICA_REGISTRO");
+
+// A school's server. The password is never stored here: libpq finds it in
+// ~/.pgpass or the file PGPASSFILE names.
+struct ServerSettings {
+    QString host;  // a host name, an address, or a socket folder (starting with /)
+    int port = 5432;
+    QString database;
+    QString user;         // the pupils' machines' role: insert only
+    QString teacherUser;  // the teacher's role for reading; empty: the same as user
+};
+
+struct Location {
+    QString localFile;                    // absolute path of registro.sqlite
+    std::optional<ServerSettings> server;  // none: the local file only
+    // Why a named server was not taken (unreadable or malformed settings), in
+    // Italian for the message box; empty when all is well.
+    QString problem;
+};
+
+// Parses "key = value" lines (registro.conf) or "key=value" words separated
+// by blanks or semicolons (the environment variable). Keys: host, port,
+// database (or dbname), user, teacher. Returns the settings, or nullopt with
+// `error` set.
+std::optional<ServerSettings> parseServerSettings(const QString& text, QString* error);
+
+// The journal of a working folder: ARITMETICA_REGISTRO wins over
+// registro.conf; with neither (or an empty variable and no file) the local
+// file only.
+Location locate(const QString& workingDir, const QProcessEnvironment& environment);
+
+}  // namespace journal

@@ -1,0 +1,84 @@
+#include "journal/Settings.h"
+
+#include "support/PrintTo.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using journal::parseServerSettings;
+
+TEST(JournalSettings, ReadsTheFileAndTheVariableAlikeAndRefusesWhatIsIncomplete)
+{
+    QString error;
+    const auto conf = parseServerSettings(u"# server della scuola\r\n"
+                                          u"host = server.scuola.lan\n\n"
+                                          u"port=5433\n"
+                                          u"database = registro\n"
+                                          u"user = registro_alunni\n"
+                                          u"teacher = registro_docenti\n"_s,
+                                          &error);
+    ASSERT_TRUE(conf) << error.toStdString();
+    EXPECT_EQ(conf->host, u"server.scuola.lan");
+    EXPECT_EQ(conf->port, 5433);
+    EXPECT_EQ(conf->database, u"registro");
+    EXPECT_EQ(conf->user, u"registro_alunni");
+    EXPECT_EQ(conf->teacherUser, u"registro_docenti");
+
+    const auto words = parseServerSettings(u"host=/run/pg dbname=scuola user=alunni"_s, &error);
+    ASSERT_TRUE(words) << error.toStdString();
+    EXPECT_EQ(words->host, u"/run/pg");
+    EXPECT_EQ(words->port, 5432);
+    EXPECT_EQ(words->database, u"scuola");
+    EXPECT_EQ(words->user, u"alunni");
+    EXPECT_TRUE(words->teacherUser.isEmpty());
+
+    for (const QString& bad : {u"host=a user=b"_s, u"host=a database=b user=c port=99999"_s,
+                               u"host=a database=b user=c password=x"_s, u"solo testo"_s}) {
+        error.clear();
+        EXPECT_FALSE(parseServerSettings(bad, &error)) << bad.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << bad.toStdString();
+    }
+}
+
+TEST(JournalSettings, TheVariableWinsOverTheFileAndABadFileLeavesTheLocalJournal)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcessEnvironment env;
+
+    auto where = journal::locate(dir.path(), env);
+    EXPECT_EQ(where.localFile, QDir(dir.path()).filePath(u"registro.sqlite"_s));
+    EXPECT_FALSE(where.server);
+    EXPECT_TRUE(where.problem.isEmpty());
+
+    QFile conf(dir.filePath(u"registro.conf"_s));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("host = file\ndatabase = d\nuser = u\n");
+    conf.close();
+    where = journal::locate(dir.path(), env);
+    ASSERT_TRUE(where.server);
+    EXPECT_EQ(where.server->host, u"file");
+
+    env.insert(u"ARITMETICA_REGISTRO"_s, u"host=variable database=d user=u"_s);
+    where = journal::locate(dir.path(), env);
+    ASSERT_TRUE(where.server);
+    EXPECT_EQ(where.server->host, u"variable");
+
+    env.insert(u"ARITMETICA_REGISTRO"_s, u"  "_s);  // set but empty: the file again
+    EXPECT_EQ(journal::locate(dir.path(), env).server->host, u"file");
+
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    conf.write("hots = file\n");
+    conf.close();
+    where = journal::locate(dir.path(), env);
+    EXPECT_FALSE(where.server);
+    EXPECT_TRUE(where.problem.contains(u"registro.conf"));
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+// Qt's SQL drivers are plugins, which need an application object to be found.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "journal/Settings.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+// A throwaway PostgreSQL cluster for one test: initdb into a temporary
+// folder, started with pg_ctl on a socket in that folder (no TCP), set up
+// with the project's own server script, stopped and removed at the end.
+// As root (CI) the server runs as the postgres user through runuser. The
+// roles log in with passwords that libpq reads from a private PGPASSFILE,
+// which the constructor puts in this process's environment.
+class PgCluster {
+public:
+    static constexpr const char* kDatabase = "registro";
+    static constexpr const char* kPupilsRole = "registro_alunni";
+    static constexpr const char* kTeacherRole = "registro_docenti";
+
+    PgCluster();
+    ~PgCluster();
+    PgCluster(const PgCluster&) = delete;
+    PgCluster& operator=(const PgCluster&) = delete;
+
+    // Whether the cluster runs and is set up; why not, when it is not.
+    bool ok() const { return m_ok; }
+    const QString& error() const { return m_error; }
+
+    // Where the pupils' machines and the teacher connect.
+    journal::ServerSettings pupils() const;
+    journal::ServerSettings teacher() const;
+
+    bool stop();
+    bool start();
+
+    // Runs SQL as the superuser in the journal's database and returns what
+    // psql prints (unaligned, tuples only), or a null string on failure.
+    QString sql(const QString& statements, const QString& database = QString::fromLatin1(kDatabase)) const;
+    // One number from a query, or -1.
+    long long count(const QString& query) const;
+
+    const QString& socketDir() const { return m_socketDir; }
+    int port() const { return m_port; }
+    // The environment the project's scripts need to reach the cluster as
+    // the superuser.
+    QProcessEnvironment adminEnvironment() const;
+
+private:
+    bool run(const QString& program, const QStringList& arguments, bool asServerUser, QString* output = nullptr,
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const;
+    bool fail(const QString& why);
+
+    QTemporaryDir m_dir;
+    QString m_binDir;
+    QString m_dataDir;
+    QString m_socketDir;
+    int m_port = 0;
+    bool m_running = false;
+    bool m_ok = false;
+    QString m_error;
+    QByteArray m_previousPassFile;
+};
+
+}  // namespace testing_support
