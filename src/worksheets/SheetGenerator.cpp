@@ -29,9 +29,10 @@ void SheetGenerator::randomizeTimer()
     m_random.randomize(m_clock.secondsSinceMidnight());
 }
 
+// The copy's operationKind is left alone: it came from the copy's settings
+// file, the practice poses it and "Avanti" saves it, whatever sheet is made.
 void SheetGenerator::fillSlot()
 {
-    m_state.operationKind = 1;
     GeneraAddSchede();
 }
 

@@ -10,7 +10,7 @@ namespace worksheets {
 
 // Fills the slots of a worksheet: a fresh addition for the chosen level and
 // objective, written once for the pupil (the unknown as a dot) and once for
-// the teacher (the answer in brackets). Worksheets are always additions.
+// the teacher (the answer in brackets).
 class SheetGenerator {
 public:
     SheetGenerator(model::AppState& state, model::RandomSource& random, platform::Clock& clock)

@@ -272,7 +272,7 @@ TEST_F(StartWindowTest, AvantiWritesTheKindAsItIsNow)
 {
     writeSettingsFile(" 4  2  1 \r\n");
     StartWindow& w = showStart();
-    state.operationKind = 1;  // as the worksheet window leaves it
+    state.operationKind = 1;  // changed since the file was read
     w.press(u"Option1", 5);
     w.press(u"Option2", 1);
     w.press(u"Option3", 0);

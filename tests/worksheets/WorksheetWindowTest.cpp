@@ -1,4 +1,5 @@
 #include "WorksheetTestSupport.h"
+#include "practice/PracticeWindow.h"
 #include "start/StartForms.h"
 #include "start/StartWindow.h"
 #include "support/ChoicePanels.h"
@@ -83,7 +84,7 @@ TEST_F(WorksheetWindowTest, LoadPreparesStateAndWindow)
     state.sheetPrintMode = 2;
     state.doneOperations.fill(u"record"_s);
     WorksheetWindow& w = open();
-    EXPECT_EQ(state.operationKind, 1);
+    EXPECT_EQ(state.operationKind, 4);
     EXPECT_EQ(state.sheetObjectiveSet, 1);
     EXPECT_EQ(state.sheetSize, 60);
     EXPECT_EQ(state.sheetPrintMode, 0);
@@ -150,7 +151,7 @@ TEST_F(WorksheetWindowTest, ChoicesSetTheSharedState)
         EXPECT_EQ(state.variantHigh, variants[i][1]);
         EXPECT_EQ(state.objectiveText, titles[i]);
         EXPECT_EQ(w.c(u"Label1").caption(), titles[i]);
-        EXPECT_EQ(state.operationKind, 1);  // the stray fill
+        EXPECT_EQ(state.operationKind, 3);  // the stray fill leaves the copy's kind
         EXPECT_FALSE(w.c(u"Option1", i).selected());
         expectMarks(w, u"Option1", u"Label9", 6, i);
     }
@@ -233,18 +234,21 @@ TEST_F(WorksheetWindowTest, ObjectiveChoiceTouchesOnlyTheSlotTheLoopStoppedAt)
     EXPECT_NE(state.pupilLines[61], pupils[61]);
 }
 
-// The worksheet window opened from the real start window leaves its choices
-// behind: additions, its variants and its range.
-TEST_F(WorksheetWindowTest, WithTheStartWindowKindOneAndTheChoicesOutliveTheWindow)
+// A copy keeps its own operations: the worksheet window leaves its choices of
+// objective and range behind, but never the copy's kind, neither in the
+// practice that follows nor in the settings file "Avanti" writes.
+TEST_F(WorksheetWindowTest, TheCopyKeepsItsKindAfterTheWorksheets)
 {
+    services.programName = u"SOTTRAZIONI"_s;
     makeWindow = [this](const QString& name) -> std::unique_ptr<forms::Form> {
+        if (name == u"FrmOperativo") return std::make_unique<practice::PracticeWindow>(services);
         if (auto sheet = worksheets::createWorksheetForm(name, services)) return sheet;
         return start::createStartForm(name, services);
     };
     testing_support::ScratchWorkingDir scratch;
     ASSERT_TRUE(scratch.entered());
     {
-        QFile settings(u"ADDIZIONI.dat"_s);
+        QFile settings(u"SOTTRAZIONI.dat"_s);
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
         settings.write(" 2  1  1 \r\n");
     }
@@ -255,12 +259,14 @@ TEST_F(WorksheetWindowTest, WithTheStartWindowKindOneAndTheChoicesOutliveTheWind
     start.click(start.c(u"mnuSchede"));
     forms::Form* sheets = host.find(u"FrmStampaSchede"_s);
     ASSERT_NE(sheets, nullptr);
+    EXPECT_EQ(state.operationKind, 2);
     sheets->press(u"Option1"_s, 4);
     sheets->press(u"Option2"_s, 3);
+    sheets->click(sheets->c(u"CmdSchedaAlunni"));
     sheets->click(sheets->c(u"Command1"));
     EXPECT_FALSE(host.isLoaded(u"FrmStampaSchede"_s));
     EXPECT_EQ(host.active(), &start);
-    EXPECT_EQ(state.operationKind, 1);
+    EXPECT_EQ(state.operationKind, 2);
     EXPECT_EQ(state.variantLow, 7);
     EXPECT_EQ(state.variantHigh, 12);
     EXPECT_EQ(state.rangeMin, 1);
@@ -269,10 +275,14 @@ TEST_F(WorksheetWindowTest, WithTheStartWindowKindOneAndTheChoicesOutliveTheWind
 
     start.press(u"Option1"_s, 0);
     start.press(u"Option2"_s, 0);
-    start.press(u"Option3"_s, 0);  // "Avanti" saves the settings
-    QFile settings(u"ADDIZIONI.dat"_s);
+    start.press(u"Option3"_s, 0);  // "Avanti" saves the settings and starts the practice
+    forms::Form* practice = host.find(u"FrmOperativo"_s);
+    ASSERT_NE(practice, nullptr);
+    EXPECT_EQ(practice->c(u"LblSegno").caption(), u"-"_s);
+    EXPECT_TRUE(state.doneOperations[std::size_t(state.operationIndex)].contains(u" - "_s));
+    QFile settings(u"SOTTRAZIONI.dat"_s);
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
-    EXPECT_EQ(settings.readAll(), QByteArray(" 1  1  1 \r\n"));
+    EXPECT_EQ(settings.readAll(), QByteArray(" 2  1  1 \r\n"));
     settings.close();
     host.unloadAll();
 }
