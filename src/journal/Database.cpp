@@ -203,6 +203,27 @@ QStringList splitStatements(const QString& script)
     return statements;
 }
 
+const std::vector<Table>& tables()
+{
+    static const std::vector<Table> list = {
+        {u"runs"_s,
+         {u"id"_s, u"copy"_s, u"os_user"_s, u"machine"_s, u"objective"_s, u"objective_text"_s, u"level"_s,
+          u"level_text"_s, u"started_at"_s, u"started_ms"_s}},
+        {u"operations"_s,
+         {u"run_id"_s, u"place"_s, u"kind"_s, u"operand1"_s, u"operand2"_s, u"variant"_s, u"expected"_s,
+          u"wrong_attempts"_s, u"help"_s, u"seconds"_s, u"record_line"_s, u"done_at"_s, u"done_ms"_s}},
+        {u"run_ends"_s,
+         {u"run_id"_s, u"ended_at"_s, u"ended_ms"_s, u"right_answers"_s, u"wrong_answers"_s, u"total_seconds"_s,
+          u"finished"_s, u"grade"_s}},
+        {u"pupil_names"_s, {u"id"_s, u"run_id"_s, u"pupil"_s, u"named_at"_s, u"named_ms"_s}},
+        {u"sheets"_s,
+         {u"id"_s, u"job_id"_s, u"copy"_s, u"os_user"_s, u"machine"_s, u"printed_at"_s, u"printed_ms"_s,
+          u"version"_s, u"kind"_s, u"objective"_s, u"objective_text"_s, u"level"_s, u"level_text"_s,
+          u"sheet_number"_s, u"sheet_count"_s, u"pupil_lines"_s, u"teacher_lines"_s}},
+    };
+    return list;
+}
+
 const std::vector<Migration>& migrations()
 {
     static const std::vector<Migration> list = [] {

@@ -86,6 +86,14 @@ const std::vector<Migration>& migrations();
 // transaction; a database already there is left alone.
 bool migrate(QSqlDatabase& db, QSqlError* error);
 
+// The shared tables and their columns in order, as the numbered files make
+// them; the writer inserts and the sync worker copies by these lists.
+struct Table {
+    QString name;
+    QStringList columns;
+};
+const std::vector<Table>& tables();
+
 // Splits a script into statements at semicolons, without comments.
 QStringList splitStatements(const QString& script);
 

@@ -1,0 +1,200 @@
+// The journal under the faults of real machines: other processes writing at
+// once, a folder the user may not write, a full disk.
+#include "journal/Database.h"
+#include "journal/JournalTestSupport.h"
+#include "support/PgCluster.h"
+#include "support/PrintTo.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+using journal_testing::count;
+
+const QString kProbe = QStringLiteral(JOURNAL_PROBE);
+
+struct ProbeResult {
+    bool ran = false;
+    QString output;
+};
+
+// The probe, as an ordinary user when this test runs as root: permissions
+// mean nothing to root.
+ProbeResult runProbe(const QStringList& arguments, bool asOrdinaryUser,
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess probe;
+    probe.setProcessEnvironment(env);
+    if (asOrdinaryUser && ::geteuid() == 0)
+        probe.start(u"runuser"_s, QStringList{u"-u"_s, u"nobody"_s, u"--"_s, kProbe} + arguments);
+    else
+        probe.start(kProbe, arguments);
+    const bool done = probe.waitForFinished(600000);
+    return {done && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0,
+            QString::fromLocal8Bit(probe.readAllStandardOutput() + probe.readAllStandardError())};
+}
+
+// Four copies write 500 runs each at once into one file and on to one server:
+// every run arrives exactly once in both.
+TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheServer)
+{
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    QTemporaryDir dir;
+    const journal::ServerSettings s = cluster.pupils();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ARITMETICA_REGISTRO"_s, u"host=%1 port=%2 database=%3 user=%4"_s.arg(s.host).arg(s.port).arg(
+                                             s.database, s.user));
+
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int i = 0; i < 4; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->start(kProbe, {dir.path(), u"500"_s, u"--sync"_s});
+        copies.push_back(std::move(p));
+    }
+    for (auto& p : copies) {
+        ASSERT_TRUE(p->waitForFinished(600000));
+        const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
+        EXPECT_TRUE(out.contains(u"flushed: 1"_s) && out.contains(u"synced: 1"_s)) << out.toStdString();
+        EXPECT_FALSE(out.contains(u"problem"_s)) << out.toStdString();
+    }
+
+    journal::Connection file = journal::openLocal(dir.filePath(u"registro.sqlite"_s));
+    const QSqlDatabase db = file.database();
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM runs"_s), 2000);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM operations"_s), 40000);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_ends"_s), 2000);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox"_s), 0);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM runs"_s), 2000);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM operations"_s), 40000);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM run_ends"_s), 2000);
+    // Each copy's runs whole: twenty operations each, no more, no fewer.
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM (SELECT run_id FROM operations GROUP BY run_id "
+                            u"HAVING count(*) <> 20) AS odd"_s),
+              0);
+}
+
+// A working folder the user may not write: the pupil goes on, is told once,
+// and the journal already there is left as it was.
+TEST(JournalFaults, AReadOnlyFolderIsToldAndLeavesTheJournalThereUntouched)
+{
+    QTemporaryDir dir;
+    {
+        journal_testing::StepWallClock clock;
+        journal::UuidSource ids;
+        journal::WriterOptions options;
+        options.where.localFile = dir.filePath(u"registro.sqlite"_s);
+        journal::Writer writer(options, clock, ids);
+        writer.start();
+        journal_testing::writeRun(writer, 1);
+        ASSERT_TRUE(writer.flush(30s));
+    }
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                          QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readOnly));
+    ASSERT_TRUE(QFile::setPermissions(dir.filePath(u"registro.sqlite"_s),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QFile before(dir.filePath(u"registro.sqlite"_s));
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+
+    const ProbeResult result = runProbe({dir.path(), u"2"_s}, true);
+    EXPECT_TRUE(result.ran) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains(u"flushed: 0"_s)) << result.output.toStdString();
+    EXPECT_EQ(result.output.count(u"problem: "_s), 1) << result.output.toStdString();
+    EXPECT_TRUE(result.output.contains(u"non si può scrivere"_s)) << result.output.toStdString();
+
+    QFile after(dir.filePath(u"registro.sqlite"_s));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"registro.sqlite"_s});
+
+    // An empty folder too: no file appears, and the probe still goes on.
+    QTemporaryDir empty;
+    ASSERT_TRUE(QFile::setPermissions(empty.path(), readOnly));
+    const ProbeResult fresh = runProbe({empty.path(), u"1"_s}, true);
+    EXPECT_TRUE(fresh.ran) << fresh.output.toStdString();
+    EXPECT_EQ(fresh.output.count(u"problem: "_s), 1) << fresh.output.toStdString();
+    EXPECT_TRUE(QDir(empty.path()).isEmpty());
+    QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
+    QFile::setPermissions(empty.path(), readOnly | QFileDevice::WriteOwner);
+}
+
+// A full disk: a small tmpfs, mounted in a mount namespace of the test's own
+// (unshare), so that nothing outlives the test. Entries wait while the disk
+// is full, what was kept stays, and everything is written once room is back.
+TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
+{
+    if (qEnvironmentVariableIsEmpty("JOURNAL_PRIVATE_MOUNT")) {
+        QProcess inside;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"JOURNAL_PRIVATE_MOUNT"_s, u"1"_s);
+        inside.setProcessEnvironment(env);
+        QStringList args{u"--mount"_s, u"--propagation"_s, u"private"_s};
+        if (::geteuid() != 0) args.prepend(u"--map-root-user"_s), args.prepend(u"--user"_s);
+        inside.start(u"unshare"_s, args + QStringList{QCoreApplication::applicationFilePath(),
+                                                      u"--gtest_filter=JournalFaults.AFullDisk*"_s});
+        ASSERT_TRUE(inside.waitForFinished(300000));
+        const QString out = QString::fromLocal8Bit(inside.readAllStandardOutput() + inside.readAllStandardError());
+        EXPECT_EQ(inside.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
+        return;
+    }
+
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m"), 0);
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    journal_testing::StepWallClock clock;
+    journal::UuidSource ids;
+    journal::WriterOptions options;
+    options.where.localFile = path;
+    options.retryInterval = 100ms;
+    {
+        journal::Writer writer(options, clock, ids);
+        writer.start();
+        journal_testing::writeRun(writer, 1);
+        ASSERT_TRUE(writer.flush(30s));
+
+        QFile filler(dir.filePath(u"filler"_s));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+
+        for (int run = 2; run <= 4; ++run) journal_testing::writeRun(writer, run);
+        EXPECT_FALSE(writer.flush(5s));
+        ASSERT_EQ(writer.problemsTold().size(), 1);
+        EXPECT_TRUE(writer.problemsTold().first().contains(u"disco è pieno"_s));
+        {
+            journal::Connection kept = journal::openLocal(path);
+            EXPECT_EQ(count(kept.database(), u"SELECT count(*) FROM operations"_s), 20) << "what was kept stays";
+        }
+
+        ASSERT_TRUE(QFile::remove(dir.filePath(u"filler"_s)));
+        EXPECT_TRUE(writer.flush(30s)) << "written once there is room";
+    }
+    {
+        journal::Connection file = journal::openLocal(path);
+        EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM runs"_s), 4);
+        EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM operations"_s), 80);
+        EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM run_ends"_s), 4);
+    }
+}
+
+}  // namespace
