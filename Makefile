@@ -11,11 +11,12 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
 	xvfb xauth xdotool imagemagick librsvg2-bin poppler-utils desktop-file-utils \
 	fonts-liberation2 fonts-urw-base35 fontconfig \
-	clang libclang-rt-14-dev
+	clang libclang-rt-14-dev \
+	apt dpkg-dev debhelper lintian appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench fuzz install screenshots clean
+.PHONY: all deps build run test bench fuzz install deb deb-test screenshots clean
 
 all: build
 
@@ -38,8 +39,9 @@ build: deps $(BUILD_DIR)/build.ninja
 run: build
 	@scripts/run.sh $(BUILD_DIR) $(OP)
 
+# Every test but the package's own (see deb-test).
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2 -LE package
 
 # Start-up against an empty Qt window, response times of every event path,
 # and the full soak.
@@ -56,9 +58,20 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
+# The Debian package, built from a fresh copy of the sources and checked
+# with lintian, appstreamcli and desktop-file-validate:
+# build-deb/aritmetica_<version>_<arch>.deb.
+deb: deps
+	@scripts/deb.sh
+
+# Installs that package on this machine, starts every copy from its desktop
+# entry and purges the package again (as root).
+deb-test: deb build
+	$(SUDO) ctest --test-dir $(BUILD_DIR) --output-on-failure -L package
+
 # Pictures of the main windows for the README, into docs/.
 screenshots: build
 	@scripts/screenshots.sh $(BUILD_DIR) docs
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan
+	rm -rf $(BUILD_DIR) build-asan build-deb

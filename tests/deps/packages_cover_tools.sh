@@ -11,7 +11,8 @@ makefile=$1
 # when a test or script starts calling it.
 tools="cmake ninja c++ pkg-config xvfb-run Xvfb xauth xdotool identify import
 rsvg-convert pdftotext pdftoppm pdfimages desktop-file-validate fc-match
-psql runuser unshare"
+psql runuser unshare
+apt-get dpkg-buildpackage dpkg-parsechangelog dpkg-architecture lintian appstreamcli"
 # Server programs that Debian keeps out of PATH, found where the tests look
 # for them: the newest /usr/lib/postgresql/<version>/bin.
 server_tools="initdb pg_ctl postgres"
