@@ -1,0 +1,107 @@
+#!/bin/bash
+# Run as an ordinary user under xvfb-run by install_deb.sh: starts every copy
+# of the installed package from its desktop entry, the way a menu would, and
+# checks its window title, its working folder, its settings file, the
+# version its about window shows, and a printout of a worksheet landing in
+# the user's data folder as a PDF.
+#   start_copies.sh <version> <NAME:KIND>...
+set -u
+version=$1
+shift
+work=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+wait_until() {  # <description> <command...>
+    local what=$1; shift
+    for _ in $(seq 1 300); do "$@" && return 0; sleep 0.1; done
+    fail "timed out waiting for $what"
+}
+data=$HOME/.local/share/aritmetica
+[ ! -e "$data" ] || fail "the data folder exists before any copy started"
+elsewhere=$work/elsewhere
+mkdir "$elsewhere"
+
+# A key of the [Desktop Entry] group (other groups, such as actions, have
+# keys of the same names).
+entry_key() {
+    awk -v k="$2" '/^\[/ { main = ($0 == "[Desktop Entry]") } main && index($0, k "=") == 1 { print substr($0, length(k) + 2) }' "$1"
+}
+# The Exec line split into arguments: double quotes group; the installed
+# paths need no escapes, and a field code or backslash would be a surprise.
+split_exec() {
+    local line=$1 c arg="" quoted=0 started=0 i
+    case $line in *'\'* | *%*) fail "unexpected escape or field code in Exec=$line" ;; esac
+    argv=()
+    for ((i = 0; i < ${#line}; i++)); do
+        c=${line:i:1}
+        if [ "$c" = '"' ]; then quoted=$((1 - quoted)); started=1
+        elif [ "$c" = ' ' ] && ((!quoted)); then ((started)) && argv+=("$arg"); arg=""; started=0
+        else arg+=$c; started=1
+        fi
+    done
+    ((started)) && argv+=("$arg")
+    ((!quoted)) || fail "unterminated quote in Exec=$line"
+}
+
+# A control's line of the trace: window, name, caption, enabled, visible, x, y, w, h.
+field() { awk -F'\t' -v w="$1" -v c="$2" '$1 == w && $2 == c' "$trace" 2>/dev/null | cut -f"$3"; }
+usable() { [ "$(field "$1" "$2" 4)$(field "$1" "$2" 5)" = 11 ]; }
+click() {  # <window> <control>
+    wait_until "$1.$2 to be usable" usable "$1" "$2"
+    local x y w h
+    read -r x y w h < <(field "$1" "$2" 6-9 | tr '\t' ' ')
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+    sleep 0.2
+}
+window_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+pdfs() { find "$data" -maxdepth 1 -name "$1-schede-*.pdf" -size +0 | wc -l; }
+
+for copy in "$@"; do
+    name=${copy%%:*}
+    kind=${copy#*:}
+    entry=/usr/share/applications/aritmetica-${name,,}.desktop
+    [ -f "$entry" ] || fail "no desktop entry for $name at $entry"
+    split_exec "$(entry_key "$entry" Exec)"
+    [ -x "$(entry_key "$entry" TryExec)" ] || fail "$entry: TryExec is not installed"
+
+    trace=$work/trace-$name.tsv
+    (cd "$elsewhere" && exec env ARITMETICA_TRACE="$trace" "${argv[@]}") >"$work/out-$name.log" 2>&1 &
+    pid=$!
+    shown() { [ -n "$(window_of "$name")" ] || ! kill -0 "$pid" 2>/dev/null; }
+    wait_until "a window titled $name" shown
+    kill -0 "$pid" 2>/dev/null || { cat "$work/out-$name.log"; fail "$name ended without a window"; }
+    [ "$(readlink "/proc/$pid/exe")" = /usr/libexec/aritmetica/aritmetica ] ||
+        fail "$name runs $(readlink "/proc/$pid/exe"), not the installed program"
+    [ "$(readlink "/proc/$pid/cwd")" = "$data" ] || fail "$name runs in $(readlink "/proc/$pid/cwd"), not in $data"
+    cmp -s "$data/$name.dat" <(printf ' %s  1  1 \r\n' "$kind") ||
+        fail "$name.dat holds: $(od -An -c "$data/$name.dat")"
+
+    curtain_open() { [ "$(field frmInizio mnuSchede 4)" = 1 ]; }
+    wait_until "the curtain of $name to open" curtain_open
+    # The last entry of the menu bar, from the keyboard: the about window.
+    xdotool key alt; sleep 0.2; xdotool key Left; sleep 0.2; xdotool key Return
+    about() { [ "$(field frmAutore lblVersione 3)" = "Versione $version" ]; }
+    wait_until "the about window of $name to show version $version" about
+    click frmAutore Command1
+    closed() { [ -z "$(field frmAutore lblVersione 3)" ]; }
+    wait_until "the about window of $name to close" closed
+
+    # The first entry of the menu bar opens the worksheets.
+    eval "$(xdotool getwindowgeometry --shell "$(window_of "$name")")"
+    xdotool mousemove $((X + 30)) $((Y + 8)) click 1
+    wait_until "the worksheet window of $name" usable FrmStampaSchede Option1_0
+    click FrmStampaSchede Option1_0
+    click FrmStampaSchede Option2_0
+    click FrmStampaSchede CmdSchedaAlunni
+    click FrmStampaSchede CmdStampaAlunni
+    printed() { [ "$(pdfs "$name")" -ge 1 ]; }
+    wait_until "a PDF printout of $name in $data" printed
+    pdf=$(find "$data" -maxdepth 1 -name "$name-schede-*.pdf" | head -n 1)
+    wait_until "$pdf to be complete" grep -q '%%EOF' "$pdf"
+    [ "$(pdftotext "$pdf" - | grep -c '=')" -ge 30 ] || fail "$pdf does not hold a sheet of operations"
+
+    kill "$pid"; wait "$pid" 2>/dev/null; pid=
+    echo "$name: window, settings and printout in $data"
+done
+[ -z "$(ls -A "$elsewhere")" ] || fail "a copy wrote into the folder it was started from: $(ls -A "$elsewhere")"
