@@ -12,6 +12,8 @@ here=$(dirname "$(readlink -f "$0")")
 fail() { echo "FAIL: $*"; exit 1; }
 user=nobody
 export DEBIAN_FRONTEND=noninteractive
+# Waits for dpkg's lock rather than failing while another install runs.
+apt=(apt-get -y -q -o DPkg::Lock::Timeout=300)
 
 [ "$(id -u)" = 0 ] || fail "installing a package needs root (make deb-test uses sudo)"
 [ -f "$deb" ] || fail "no package at $deb: make deb builds it"
@@ -25,7 +27,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 ours=0
 cleanup() {
-    ((ours)) && installed && apt-get purge -y -q "$package" >/dev/null 2>&1
+    ((ours)) && installed && "${apt[@]}" purge "$package" >/dev/null 2>&1
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,7 +39,7 @@ mapfile -t copies < <(sed -n 's/^ *(\?set(ARITMETICA_COPIES *//; s/^ *"\([A-Z]*\
 # The package file readable by apt's own user, as a download would be.
 cp "$deb" "$work/"
 ours=1
-apt-get install -y -q "$work/${deb##*/}" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install"; }
+"${apt[@]}" install "$work/${deb##*/}" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install"; }
 installed && [ "$(dpkg-query -W -f='${Version}' "$package")" = "$version" ] || fail "$package $version is not installed"
 dpkg-query -L "$package" >"$work/files"
 
@@ -75,7 +77,7 @@ data=$home/.local/share/aritmetica
 outside=$(cd "$home" && find . -type f ! -path './.local/share/aritmetica/*' ! -path './.cache/*')
 [ -z "$outside" ] || fail "the copies wrote outside the data folder: $outside"
 
-apt-get purge -y -q "$package" >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "apt-get purge"; }
+"${apt[@]}" purge "$package" >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "apt-get purge"; }
 ! known || fail "dpkg still knows $package: $(dpkg-query -W -f='${db:Status-Abbrev}' "$package")"
 ls /var/lib/dpkg/info/"$package".* >/dev/null 2>&1 && fail "dpkg keeps $(ls /var/lib/dpkg/info/"$package".*)"
 while read -r path; do
