@@ -32,9 +32,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The copies as the project lists them: name and operation kind.
-mapfile -t copies < <(sed -n 's/^ *(\?set(ARITMETICA_COPIES *//; s/^ *"\([A-Z]*\)|\([0-9]*\)|.*/\1:\2/p' "$copies_file")
-((${#copies[@]} >= 7)) || fail "read only ${#copies[@]} copies from $copies_file"
+# The copies as the project lists them: name and operation kind ("-" for a
+# copy without a settings file).
+mapfile -t copies < <(sed -n 's/^ *(\?set(ARITMETICA_COPIES *//; s/^ *"\([A-Z]*\)|\([^|]*\)|.*/\1:\2/p' "$copies_file")
+pupils=$(printf '%s\n' "${copies[@]}" | grep -c ':[0-9]$')
+((pupils >= 7)) || fail "read only $pupils pupils' copies from $copies_file"
 
 # The package file readable by apt's own user, as a download would be.
 cp "$deb" "$work/"
@@ -73,7 +75,7 @@ runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA
     fail "the installed copies did not run as they should"
 data=$home/.local/share/aritmetica
 (cd "$data" && find . -type f -exec sha256sum {} + | sort) >"$work/data.sums"
-[ "$(grep -c '\.dat$' "$work/data.sums")" = "${#copies[@]}" ] || fail "the data folder holds: $(ls "$data")"
+[ "$(grep -c '\.dat$' "$work/data.sums")" = "$pupils" ] || fail "the data folder holds: $(ls "$data")"
 outside=$(cd "$home" && find . -type f ! -path './.local/share/aritmetica/*' ! -path './.cache/*')
 [ -z "$outside" ] || fail "the copies wrote outside the data folder: $outside"
 
