@@ -1,8 +1,10 @@
 # Runs inside `cmake --install`, after DesktopEntries.cmake (whose
-# aritmetica_under_prefix it uses): writes the manual page with the
-# launcher's path under this installation's prefix, and installs it.
+# aritmetica_under_prefix it uses): writes the manual page, in English and
+# in Italian, with the launcher's path under this installation's prefix,
+# and installs it.
 # Set by the install code in CMakeLists.txt: ARITMETICA_LIBEXEC_DIR,
-# ARITMETICA_MAN_DIR, ARITMETICA_MANPAGE_TEMPLATE, ARITMETICA_STAGING_DIR.
+# ARITMETICA_MAN_DIR, ARITMETICA_MANPAGE_DIR (the configured templates),
+# ARITMETICA_STAGING_DIR.
 
 aritmetica_under_prefix("${ARITMETICA_LIBEXEC_DIR}" LIBEXEC_DIR)
 aritmetica_under_prefix("${ARITMETICA_MAN_DIR}" man_dir)
@@ -10,6 +12,15 @@ aritmetica_under_prefix("${ARITMETICA_MAN_DIR}" man_dir)
 # hyphens escaped.
 string(REPLACE "\\" "\\e" LIBEXEC_DIR "${LIBEXEC_DIR}")
 string(REPLACE "-" "\\-" LIBEXEC_DIR "${LIBEXEC_DIR}")
-set(manpage "${ARITMETICA_STAGING_DIR}/man/aritmetica.1")
-configure_file("${ARITMETICA_MANPAGE_TEMPLATE}" "${manpage}" @ONLY)
-file(INSTALL DESTINATION "${man_dir}/man1" TYPE FILE FILES "${manpage}")
+foreach(language IN ITEMS "" it)
+  if(language)
+    set(template "${ARITMETICA_MANPAGE_DIR}/aritmetica.${language}.1.in")
+    set(destination "${man_dir}/${language}/man1")
+  else()
+    set(template "${ARITMETICA_MANPAGE_DIR}/aritmetica.1.in")
+    set(destination "${man_dir}/man1")
+  endif()
+  set(manpage "${ARITMETICA_STAGING_DIR}/man/${language}/aritmetica.1")
+  configure_file("${template}" "${manpage}" @ONLY)
+  file(INSTALL DESTINATION "${destination}" TYPE FILE FILES "${manpage}")
+endforeach()

@@ -47,7 +47,8 @@ dpkg-query -L "$package" >"$work/files"
 
 expect=(/usr/libexec/aritmetica/aritmetica /usr/libexec/aritmetica/avvia
         /usr/share/icons/hicolor/scalable/apps/aritmetica.svg
-        /usr/share/man/man1/aritmetica.1.gz /usr/share/doc/aritmetica/copyright)
+        /usr/share/man/man1/aritmetica.1.gz /usr/share/man/it/man1/aritmetica.1.gz
+        /usr/share/doc/aritmetica/copyright)
 for copy in "${copies[@]}"; do
     name=${copy%%:*}
     expect+=("/usr/libexec/aritmetica/$name" "/usr/share/applications/aritmetica-${name,,}.desktop")
