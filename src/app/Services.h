@@ -5,6 +5,7 @@
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Journal.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Printer.h"
 
@@ -22,4 +23,17 @@ struct Services {
     // Print jobs and drawing surfaces; windows that print or draw need them.
     platform::PrinterFactory* printers = nullptr;
     platform::DrawingSurfaceFactory* surfaces = nullptr;
+    // The results journal; none in most tests.
+    platform::Journal* journal = nullptr;
 };
+
+// Tells what the journal has met (a full disk, a server that does not answer),
+// each problem once, in one message box. Called only where no operation is
+// in progress, so that it never interrupts one.
+inline void tellJournalProblems(Services& services)
+{
+    if (!services.journal) return;
+    QStringList problems;
+    for (QString p = services.journal->takeProblem(); !p.isEmpty(); p = services.journal->takeProblem()) problems << p;
+    if (!problems.isEmpty()) services.dialogs.message(problems.join(u"\n\n"));
+}

@@ -116,6 +116,9 @@ void ExercisesWindow::cmdAvanti_Click()
     c(u"fraNome").setVisible(false);
     setFocus(c(u"Option1", 2));
     m_state.pupilName = c(u"txtNome").caption();
+    // The run this list shows gets its pupil.
+    if (m_services.journal && !m_state.journalRunId.isEmpty())
+        m_services.journal->pupilNamed(m_state.journalRunId, m_state.pupilName);
 }
 
 void ExercisesWindow::printExercises()

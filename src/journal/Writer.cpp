@@ -13,6 +13,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -46,6 +47,7 @@ struct Row {
     QString key;
     int place = 0;
     bool wakesSync = false;  // the end of a run or a print job: worth sending now
+    int identityAt = -1;     // where copy, os_user and machine go, filled by the worker
 };
 
 // Rows read from the outbox and sent in one transaction.
@@ -124,13 +126,9 @@ Identity Identity::ofThisProcess(const QString& copy)
 
 class Writer::Impl {
 public:
-    Impl(WriterOptions options, WallClock& clock, IdSource& ids)
-        : options(std::move(options)), clock(clock), ids(ids)
-    {
-        if (!this->options.where.problem.isEmpty()) report(Problem::Settings, this->options.where.problem);
-    }
+    Impl(WallClock& clock, IdSource& ids) : clock(clock), ids(ids) {}
 
-    void start();
+    void start(WriterOptions options);
     void stop();
 
     void enqueue(std::vector<Row> rows, bool endsSomething);
@@ -143,6 +141,18 @@ public:
     WriterOptions options;
     WallClock& clock;
     IdSource& ids;
+
+    // Runs posed but not yet answered in, held back: a run left before any
+    // answer (a window opened and closed, every resize) says nothing.
+    // Only the window thread touches it.
+    std::map<QString, Row> unanswered;
+    void release(const QString& runId)
+    {
+        if (const auto it = unanswered.find(runId); it != unanswered.end()) {
+            enqueue({std::move(it->second)}, false);
+            unanswered.erase(it);
+        }
+    }
 
     // The entries waiting for the local file.
     std::mutex mutex;
@@ -397,6 +407,7 @@ bool LocalStore::moveAside(QString* detail)
 
 void Writer::Impl::writerLoop()
 {
+    if (!options.where.problem.isEmpty()) report(Problem::Settings, options.where.problem);
     LocalStore store(options.where.localFile, clock);
     QString detail;
     if (const Fault fault = store.open(&detail); fault != Fault::None)
@@ -416,9 +427,16 @@ void Writer::Impl::writerLoop()
             wake.wait_until(lock, retryAt);
             continue;
         }
-        const std::vector<Row> batch(queue.begin(), queue.end());
+        std::vector<Row> batch(queue.begin(), queue.end());
         writing = true;
         lock.unlock();
+        for (Row& row : batch)
+            if (row.identityAt >= 0) {
+                const Identity& me = options.identity;
+                int at = row.identityAt;
+                for (const QString& value : {me.copy, me.osUser, me.machine})
+                    row.values[at++] = value.isNull() ? QString(u""_s) : value;
+            }
         Fault fault = store.write(batch, outboxWanted(), &detail);
         if (fault == Fault::Damaged) {
             report(Problem::Damaged, problemText(fault, options.where.localFile, detail));
@@ -617,11 +635,12 @@ void Writer::Impl::syncLoop()
     }
 }
 
-void Writer::Impl::start()
+void Writer::Impl::start(WriterOptions chosen)
 {
     std::lock_guard lock(mutex);
     if (started) return;
     started = true;
+    options = std::move(chosen);
     writer = std::thread([this] { writerLoop(); });
     if (options.where.server) syncer = std::thread([this] { syncLoop(); });
 }
@@ -630,10 +649,7 @@ void Writer::Impl::stop()
 {
     {
         std::lock_guard lock(mutex);
-        if (!started && !queue.empty()) {
-            started = true;
-            writer = std::thread([this] { writerLoop(); });
-        }
+        // Never started: what was handed over is not written anywhere.
         stopping = true;
     }
     wake.notify_all();
@@ -648,19 +664,16 @@ void Writer::Impl::stop()
 
 // --- Writer ------------------------------------------------------------------
 
-Writer::Writer(WriterOptions options, WallClock& clock, IdSource& ids)
-    : m_impl(std::make_unique<Impl>(std::move(options), clock, ids))
-{
-}
+Writer::Writer(WallClock& clock, IdSource& ids) : m_impl(std::make_unique<Impl>(clock, ids)) {}
 
 Writer::~Writer()
 {
     m_impl->stop();
 }
 
-void Writer::start()
+void Writer::start(WriterOptions options)
 {
-    m_impl->start();
+    m_impl->start(std::move(options));
 }
 
 void Writer::setProblemCallback(std::function<void()> callback)
@@ -671,17 +684,17 @@ void Writer::setProblemCallback(std::function<void()> callback)
 
 QString Writer::runStarted(const platform::RunStarted& run)
 {
-    const Identity& me = m_impl->options.identity;
     const QString id = m_impl->ids.newId();
-    QVariantList values{id, me.copy, me.osUser, me.machine, run.objective, run.objectiveText, run.level, run.levelText};
+    QVariantList values{id, {}, {}, {}, run.objective, run.objectiveText, run.level, run.levelText};
     m_impl->stamp(values);
-    m_impl->enqueue({Row{kRuns, std::move(values), id}}, false);
+    m_impl->unanswered.emplace(id, Row{kRuns, std::move(values), id, 0, false, 1});
     return id;
 }
 
 void Writer::operationClosed(const QString& runId, const platform::OperationClosed& op)
 {
     if (runId.isEmpty()) return;
+    m_impl->release(runId);
     static const QString kHelp[] = {QString(), u"aiuto"_s, u"intervento"_s};
     QVariantList values{runId,       op.place, op.kind, op.operand1, op.operand2,
                         op.variant,  op.expected, op.wrongAttempts.join(u' '), kHelp[int(op.help)],
@@ -693,6 +706,8 @@ void Writer::operationClosed(const QString& runId, const platform::OperationClos
 void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
 {
     if (runId.isEmpty()) return;
+    if (end.rightAnswers == 0 && end.wrongAnswers == 0 && m_impl->unanswered.erase(runId)) return;
+    m_impl->release(runId);
     QVariantList values{runId};
     m_impl->stamp(values);
     values << end.rightAnswers << end.wrongAnswers << end.totalSeconds << (end.finished ? 1 : 0) << end.grade;
@@ -702,6 +717,7 @@ void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
 void Writer::pupilNamed(const QString& runId, const QString& pupil)
 {
     if (runId.isEmpty()) return;
+    m_impl->release(runId);
     const QString id = m_impl->ids.newId();
     QVariantList values{id, runId, pupil};
     m_impl->stamp(values);
@@ -711,7 +727,6 @@ void Writer::pupilNamed(const QString& runId, const QString& pupil)
 void Writer::sheetsPrinted(const std::vector<platform::SheetPrinted>& sheets)
 {
     if (sheets.empty()) return;
-    const Identity& me = m_impl->options.identity;
     const QString job = m_impl->ids.newId();
     const QDateTime now = m_impl->clock.now();
     std::vector<Row> rows;
@@ -719,10 +734,10 @@ void Writer::sheetsPrinted(const std::vector<platform::SheetPrinted>& sheets)
     for (const platform::SheetPrinted& sheet : sheets) {
         const QString id = m_impl->ids.newId();
         rows.push_back(Row{kSheets,
-                           {id, job, me.copy, me.osUser, me.machine, isoWithOffset(now), epochMs(now), sheet.version,
-                            sheet.kind, sheet.objective, sheet.objectiveText, sheet.level, sheet.levelText, ++number,
+                           {id, job, {}, {}, {}, isoWithOffset(now), epochMs(now), sheet.version, sheet.kind,
+                            sheet.objective, sheet.objectiveText, sheet.level, sheet.levelText, ++number,
                             int(sheets.size()), sheet.pupilLines.join(u'\n'), sheet.teacherLines.join(u'\n')},
-                           id});
+                           id, 0, false, 2});
     }
     m_impl->enqueue(std::move(rows), true);
 }

@@ -64,7 +64,7 @@ struct WriterOptions {
 
 class Writer final : public platform::Journal {
 public:
-    Writer(WriterOptions options, WallClock& clock, IdSource& ids);
+    Writer(WallClock& clock, IdSource& ids);
     // Writes what is still waiting (one last try), then stops the workers.
     // Nothing is sent to the server on the way out: it waits in the file.
     ~Writer() override;
@@ -72,13 +72,17 @@ public:
     Writer& operator=(const Writer&) = delete;
 
     // Starts the workers, which open the file and the server. Entries handed
-    // over before wait in memory. The program calls it after its first frame.
-    void start();
+    // over before wait in memory, and get the identity given here. The
+    // program calls it after its first frame: finding the user and reading
+    // registro.conf stay off the way to it.
+    void start(WriterOptions options);
 
     // Called on a worker thread whenever a problem is waiting to be told.
     void setProblemCallback(std::function<void()> callback);
 
     // --- platform::Journal ------------------------------------------------
+    // A run is kept from its first answer on: one that ends before any
+    // answer (a window opened and closed, a resize) leaves nothing.
     QString runStarted(const platform::RunStarted& run) override;
     void operationClosed(const QString& runId, const platform::OperationClosed& operation) override;
     void runEnded(const QString& runId, const platform::RunEnded& end) override;

@@ -58,6 +58,8 @@ struct AppState {
     std::array<QString, 5> exerciseSecondsText;
     std::int32_t totalSeconds = 0;
     QString totalSecondsText;
+    // The results journal's id of the last run started; empty without one.
+    QString journalRunId;
 
     // --- exercise record --------------------------------------------------
     RecordArray doneOperations;

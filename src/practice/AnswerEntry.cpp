@@ -80,6 +80,7 @@ void PracticeWindow::checkAnswer()
         model::padOperationTexts(m_state);
         recordTimes();
         appendRightClosing(m_state, answerMark);
+        m_journal.rightAnswer();
         disablePanels();
         raiseAnswerPanels();
         checkProgress();
@@ -94,6 +95,7 @@ void PracticeWindow::checkAnswer()
     c(u"lblRisErrate").setCaption(model::decimal(m_state.wrongAnswers));
     model::padOperationTexts(m_state);
     appendWrongAttempt(m_state, answerMark);
+    m_journal.wrongAnswer();
     // The clock of the operation keeps running while help is offered.
     disablePanels();
     forms::Control& aiuto = c(u"fraAiuto");

@@ -30,6 +30,7 @@ void PracticeWindow::NoNo()
         // Enter acknowledges too, so "OK" takes the keyboard.
         setFocus(ok);
         m_state.helpRefusals = 0;
+        m_journal.interventionShown();
         return;
     }
 
@@ -58,6 +59,7 @@ void PracticeWindow::sisi()
     // The operation's time runs up to this moment, as for a right answer.
     recordTimes();
     appendHelpClosing(m_state);
+    m_journal.helpClosed();
     c(u"lblCorrezione").setCaption(m_state.expectedAnswer);
     c(u"lblCorrezioneS").setCaption(m_state.expectedAnswer);
     c(u"LblEsito").setCaption(QString());

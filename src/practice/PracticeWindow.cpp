@@ -42,7 +42,10 @@ OperationSteps stepsFor(model::Operation operation)
 }  // namespace
 
 PracticeWindow::PracticeWindow(Services& services)
-    : Form(windows::kPracticeWindow, kDesignWidth, kDesignHeight), m_services(services), m_state(services.state)
+    : Form(windows::kPracticeWindow, kDesignWidth, kDesignHeight),
+      m_services(services),
+      m_state(services.state),
+      m_journal(m_services)
 {
     buildDesign();
     connectHandlers();
@@ -93,6 +96,7 @@ void PracticeWindow::Form_Unload()
 {
     // The record and the counters outlive the window: the list of exercises
     // done and the certificate read them later.
+    m_journal.runLeft();
 }
 
 void PracticeWindow::fraElaborazione_Click()
@@ -133,6 +137,7 @@ void PracticeWindow::Option4_MouseUp(int index)
 
 void PracticeWindow::restartPractice()
 {
+    m_journal.runLeft();  // a run under way is left halfway
     soundMode = u"siSuono"_s;  // Label7 keeps its caption
     for (int slot = 1; slot <= kOperationsPerRun; ++slot) m_state.doneOperations[std::size_t(slot)].clear();
     m_state.rightAnswers = 0;
@@ -148,6 +153,7 @@ void PracticeWindow::restartPractice()
     }
     startExercise();
     nextOperation();
+    m_journal.runStarted();
 }
 
 void PracticeWindow::startExercise()
@@ -191,7 +197,9 @@ void PracticeWindow::presentOperation()
     if (!kind) return;  // an unknown kind poses nothing
     const auto choices = kind->choices();
     const int pick = choices.size() > 1 ? model::drawInt(m_services.random, int(choices.size()), 1) : 1;
-    const OperationSteps steps = stepsFor(choices[std::size_t(pick - 1)]);
+    const model::Operation operation = choices[std::size_t(pick - 1)];
+    m_journal.operationPosed(operation);
+    const OperationSteps steps = stepsFor(operation);
     steps.generate(m_state, m_services.random, m_services.clock);
     showPresentation(steps.present(m_state, m_services.random));
 }
@@ -285,6 +293,8 @@ void PracticeWindow::endRun()
     forms::Control& avviso = c(u"fraAvviso");
     avviso.setEnabled(true);
     bringToFront(avviso);
+    // No operation is waiting: the moment to tell what the journal met.
+    tellJournalProblems(m_services);
 }
 
 void PracticeWindow::recordTimes()

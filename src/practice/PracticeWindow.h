@@ -4,6 +4,7 @@
 #include "forms/Form.h"
 #include "layout/Layout.h"
 #include "model/Presenters.h"
+#include "practice/RunJournal.h"
 
 #include <QString>
 
@@ -95,6 +96,7 @@ private:
     Services m_services;
     model::AppState& m_state;
     std::vector<layout::ControlLayout> m_layout;
+    RunJournal m_journal;
 };
 
 }  // namespace practice

@@ -1,5 +1,6 @@
 #include "app/Services.h"
 #include "app/WindowNames.h"
+#include "journal/Writer.h"
 #include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
@@ -15,31 +16,30 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
-// For start-up measurements: ends the program once the start window has been
-// painted for the first time.
-class QuitAfterFirstPaint final : public QObject {
+// Runs a step once the start window has been painted for the first time:
+// the journal opens then, and start-up measurements end there.
+class AfterFirstPaint final : public QObject {
 public:
-    using QObject::QObject;
+    explicit AfterFirstPaint(std::function<void()> step) : m_step(std::move(step)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
+        if (event->type() == QEvent::Paint && m_step) QTimer::singleShot(0, qApp, std::exchange(m_step, {}));
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    bool m_done = false;
+    std::function<void()> m_step;
 };
 
 }  // namespace
@@ -64,21 +64,39 @@ int main(int argc, char* argv[])
     ui::QtPrinterFactory printers(QDir::currentPath(), programName, clock);
     ui::QtDrawingSurfaceFactory surfaces;
 
+    // The results journal outlives the windows, which hand it their last entries.
+    journal::SystemWallClock wallClock;
+    journal::UuidSource ids;
+    journal::Writer journal(wallClock, ids);
+    AfterFirstPaint openJournal([&journal, &programName] {
+        journal.start({journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment()),
+                       journal::Identity::ofThisProcess(programName)});
+    });
+
     Services* services = nullptr;
     ui::QtWindowHost host([&services](const QString& name) { return app::createWindow(name, *services); });
-    Services wired{state, random, clock, dialogs, host, programName, &printers, &surfaces};
+    Services wired{state, random, clock, dialogs, host, programName, &printers, &surfaces, &journal};
     services = &wired;
+    // A problem met while no practice window is open is told at once; else
+    // at the end of the run or back in the start window.
+    journal.setProblemCallback([&host, &wired] {
+        QMetaObject::invokeMethod(qApp, [&host, &wired] {
+            if (!host.find(windows::kPracticeWindow)) tellJournalProblems(wired);
+        }, Qt::QueuedConnection);
+    });
+    const auto quiet = qScopeGuard([&journal] { journal.setProblemCallback({}); });
     if (const QString trace = qEnvironmentVariable("ARITMETICA_TRACE"); !trace.isEmpty())
         host.setTraceFile(trace);
 
-    std::unique_ptr<QuitAfterFirstPaint> quitAfterPaint;
+    std::unique_ptr<AfterFirstPaint> quitAfterPaint;
     if (qEnvironmentVariableIsSet("ARITMETICA_EXIT_AFTER_PAINT"))
-        quitAfterPaint = std::make_unique<QuitAfterFirstPaint>();
-    host.route([&host, &quitAfterPaint] {
+        quitAfterPaint = std::make_unique<AfterFirstPaint>(&QCoreApplication::quit);
+    host.route([&host, &quitAfterPaint, &openJournal] {
         host.show(windows::kStartWindow);
-        if (quitAfterPaint)
-            if (QObject* view = host.viewOf(windows::kStartWindow))
-                view->installEventFilter(quitAfterPaint.get());
+        if (QObject* view = host.viewOf(windows::kStartWindow)) {
+            if (quitAfterPaint) view->installEventFilter(quitAfterPaint.get());
+            view->installEventFilter(&openJournal);  // filters run newest first: the journal opens, then the quit
+        }
     });
     if (host.loadedForms().empty())
         return 0;

@@ -74,6 +74,8 @@ void StartWindow::Form_Activate()
     azzeraLivelli();
     c(u"Frame2").setEnabled(false);
     c(u"Frame3").setEnabled(false);
+    // No operation is in progress here.
+    tellJournalProblems(m_services);
 }
 
 void StartWindow::Form_Resize()

@@ -2,6 +2,7 @@
 // the printed list.
 
 #include "CertificateTestSupport.h"
+#include "support/RecordingJournal.h"
 
 #include <gmock/gmock.h>
 
@@ -148,6 +149,27 @@ TEST_F(ExercisesWindowTest, AvantiTakesTheNameOfAtMostFifteenCharacters)
     EXPECT_FALSE(list.c(u"fraNome").visible());
     EXPECT_EQ(list.focused(), list.find(u"Option1", 2));
     EXPECT_EQ(list.c(u"Option1", 2).backColor(), 0xFFC080u);
+}
+
+// The name goes to the journal, each time it is confirmed, for the run the
+// list shows; with no run there is nothing to name.
+TEST_F(ExercisesWindowTest, TheConfirmedNameNamesTheRunInTheJournal)
+{
+    testing_support::RecordingJournal journal;
+    services.journal = &journal;
+    auto& list = openList();
+    const auto name = [&list](const QString& text) {
+        list.press(u"Option1", 1);
+        list.textEdited(list.c(u"txtNome"), text);
+        list.click(list.c(u"cmdAvanti"));
+    };
+    name(u"Nessuno"_s);
+    EXPECT_TRUE(journal.runs.empty());
+
+    state.journalRunId = journal.runStarted({});
+    name(u"Ada"_s);
+    name(u"Ada Rossi"_s);
+    EXPECT_EQ(journal.runs[0].pupils, (QStringList{u"Ada"_s, u"Ada Rossi"_s}));
 }
 
 TEST_F(ExercisesWindowTest, EsciOfTheNamePanelDoesNothing)

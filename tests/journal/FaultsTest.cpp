@@ -97,8 +97,8 @@ TEST(JournalFaults, AReadOnlyFolderIsToldAndLeavesTheJournalThereUntouched)
         journal::UuidSource ids;
         journal::WriterOptions options;
         options.where.localFile = dir.filePath(u"registro.sqlite"_s);
-        journal::Writer writer(options, clock, ids);
-        writer.start();
+        journal::Writer writer(clock, ids);
+        writer.start(options);
         journal_testing::writeRun(writer, 1);
         ASSERT_TRUE(writer.flush(30s));
     }
@@ -165,8 +165,8 @@ TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
     options.where.localFile = path;
     options.retryInterval = 100ms;
     {
-        journal::Writer writer(options, clock, ids);
-        writer.start();
+        journal::Writer writer(clock, ids);
+        writer.start(options);
         journal_testing::writeRun(writer, 1);
         ASSERT_TRUE(writer.flush(30s));
 

@@ -26,8 +26,8 @@ int main(int argc, char* argv[])
     options.retryInterval = std::chrono::milliseconds(200);
     journal::SystemWallClock clock;
     journal::UuidSource ids;
-    journal::Writer writer(options, clock, ids);
-    writer.start();
+    journal::Writer writer(clock, ids);
+    writer.start(options);
     const int runs = args[2].toInt();
     for (int i = 0; i < runs; ++i) journal_testing::writeRun(writer, i);
     std::printf("flushed: %d\n", writer.flush(std::chrono::minutes(5)) ? 1 : 0);

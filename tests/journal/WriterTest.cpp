@@ -56,8 +56,8 @@ protected:
         options.identity = {u"ADDIZIONI"_s, u"alunno"_s, u"aula3-pc2"_s};
         options.syncInterval = 1h;  // only the kicks of the test and of the entries
         options.retryInterval = 50ms;
-        auto writer = std::make_unique<journal::Writer>(options, clock, ids);
-        writer->start();
+        auto writer = std::make_unique<journal::Writer>(clock, ids);
+        writer->start(options);
         return writer;
     }
 
@@ -79,6 +79,8 @@ TEST_P(JournalWriter, EveryEntryArrivesOnceAndWholeWithItsTimeAndOffset)
     platform::SheetPrinted sheet{u"docenti"_s, 1, 3, u"CALCOLO DEL TERMINE"_s, 1, u"NUMERO MASSIMO da  1 a 30"_s,
                                  {u"  3 + . = 5"_s, u" 12 + 4 = ."_s}, {u"  3 + (2) = 5"_s, u" 12 + 4 = (16)"_s}};
     writer->sheetsPrinted({sheet, sheet});
+    const QString idle = writer->runStarted({1, u"x"_s, 1, u"y"_s});  // opened and left before any answer
+    writer->runEnded(idle, {0, 0, 0, false, u"Non classificato"_s});
     ASSERT_TRUE(writer->flush(30s)) << writer->problemsTold().join(u'\n').toStdString();
     EXPECT_TRUE(writer->problemsTold().isEmpty()) << writer->problemsTold().join(u'\n').toStdString();
 
@@ -86,6 +88,8 @@ TEST_P(JournalWriter, EveryEntryArrivesOnceAndWholeWithItsTimeAndOffset)
     ASSERT_TRUE(file.isOpen());
     const QSqlDatabase db = file.database();
     EXPECT_EQ(count(db, u"SELECT count(*) FROM operations WHERE run_id = '"_s + run + u"'"_s), 20);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM runs"_s), 1);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_ends"_s), 1);
     QSqlQuery q(db);
     ASSERT_TRUE(q.exec(u"SELECT copy, os_user, machine, objective, level_text, started_at, started_ms FROM runs"_s));
     ASSERT_TRUE(q.next());
@@ -178,8 +182,8 @@ TEST(JournalSync, AServerStoppedInTheMiddleOfARunGetsEveryEntryOnceWhenItIsBack)
     options.where.localFile = dir.filePath(u"registro.sqlite"_s);
     options.where.server = cluster.pupils();
     options.syncInterval = 1h;
-    journal::Writer writer(options, clock, ids);
-    writer.start();
+    journal::Writer writer(clock, ids);
+    writer.start(options);
 
     const QString run = writer.runStarted({6, u"CALCOLO CASUALE DEL NUMERO O DEL SEGNO"_s, 4, u"x"_s});
     const auto operation = [&](int place) {

@@ -1,4 +1,5 @@
 #include "StartTestSupport.h"
+#include "support/RecordingJournal.h"
 #include "support/ChoicePanels.h"
 
 #include <algorithm>
@@ -40,6 +41,22 @@ TEST_F(StartWindowTest, FreshStartWithoutSettingsFile)
     EXPECT_EQ(w.objectiveSet(), 1);
     EXPECT_EQ(w.levelSet(), 1);
     EXPECT_FALSE(QFile::exists(settingsPath()));  // loading writes nothing
+}
+
+// What the journal met is told when the start window is in front, where no
+// operation can be interrupted: all of it in one box, and only once.
+TEST_F(StartWindowTest, JournalProblemsAreToldOnceWhenTheWindowIsActive)
+{
+    testing_support::RecordingJournal journal;
+    services.journal = &journal;
+    StartWindow& w = showStart();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    journal.problems << u"Il disco è pieno."_s << u"Il server non risponde."_s;
+    w.activate();
+    EXPECT_EQ(dialogs.messages, QStringList{u"Il disco è pieno.\n\nIl server non risponde."_s});
+    w.activate();
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
 TEST_F(StartWindowTest, SettingsOfThisCopyAreReadButTheStoredSetIsNotShown)
