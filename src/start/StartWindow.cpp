@@ -220,8 +220,12 @@ void StartWindow::chiudiTutto()
 
 void StartWindow::leggiLivelli()
 {
+    const QString file = model::settingsFileName(m_state.exeBaseName);
+    // Saves of this copy that a killed program cut short may have left their
+    // temporary files beside the settings file.
+    model::removeSaveLeftovers(file);
     model::StoredSettings settings{m_state.operationKind, m_objectiveSet, m_levelSet};
-    model::readSettings(model::settingsFileName(m_state.exeBaseName), settings);
+    model::readSettings(file, settings);
     m_state.operationKind = settings.operationKind;
     m_objectiveSet = settings.objectiveSet;
     m_levelSet = settings.levelSet;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AsNobody.h"
 #include "support/PrintTo.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -51,6 +53,44 @@ protected:
 };
 
 using Read = std::tuple<int, int, int, bool>;
+
+// Root passes every permission check: as root, the test runs again as the
+// user nobody, and this says whether it did (the caller then returns).
+bool ranAsNobody()
+{
+    if (!testing_support::runningAsRoot())
+        return false;
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    const auto run = testing_support::runThisProgramAsNobody(
+        {"--gtest_filter=" + std::string(test->test_suite_name()) + "." + test->name(), "--gtest_color=no"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("[  PASSED  ] 1 test."), std::string::npos) << run.output;
+    return true;
+}
+
+// Every write fails, as on a full disk, also for root, while it lives.
+class NoRoomForWrites {
+public:
+    NoRoomForWrites()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = m_saved;
+        none.rlim_cur = 0;
+        m_active = setrlimit(RLIMIT_FSIZE, &none) == 0;
+    }
+    ~NoRoomForWrites()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+    bool m_active = false;
+};
 
 TEST_F(SettingsFile, WritesTheExactLineAndReadsItBack)
 {
@@ -225,44 +265,148 @@ TEST_F(SettingsFile, OnlyTheFirstMebibyteIsRead)
 
 TEST_F(SettingsFile, UnreadableFileGivesDefaults)
 {
+    if (ranAsNobody())
+        return;
     put(" 3  2  1 \r\n");
     ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::Permissions()));
-    if (QFile probe(path()); probe.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "permissions do not stop this user from reading (root)";
     EXPECT_EQ(read(), kDefaults);
 }
 
-TEST_F(SettingsFile, ReadOnlyFolderKeepsTheOldFile)
+// A folder the user may not write into, holding a settings file the user may
+// write: no temporary file can be made, so the file is rewritten where it
+// lies, and a write that fails there still leaves the old line whole.
+TEST_F(SettingsFile, ReadOnlyFolderRewritesAWritableFileInPlace)
 {
-    put(" 3  2  1 \r\n");
+    if (ranAsNobody())
+        return;
+    put(" 32767 -32768  12 \r\n");
+    const QString other = dir.filePath(QStringLiteral("Sottrazioni.dat"));
+    ASSERT_TRUE(QFile::copy(path(), other));
+    ASSERT_TRUE(QFile::setPermissions(other, QFileDevice::ReadOwner));
+    const QString missing = dir.filePath(QStringLiteral("Divisioni.dat"));
     const auto writable = QFile::permissions(dir.path());
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    QFile probe(dir.filePath(QStringLiteral("probe")));
-    const bool canStillWrite = probe.open(QIODevice::WriteOnly);
-    const bool saved = !canStillWrite && writeSettings(path(), {7, 1, 1});
-    probe.remove();
+
+    const bool saved = writeSettings(path(), {7, 1, 1});
+    const QByteArray afterSave = contents();
+    bool savedWithNoRoom = true;
+    {
+        NoRoomForWrites noRoom;
+        ASSERT_TRUE(noRoom.active());
+        savedWithNoRoom = writeSettings(path(), {2, 2, 2});
+    }
+    const QByteArray afterFailure = contents();
+    const bool savedReadOnlyFile = writeSettings(other, {7, 1, 1});
+    const bool savedMissing = writeSettings(missing, {7, 1, 1});
     QFile::setPermissions(dir.path(), writable);
-    if (canStillWrite) GTEST_SKIP() << "permissions do not stop this user from writing (root)";
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(contents(), QByteArray(" 3  2  1 \r\n"));
+
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(afterSave, QByteArray(" 7  1  1 \r\n"));
+    EXPECT_FALSE(savedWithNoRoom);
+    EXPECT_EQ(afterFailure, QByteArray(" 7  1  1 \r\n"));
+    EXPECT_FALSE(savedReadOnlyFile);
+    EXPECT_FALSE(savedMissing);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"Addizioni.dat", "Sottrazioni.dat"}));
 }
 
 TEST_F(SettingsFile, FailedWriteKeepsTheOldFileWhole)
 {
-    // A file size limit of zero fails every write as a full disk would, also for root.
     put(" 3  2  1 \r\n");
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit none = saved;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool written = writeSettings(path(), {7, 1, 1});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
+    bool written = true;
+    {
+        NoRoomForWrites noRoom;
+        ASSERT_TRUE(noRoom.active());
+        written = writeSettings(path(), {7, 1, 1});
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(contents(), QByteArray(" 3  2  1 \r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Addizioni.dat"});
+}
+
+// Only a regular file is ever replaced. A pipe, a device node, or a link to
+// one of them or to nothing stays as it was; run by root with the name linked
+// to /dev/null, a save would otherwise replace the system's null device. A
+// link to a regular file leads the save there and stays a link.
+TEST_F(SettingsFile, WhatIsNotARegularFileIsNeverReplaced)
+{
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // A device node of our own where root may make one; /dev/null otherwise,
+    // which an ordinary user cannot replace anyway.
+    QByteArray device = "/dev/null";
+    if (testing_support::runningAsRoot()) {
+        device = QFile::encodeName(dir.filePath(QStringLiteral("null")));
+        ASSERT_EQ(mknod(device.constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    struct stat deviceBefore {};
+    ASSERT_EQ(stat(device.constData(), &deviceBefore), 0);
+    const QByteArray name = QFile::encodeName(path());
+    const std::pair<const char*, QByteArray> links[] = {
+        {"the name is a pipe", {}},
+        {"a link to a pipe", fifo},
+        {"a link to a device node", device},
+        {"a link to nothing", QFile::encodeName(dir.filePath(QStringLiteral("nothing.dat")))},
+        {"a link to a folder", QFile::encodeName(dir.path())},
+    };
+    for (const auto& [what, target] : links) {
+        SCOPED_TRACE(what);
+        ::unlink(name.constData());
+        ASSERT_EQ(target.isEmpty() ? mkfifo(name.constData(), 0600) : symlink(target.constData(), name.constData()), 0);
+        EXPECT_FALSE(writeSettings(path(), {7, 1, 1}));
+        struct stat after {};
+        ASSERT_EQ(lstat(name.constData(), &after), 0);
+        EXPECT_TRUE(target.isEmpty() ? S_ISFIFO(after.st_mode) : S_ISLNK(after.st_mode));
+        if (!target.isEmpty()) {
+            EXPECT_EQ(QFile::symLinkTarget(path()), QFileInfo(QFile::decodeName(target)).absoluteFilePath());
+        }
+    }
+    struct stat fifoAfter {}, deviceAfter {};
+    ASSERT_EQ(lstat(fifo.constData(), &fifoAfter), 0);
+    EXPECT_TRUE(S_ISFIFO(fifoAfter.st_mode));
+    ASSERT_EQ(lstat(device.constData(), &deviceAfter), 0);
+    EXPECT_TRUE(S_ISCHR(deviceAfter.st_mode));
+    EXPECT_EQ(deviceAfter.st_rdev, deviceBefore.st_rdev);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nothing.dat"))));
+
+    QTemporaryDir elsewhere;
+    const QString real = elsewhere.filePath(QStringLiteral("shared.dat"));
+    {
+        QFile file(real);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(" 3  2  1 \r\n") == 11);
+    }
+    ::unlink(name.constData());
+    ASSERT_TRUE(QFile::link(real, path()));
+    EXPECT_TRUE(writeSettings(path(), {7, 1, 1}));
+    EXPECT_EQ(QFile::symLinkTarget(path()), real);
+    EXPECT_EQ(contents(), QByteArray(" 7  1  1 \r\n"));
+}
+
+// A save killed between making its temporary file and putting it in place
+// leaves "<name>.XXXXXX" behind. Only those of this file's own name go, and
+// only regular files.
+TEST_F(SettingsFile, LeftoversOfInterruptedSavesAreRemoved)
+{
+    put(" 3  2  1 \r\n");
+    const QStringList files{"Addizioni.dat.aBcDeF", "Addizioni.dat.QWERTY", "Addizioni.dat.aBc1eF",
+                            "Addizioni.dat.aBcDeFg", "Addizioni.datXaBcDeF", "Sottrazioni.dat.aBcDeF",
+                            "Addizioni.dat.pdf"};
+    for (const QString& name : files) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Addizioni.dat.Folder")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("Sottrazioni.dat.aBcDeF")),
+                            dir.filePath(QStringLiteral("Addizioni.dat.LinkTo"))));
+
+    removeSaveLeftovers(path());
+
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                                         QDir::Name),
+              QStringList({"Addizioni.dat", "Addizioni.dat.Folder", "Addizioni.dat.LinkTo", "Addizioni.dat.aBc1eF",
+                           "Addizioni.dat.aBcDeFg", "Addizioni.dat.pdf", "Addizioni.datXaBcDeF",
+                           "Sottrazioni.dat.aBcDeF"}));
+    EXPECT_EQ(read(), Read(3, 2, 1, true));
 }
 
 }  // namespace

@@ -73,6 +73,21 @@ TEST_F(StartWindowTest, SettingsOfThisCopyAreReadButTheStoredSetIsNotShown)
     EXPECT_EQ(w.c(u"lblNomeOperazione").caption(), u"SOTTRAZIONI"_s);
 }
 
+// A save killed halfway leaves its temporary file; the next start of the
+// copy clears its own, and only its own.
+TEST_F(StartWindowTest, StartClearsWhatInterruptedSavesOfThisCopyLeft)
+{
+    writeSettingsFile(" 4  2  1 \r\n");
+    for (const QString& name : {u"ADDIZIONI.dat.xYzAbC"_s, u"SOTTRAZIONI.dat.xYzAbC"_s}) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    showStart();
+    EXPECT_EQ(state.operationKind, 4);
+    EXPECT_FALSE(QFile::exists(u"ADDIZIONI.dat.xYzAbC"_s));
+    EXPECT_TRUE(QFile::exists(u"SOTTRAZIONI.dat.xYzAbC"_s));
+}
+
 TEST_F(StartWindowTest, UnreadableSettingsFallBackToDefaults)
 {
     const struct {
