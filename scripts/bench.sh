@@ -1,13 +1,15 @@
 #!/bin/sh
 # Start-up against an empty Qt window, the response time of every event path
-# through the window logic, and the full soak. Each part prints the command
+# through the window logic, the full soak, and the soak of the real windows. Each part prints the command
 # that reruns it; the script fails when any part misses its target.
 #   scripts/bench.sh <build folder>
-# STARTUP_RUNS (default 21) and SOAK_RUNS (default 1000) change the counts.
+# STARTUP_RUNS (default 21), SOAK_RUNS (default 1000) and WINDOW_SOAK_ROUNDS
+# (default 500) change the counts.
 set -u
 build=$(cd "${1:-build}" && pwd) || exit 1
 startup_runs=${STARTUP_RUNS:-21}
 soak_runs=${SOAK_RUNS:-1000}
+window_rounds=${WINDOW_SOAK_ROUNDS:-500}
 failed=""
 
 run() {
@@ -28,6 +30,9 @@ run "Response: every event path through the logic, p99 <= 1 ms" \
 
 run "Soak: $soak_runs practice runs and $soak_runs pupil sheets" \
     "SOAK_RUNS=$soak_runs QT_QPA_PLATFORM=offscreen $build/tests/soak/soak_tests"
+
+run "Window soak: $window_rounds rounds of the practice and of the worksheet window on real widgets, resident memory within 1 MiB" \
+    "WINDOW_SOAK_ROUNDS=$window_rounds QT_QPA_PLATFORM=offscreen $build/tests/soak/window_soak_tests"
 
 if [ -n "$failed" ]; then
     printf '\nMissed:%s\n' "$failed"

@@ -78,4 +78,50 @@ QIcon ProgramStyle::standardIcon(StandardPixmap icon, const QStyleOption* option
     return QIcon(new DeferredIconEngine(baseStyle(), icon, direction));
 }
 
+void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                 const QWidget* widget) const
+{
+    if (element != PE_PanelButtonCommand || !option) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    // A copy of the option's own kind (Fusion reads a button's features from
+    // it), on the stack: QStyleOption's destructor is not virtual.
+    const auto drawWithSharedPalette = [&](auto copy) {
+        copy.palette = sharedPalette(option->palette);
+        // Which group is current follows the widget's state, not its colours.
+        copy.palette.setCurrentColorGroup(option->palette.currentColorGroup());
+        QProxyStyle::drawPrimitive(element, &copy, painter, widget);
+    };
+    if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option))
+        drawWithSharedPalette(QStyleOptionButton(*button));
+    else
+        drawWithSharedPalette(QStyleOption(*option));
+}
+
+const QPalette& ProgramStyle::sharedPalette(const QPalette& palette) const
+{
+    // The windows only ever set plain colours; a palette with a gradient or
+    // a texture is painted as it is.
+    QByteArray key;
+    key.reserve(int(QPalette::NColorGroups) * int(QPalette::NColorRoles) * int(sizeof(QRgb) + 1));
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const QBrush& brush = palette.brush(QPalette::ColorGroup(group), QPalette::ColorRole(role));
+            if (brush.gradient() || brush.style() == Qt::TexturePattern)
+                return palette;
+            const QRgb rgba = brush.color().rgba();
+            key.append(reinterpret_cast<const char*>(&rgba), sizeof rgba);
+            key.append(char(brush.style()));
+        }
+    // The windows' design tables hold a few dozen colour sets; the bound is
+    // only there should that ever change.
+    if (m_palettes.size() >= 256 && !m_palettes.contains(key))
+        m_palettes.clear();
+    auto it = m_palettes.find(key);
+    if (it == m_palettes.end())
+        it = m_palettes.insert(key, palette);
+    return *it;
+}
+
 }  // namespace ui

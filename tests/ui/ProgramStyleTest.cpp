@@ -1,0 +1,47 @@
+#include "ui/ProgramStyle.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The program's style paints buttons with palettes shared between widgets of
+// the same colours: what it paints must be exactly what Fusion paints, in
+// every state a keypad button takes.
+class ProgramStyleTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void buttonsLookExactlyAsFusionPaintsThem()
+    {
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
+        ui::ProgramStyle program;
+        QWidget window;
+        QPushButton button(u"Verifica"_s, &window);
+        button.resize(140, 48);
+        button.setCheckable(true);
+        QPalette coloured = window.palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive})
+            coloured.setColor(group, QPalette::Button, QColor(0xFF, 0xFF, 0xC0));
+        coloured.setColor(QPalette::Disabled, QPalette::Button, QColor(0x80, 0x40, 0x40));
+        coloured.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0xC0, 0xC0, 0xC0));
+        for (const QPalette& palette : {window.palette(), coloured})
+            for (bool enabled : {true, false})
+                for (bool down : {false, true}) {
+                    button.setPalette(palette);
+                    button.setEnabled(enabled);
+                    button.setChecked(down);
+                    button.setStyle(fusion.get());
+                    const QImage expected = button.grab().toImage();
+                    button.setStyle(&program);
+                    QCOMPARE(button.grab().toImage(), expected);
+                }
+    }
+};
+
+QTEST_MAIN(ProgramStyleTest)
+#include "ProgramStyleTest.moc"
