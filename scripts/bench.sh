@@ -1,15 +1,17 @@
 #!/bin/sh
 # Start-up against an empty Qt window, the response time of every event path
-# through the window logic, the full soak, and the soak of the real windows. Each part prints the command
+# through the window logic (with the journal writing), the journal's own figures, the full soak,
+# and the soak of the real windows. Each part prints the command
 # that reruns it; the script fails when any part misses its target.
 #   scripts/bench.sh <build folder>
-# STARTUP_RUNS (default 21), SOAK_RUNS (default 1000) and WINDOW_SOAK_ROUNDS
-# (default 500) change the counts.
+# STARTUP_RUNS (default 21), SOAK_RUNS (default 1000), WINDOW_SOAK_ROUNDS
+# (default 500) and JOURNAL_RUNS (default 10000) change the counts.
 set -u
 build=$(cd "${1:-build}" && pwd) || exit 1
 startup_runs=${STARTUP_RUNS:-21}
 soak_runs=${SOAK_RUNS:-1000}
 window_rounds=${WINDOW_SOAK_ROUNDS:-500}
+journal_runs=${JOURNAL_RUNS:-10000}
 failed=""
 
 run() {
@@ -27,6 +29,9 @@ run "Start-up: program against an empty window" \
 
 run "Response: every event path through the logic, p99 <= 1 ms" \
     "$build/bench/response_bench"
+
+run "Journal: file size per run; $journal_runs runs queued on a machine, then sent to a throwaway PostgreSQL server" \
+    "$build/bench/journal_bench $journal_runs"
 
 run "Soak: $soak_runs practice runs and $soak_runs pupil sheets" \
     "SOAK_RUNS=$soak_runs QT_QPA_PLATFORM=offscreen $build/tests/soak/soak_tests"

@@ -150,12 +150,17 @@ Connection openLocal(const QString& path, int busyTimeoutMs)
     // WAL lets copies read while one writes; FULL makes every commit
     // survive a power cut, at the price of one sync on the worker thread.
     QSqlError error;
+    // The outbox is the local file's own bookkeeping: what is still to be
+    // sent to a school's server.
+    const auto outbox = [&db, &error] {
+        return db.tables().contains(u"outbox"_s) ||
+               exec(db,
+                    u"CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
+                    &error);
+    };
     if (!exec(db, u"PRAGMA journal_mode=WAL"_s, &error) || !exec(db, u"PRAGMA synchronous=FULL"_s, &error) ||
-        !migrate(db, &error) ||
-        !exec(db,
-              u"CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, "
-              u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
-              &error)) {
+        !migrate(db, &error) || !outbox()) {
         c.setError(error);
         db.close();
     }
@@ -251,6 +256,8 @@ int schemaVersion(const QSqlDatabase& db)
 
 bool migrate(QSqlDatabase& db, QSqlError* error)
 {
+    // Already there (the usual case): nothing to parse or lock.
+    if (schemaVersion(db) >= latestSchemaVersion()) return true;
     const bool sqlite = db.driverName() == u"QSQLITE";
     // Copies starting together: the first takes the write lock, the others
     // wait for it and then find the tables made.

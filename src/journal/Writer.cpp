@@ -42,12 +42,20 @@ const QString kOutboxJoin[] = {
 };
 
 struct Row {
+    Row(TableIndex table, QVariantList values, QString key, int place = 0, int identityAt = -1)
+        : table(table), values(std::move(values)), key(std::move(key)), place(place), identityAt(identityAt)
+    {
+    }
     TableIndex table;
     QVariantList values;
     QString key;
     int place = 0;
-    bool wakesSync = false;  // the end of a run or a print job: worth sending now
     int identityAt = -1;     // where copy, os_user and machine go, filled by the worker
+    bool wakesSync = false;  // the end of a run or a print job: worth sending now
+    // When it happened; the worker writes it out (ISO text and milliseconds)
+    // at timeAt, so that the window's thread only reads the clock.
+    QDateTime time;
+    int timeAt = -1;
 };
 
 // Rows read from the outbox and sent in one transaction.
@@ -133,7 +141,8 @@ public:
 
     void enqueue(std::vector<Row> rows, bool endsSomething);
     void report(Problem problem, const QString& text);
-    QString stamp(QVariantList& values);
+    // Appends the two time columns to be filled from `time`.
+    int stamp(QVariantList& values, QDateTime& time);
 
     void writerLoop();
     void syncLoop();
@@ -212,11 +221,12 @@ void Writer::Impl::report(Problem problem, const QString& text)
     if (callback) callback();
 }
 
-QString Writer::Impl::stamp(QVariantList& values)
+int Writer::Impl::stamp(QVariantList& values, QDateTime& time)
 {
-    const QDateTime now = clock.now();
-    values << isoWithOffset(now) << epochMs(now);
-    return isoWithOffset(now);
+    time = clock.now();
+    const auto at = int(values.size());
+    values << QVariant() << QVariant();
+    return at;
 }
 
 void Writer::Impl::enqueue(std::vector<Row> rows, bool endsSomething)
@@ -430,13 +440,18 @@ void Writer::Impl::writerLoop()
         std::vector<Row> batch(queue.begin(), queue.end());
         writing = true;
         lock.unlock();
-        for (Row& row : batch)
+        for (Row& row : batch) {
+            if (row.timeAt >= 0) {
+                row.values[row.timeAt] = isoWithOffset(row.time);
+                row.values[row.timeAt + 1] = epochMs(row.time);
+            }
             if (row.identityAt >= 0) {
                 const Identity& me = options.identity;
                 int at = row.identityAt;
                 for (const QString& value : {me.copy, me.osUser, me.machine})
                     row.values[at++] = value.isNull() ? QString(u""_s) : value;
             }
+        }
         Fault fault = store.write(batch, outboxWanted(), &detail);
         if (fault == Fault::Damaged) {
             report(Problem::Damaged, problemText(fault, options.where.localFile, detail));
@@ -685,9 +700,9 @@ void Writer::setProblemCallback(std::function<void()> callback)
 QString Writer::runStarted(const platform::RunStarted& run)
 {
     const QString id = m_impl->ids.newId();
-    QVariantList values{id, {}, {}, {}, run.objective, run.objectiveText, run.level, run.levelText};
-    m_impl->stamp(values);
-    m_impl->unanswered.emplace(id, Row{kRuns, std::move(values), id, 0, false, 1});
+    Row row(kRuns, {id, {}, {}, {}, run.objective, run.objectiveText, run.level, run.levelText}, id, 0, 1);
+    row.timeAt = m_impl->stamp(row.values, row.time);
+    m_impl->unanswered.emplace(id, std::move(row));
     return id;
 }
 
@@ -696,11 +711,12 @@ void Writer::operationClosed(const QString& runId, const platform::OperationClos
     if (runId.isEmpty()) return;
     m_impl->release(runId);
     static const QString kHelp[] = {QString(), u"aiuto"_s, u"intervento"_s};
-    QVariantList values{runId,       op.place, op.kind, op.operand1, op.operand2,
-                        op.variant,  op.expected, op.wrongAttempts.join(u' '), kHelp[int(op.help)],
-                        op.seconds, op.recordLine};
-    m_impl->stamp(values);
-    m_impl->enqueue({Row{kOperations, std::move(values), runId, op.place}}, false);
+    Row row(kOperations,
+            {runId, op.place, op.kind, op.operand1, op.operand2, op.variant, op.expected, op.wrongAttempts.join(u' '),
+             kHelp[int(op.help)], op.seconds, op.recordLine},
+            runId, op.place);
+    row.timeAt = m_impl->stamp(row.values, row.time);
+    m_impl->enqueue({std::move(row)}, false);
 }
 
 void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
@@ -708,10 +724,10 @@ void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
     if (runId.isEmpty()) return;
     if (end.rightAnswers == 0 && end.wrongAnswers == 0 && m_impl->unanswered.erase(runId)) return;
     m_impl->release(runId);
-    QVariantList values{runId};
-    m_impl->stamp(values);
-    values << end.rightAnswers << end.wrongAnswers << end.totalSeconds << (end.finished ? 1 : 0) << end.grade;
-    m_impl->enqueue({Row{kRunEnds, std::move(values), runId}}, true);
+    Row row(kRunEnds, {runId}, runId);
+    row.timeAt = m_impl->stamp(row.values, row.time);
+    row.values << end.rightAnswers << end.wrongAnswers << end.totalSeconds << (end.finished ? 1 : 0) << end.grade;
+    m_impl->enqueue({std::move(row)}, true);
 }
 
 void Writer::pupilNamed(const QString& runId, const QString& pupil)
@@ -719,25 +735,26 @@ void Writer::pupilNamed(const QString& runId, const QString& pupil)
     if (runId.isEmpty()) return;
     m_impl->release(runId);
     const QString id = m_impl->ids.newId();
-    QVariantList values{id, runId, pupil};
-    m_impl->stamp(values);
-    m_impl->enqueue({Row{kPupilNames, std::move(values), id}}, true);
+    Row row(kPupilNames, {id, runId, pupil}, id);
+    row.timeAt = m_impl->stamp(row.values, row.time);
+    m_impl->enqueue({std::move(row)}, true);
 }
 
 void Writer::sheetsPrinted(const std::vector<platform::SheetPrinted>& sheets)
 {
     if (sheets.empty()) return;
     const QString job = m_impl->ids.newId();
-    const QDateTime now = m_impl->clock.now();
     std::vector<Row> rows;
     int number = 0;
     for (const platform::SheetPrinted& sheet : sheets) {
         const QString id = m_impl->ids.newId();
-        rows.push_back(Row{kSheets,
-                           {id, job, {}, {}, {}, isoWithOffset(now), epochMs(now), sheet.version, sheet.kind,
-                            sheet.objective, sheet.objectiveText, sheet.level, sheet.levelText, ++number,
-                            int(sheets.size()), sheet.pupilLines.join(u'\n'), sheet.teacherLines.join(u'\n')},
-                           id, 0, false, 2});
+        Row row(kSheets, {id, job, {}, {}, {}}, id, 0, 2);
+        row.timeAt = m_impl->stamp(row.values, row.time);
+        if (!rows.empty()) row.time = rows.front().time;  // one job, one moment
+        row.values << sheet.version << sheet.kind << sheet.objective << sheet.objectiveText << sheet.level
+                   << sheet.levelText << ++number << int(sheets.size()) << sheet.pupilLines.join(u'\n')
+                   << sheet.teacherLines.join(u'\n');
+        rows.push_back(std::move(row));
     }
     m_impl->enqueue(std::move(rows), true);
 }

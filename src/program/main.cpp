@@ -68,9 +68,13 @@ int main(int argc, char* argv[])
     journal::SystemWallClock wallClock;
     journal::UuidSource ids;
     journal::Writer journal(wallClock, ids);
+    // A second after the start window is up: start-up stays the window's
+    // alone, and no pupil answers sooner (what comes earlier waits in memory).
     AfterFirstPaint openJournal([&journal, &programName] {
-        journal.start({journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment()),
-                       journal::Identity::ofThisProcess(programName)});
+        QTimer::singleShot(1000, qApp, [&journal, &programName] {
+            journal.start({journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment()),
+                           journal::Identity::ofThisProcess(programName)});
+        });
     });
 
     Services* services = nullptr;
@@ -95,7 +99,7 @@ int main(int argc, char* argv[])
         host.show(windows::kStartWindow);
         if (QObject* view = host.viewOf(windows::kStartWindow)) {
             if (quitAfterPaint) view->installEventFilter(quitAfterPaint.get());
-            view->installEventFilter(&openJournal);  // filters run newest first: the journal opens, then the quit
+            view->installEventFilter(&openJournal);
         }
     });
     if (host.loadedForms().empty())
