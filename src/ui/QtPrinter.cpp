@@ -11,20 +11,24 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ui {
 
-QtPrinter::QtPrinter(const QString& pdfPath) : m_pdfPath(pdfPath), m_printer(QPrinter::HighResolution)
+QtPrinter::QtPrinter(const QString& pdfPath) : m_pdfPath(pdfPath)
 {
     if (m_pdfPath.isEmpty()) {
-        m_printer.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
-    } else {
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-        m_printer.setOutputFileName(m_pdfPath);
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+        m_printer->setPageSize(QPageSize(QPageSize::A4));
+        m_printer->setFullPage(true);  // positions count from the corner of the sheet
+        m_device = m_printer.get();
     }
-    m_printer.setPageSize(QPageSize(QPageSize::A4));
-    m_printer.setFullPage(true);  // positions count from the corner of the sheet
     m_font.setFamily(QStringLiteral("Arial"));
     m_font.setPointSizeF(12);
 }
@@ -33,6 +37,9 @@ QtPrinter::~QtPrinter()
 {
     if (m_painter.isActive())
         m_painter.end();
+    // A job dropped before its end is no printout.
+    if (m_pdfFile.isOpen() && pdfFileStillNamed())
+        ::unlink(QFile::encodeName(m_pdfPath).constData());
 }
 
 QStringList QtPrinter::availableFonts()
@@ -57,26 +64,56 @@ QStringList QtPrinter::availableFonts()
 
 QStringList QtPrinter::fonts() { return availableFonts(); }
 
-double QtPrinter::toDevice(int twips) const { return twips * m_printer.resolution() / 1440.0; }
+double QtPrinter::toDevice(int twips) const { return twips * m_device->logicalDpiY() / 1440.0; }
 
 bool QtPrinter::begin()
 {
     if (m_begun)
         return !m_failed;
     m_begun = true;
-    if (!m_pdfPath.isEmpty()) {
-        // QPainter would only warn; find out first whether the file can be made.
-        QFile probe(m_pdfPath);
-        if (!probe.open(QIODevice::WriteOnly)) {
-            m_failed = true;
-            return false;
-        }
-        probe.close();
-    }
-    m_failed = !m_painter.begin(&m_printer);
-    if (m_failed && !m_pdfPath.isEmpty())
-        QFile::remove(m_pdfPath);
+    m_failed = (!m_pdfPath.isEmpty() && !createPdfFile()) || !m_painter.begin(m_device);
     return !m_failed;
+}
+
+// The PDF can only be a new file of its folder: made under a free name,
+// never through a link (a link planted under the name only takes the name),
+// and written through this one open file, whatever the name is made to
+// point at meanwhile.
+bool QtPrinter::createPdfFile()
+{
+    const QString first = m_pdfPath;
+    const QString stem = first.endsWith(u".pdf") ? first.chopped(4) : first;
+    int fd = -1;
+    for (int n = 1; fd < 0 && n <= 1000; ++n) {
+        m_pdfPath = n == 1 ? first : stem % u'-' % QString::number(n) % u".pdf";
+        fd = ::open(QFile::encodeName(m_pdfPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !m_pdfFile.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        m_pdfPath = first;
+        return false;
+    }
+    m_pdfDevice = info.st_dev;
+    m_pdfInode = info.st_ino;
+    m_pdf = std::make_unique<QPdfWriter>(&m_pdfFile);
+    m_pdf->setResolution(1200);
+    // The whole sheet: positions count from its corner.
+    m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    m_device = m_pdf.get();
+    return true;
+}
+
+// The file's name still leads to the file written, and to nothing else.
+bool QtPrinter::pdfFileStillNamed() const
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(m_pdfPath).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_dev == m_pdfDevice && info.st_ino == m_pdfInode;
 }
 
 void QtPrinter::printLine(const QString& text)
@@ -84,13 +121,13 @@ void QtPrinter::printLine(const QString& text)
     if (!begin())
         return;
     m_painter.setFont(m_font);
-    const QFontMetricsF metrics(m_font, &m_printer);
+    const QFontMetricsF metrics(m_font, m_device);
     if (!text.isEmpty()) {
         m_painter.setPen(Qt::black);
         m_painter.drawText(QPointF(toDevice(m_x), toDevice(m_y) + metrics.ascent()), text);
     }
     m_x = 0;
-    m_y += int(std::lround(metrics.height() * 1440.0 / m_printer.resolution()));
+    m_y += int(std::lround(metrics.height() * 1440.0 / m_device->logicalDpiY()));
 }
 
 void QtPrinter::printImage(const platform::DrawingSurface& surface, int xTwips, int yTwips)
@@ -109,7 +146,7 @@ void QtPrinter::printImage(const platform::DrawingSurface& surface, int xTwips, 
 
 void QtPrinter::newPage()
 {
-    if (begin() && !m_printer.newPage())
+    if (begin() && !m_device->newPage())
         m_failed = true;
     m_x = 0;
     m_y = 0;
@@ -120,19 +157,34 @@ platform::PrintResult QtPrinter::endDocument()
     platform::PrintResult result;
     const bool began = begin();
     const bool ended = m_painter.isActive() ? m_painter.end() : false;
-    if (!began || !ended) {
-        result.error = m_pdfPath.isEmpty() ? QStringLiteral("La stampante non ha accettato la pagina.")
-                                           : u"Impossibile scrivere il file " % QDir::toNativeSeparators(m_pdfPath);
+    if (m_pdfPath.isEmpty()) {
+        result.ok = began && ended && !m_failed;
+        if (!result.ok)
+            result.error = QStringLiteral("La stampante non ha accettato la pagina.");
         return result;
     }
-    if (!m_pdfPath.isEmpty()) {
-        if (QFileInfo(m_pdfPath).size() <= 0) {
-            result.error = u"Impossibile scrivere il file " % QDir::toNativeSeparators(m_pdfPath);
-            return result;
-        }
-        result.savedFile = QFileInfo(m_pdfPath).absoluteFilePath();
+    const QString shown = QDir::toNativeSeparators(m_pdfPath);
+    if (!m_pdfFile.isOpen()) {
+        result.error = u"Impossibile scrivere il file " % shown;
+        return result;
     }
-    result.ok = true;
+    // The PDF writer does not look at what its writes came to: a full disk
+    // shows only here.
+    const bool written = began && ended && !m_failed && m_pdfFile.flush() &&
+                         m_pdfFile.error() == QFileDevice::NoError && m_pdfFile.size() > 0 &&
+                         ::fsync(m_pdfFile.handle()) == 0;
+    const bool named = pdfFileStillNamed();
+    if (written && named) {
+        result.ok = true;
+        result.savedFile = QFileInfo(m_pdfPath).absoluteFilePath();
+    } else if (!named) {
+        result.error = u"Il file " % shown % u" è stato spostato o sostituito durante la stampa.";
+    } else {
+        // Nothing that looks like a printout stays behind.
+        ::unlink(QFile::encodeName(m_pdfPath).constData());
+        result.error = u"Impossibile scrivere il file " % shown;
+    }
+    m_pdfFile.close();
     return result;
 }
 
@@ -151,12 +203,7 @@ QString QtPrinterFactory::pdfPathFor(const QString& documentName)
                              .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     QString date = m_clock.shortDate();
     date.replace(unsafe, QStringLiteral("-"));
-    const QString stem = m_programName % u'-' % documentName % u'-' % date % u'-' % time;
-    const QDir dir(m_outputDir);
-    QString path = dir.filePath(stem + u".pdf");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(stem % u'-' % QString::number(n) % u".pdf");
-    return path;
+    return QDir(m_outputDir).filePath(m_programName % u'-' % documentName % u'-' % date % u'-' % time % u".pdf");
 }
 
 std::unique_ptr<platform::Printer> QtPrinterFactory::open(const QString& documentName)

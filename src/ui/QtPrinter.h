@@ -3,9 +3,13 @@
 #include "platform/Clock.h"
 #include "platform/Printer.h"
 
+#include <QFile>
 #include <QFont>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+
+#include <sys/types.h>
 
 #include <memory>
 
@@ -15,7 +19,10 @@ namespace ui {
 // a PDF file. The font list is what the platform can really print with.
 class QtPrinter final : public platform::Printer {
 public:
-    // With an empty pdfPath the page goes to the default printer.
+    // With an empty pdfPath the page goes to the default printer. Otherwise
+    // the PDF is a new file of pdfPath's folder, made when the job starts:
+    // pdfPath, or, when that name is taken, the same with "-2", "-3"... before
+    // ".pdf".
     explicit QtPrinter(const QString& pdfPath);
     ~QtPrinter() override;
 
@@ -41,10 +48,18 @@ public:
 
 private:
     bool begin();
+    bool createPdfFile();
+    bool pdfFileStillNamed() const;
     double toDevice(int twips) const;
 
-    QString m_pdfPath;
-    QPrinter m_printer;
+    QString m_pdfPath;  // the name asked for, then the file's own
+    QFile m_pdfFile;
+    dev_t m_pdfDevice = 0;
+    ino_t m_pdfInode = 0;
+    // Destroyed before the file it writes into, the painter before both.
+    std::unique_ptr<QPdfWriter> m_pdf;
+    std::unique_ptr<QPrinter> m_printer;
+    QPagedPaintDevice* m_device = nullptr;
     QPainter m_painter;
     QFont m_font;
     int m_x = 0;
@@ -60,7 +75,7 @@ public:
     QtPrinterFactory(QString outputDir, QString programName, platform::Clock& clock);
     std::unique_ptr<platform::Printer> open(const QString& documentName) override;
 
-    // A file name in outputDir that does not exist yet.
+    // The name a PDF of the document is asked for under, in outputDir.
     QString pdfPathFor(const QString& documentName);
 
 private:

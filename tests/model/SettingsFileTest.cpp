@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/AsNobody.h"
+#include "support/ChildProcesses.h"
 #include "support/PrintTo.h"
 
 #include <QDir>

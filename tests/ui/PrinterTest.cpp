@@ -1,6 +1,7 @@
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
 
+#include "support/ChildProcesses.h"
 #include "support/Fakes.h"
 #include "support/PdfText.h"
 
@@ -11,11 +12,36 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 double twipsToPoints(int twips) { return twips / 20.0; }
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : u"<none>"_s;
+}
+
+// A list of exercises or a certificate, as the windows print them.
+platform::PrintResult printDocument(ui::QtPrinterFactory& printers, const QString& document)
+{
+    const std::unique_ptr<platform::Printer> printer = printers.open(document);
+    if (document == u"attestato"_s) {
+        ui::QtDrawingSurface card(3750, 5205, 0xC0FFFF);
+        card.printLine(u"ATTESTATO DI MERITO"_s);
+        printer->printImage(card, 1000, 100);
+    } else {
+        printer->setFontName(u"Courier"_s);
+        for (int line = 0; line < 40; ++line)
+            printer->printLine(u"  3 + 6 = 9   errori: 0   secondi: 4"_s);
+    }
+    return printer->endDocument();
+}
 
 }  // namespace
 
@@ -101,17 +127,93 @@ private Q_SLOTS:
         QVERIFY(fonts.contains(u"Courier New"_s));
     }
 
-    void pdfFilesAreNamedAfterProgramDocumentAndTimeAndNeverReused()
+    // A printout is always a new file of the working folder. A name taken,
+    // even by a link that leads nowhere (in a shared folder anyone may plant
+    // one under the coming name), goes to the next number; nothing is written
+    // through a link, nor into a file the name is swapped for while printing,
+    // and a printout whose name no longer leads to it is not reported saved.
+    void printoutsAreNewFilesOfTheFolderWhateverIsPlantedThere()
     {
         QTemporaryDir dir;
+        QTemporaryDir elsewhere;
         testing_support::FakeClock clock;
         clock.seconds = 10 * 3600 + 5 * 60 + 7.5;
         clock.date = u"08/12/26"_s;
         ui::QtPrinterFactory factory(dir.path(), u"ADDIZIONI"_s, clock);
-        const QString first = factory.pdfPathFor(u"schede"_s);
-        QCOMPARE(QFileInfo(first).fileName(), u"ADDIZIONI-schede-08-12-26-100507.pdf"_s);
-        QFile(first).open(QIODevice::WriteOnly);
-        QCOMPARE(QFileInfo(factory.pdfPathFor(u"schede"_s)).fileName(), u"ADDIZIONI-schede-08-12-26-100507-2.pdf"_s);
+        const QString first = dir.filePath(u"ADDIZIONI-schede-08-12-26-100507.pdf"_s);
+        QCOMPARE(factory.pdfPathFor(u"schede"_s), first);
+
+        const QString planted = elsewhere.filePath(u"planted.pdf"_s);
+        QVERIFY(QFile::link(planted, first));
+        auto result = printDocument(factory, u"schede"_s);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(QFileInfo(result.savedFile).fileName(), u"ADDIZIONI-schede-08-12-26-100507-2.pdf"_s);
+        QVERIFY(QFileInfo(first).isSymLink());
+        QVERIFY(!QFile::exists(planted));
+        result = printDocument(factory, u"schede"_s);
+        QCOMPARE(QFileInfo(result.savedFile).fileName(), u"ADDIZIONI-schede-08-12-26-100507-3.pdf"_s);
+
+        // The name swapped for a link to someone's file once the job has begun.
+        const QString victim = elsewhere.filePath(u"compiti.txt"_s);
+        {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("da non toccare") > 0);
+        }
+        const auto printer = factory.open(u"esercizi"_s);
+        printer->printLine(u"Cognome"_s);
+        const QString made = dir.filePath(u"ADDIZIONI-esercizi-08-12-26-100507.pdf"_s);
+        QVERIFY(QFileInfo(made).isFile());
+        QVERIFY(QFile::remove(made));
+        QVERIFY(QFile::link(victim, made));
+        printer->printLine(u"Nome"_s);
+        result = printer->endDocument();
+        QVERIFY(!result.ok);
+        QVERIFY(result.savedFile.isEmpty());
+        QVERIFY2(result.error.contains(u"sostituito"_s), qPrintable(result.error));
+        QCOMPARE(fileText(victim), u"da non toccare"_s);
+        QCOMPARE(QFile::symLinkTarget(made), victim);
+
+        // A job dropped before its end leaves nothing either.
+        factory.open(u"attestato"_s)->printLine(u"ATTESTATO"_s);
+        QCOMPARE(QDir(dir.path()).entryList({u"*attestato*"_s}, QDir::AllEntries | QDir::System), QStringList());
+    }
+
+    // On a disk that is full, or fills up halfway, a printout that fails
+    // leaves no file behind, neither empty nor cut short. The disk is a small
+    // tmpfs mounted where only this test sees it.
+    void aPrintoutThatFailsLeavesNoFile()
+    {
+        if (!testing_support::inPrivateMounts()) {
+            const auto run = testing_support::runThisProgramWithPrivateMounts({QTest::currentTestFunction()});
+            QVERIFY2(run.exitCode == 0 && run.output.find("PASS   : PrinterTest::aPrintoutThatFailsLeavesNoFile()") !=
+                                              std::string::npos,
+                     run.output.c_str());
+            return;
+        }
+        QTemporaryDir dir;
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        QCOMPARE(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k"), 0);
+        testing_support::FakeClock clock;
+        ui::QtPrinterFactory factory(dir.path(), u"ADDIZIONI"_s, clock);
+        for (const int room : {0, 6 * 1024}) {
+            QFile filler(dir.filePath(u"filler"_s));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(1024, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+            filler.close();
+            QVERIFY(filler.resize(std::max<qint64>(0, filler.size() - room)));
+            for (const QString& document : {u"esercizi"_s, u"attestato"_s}) {
+                const auto result = printDocument(factory, document);
+                QVERIFY2(!result.ok, qPrintable(document));
+                QVERIFY2(result.error.startsWith(u"Impossibile scrivere il file "_s), qPrintable(result.error));
+                QCOMPARE(QDir(dir.path()).entryList({u"*.pdf"_s}, QDir::Files | QDir::System), QStringList());
+            }
+            QVERIFY(filler.remove());
+        }
+        // With room again, the same jobs are saved.
+        QVERIFY(printDocument(factory, u"attestato"_s).ok);
+        ::umount2(mountPoint.constData(), MNT_DETACH);
     }
 
     void aSurfaceImageIsPrintedAtItsScreenSize()
