@@ -1,10 +1,13 @@
 // Printing the worksheet: a name line and the title, the sixty lines last
-// shown on screen, and the title again at the foot of the page.
+// shown on screen, and the title again at the foot of the page; or as many
+// different sheets, or their keys, one a page, numbered.
 
 #include "platform/PrintReport.h"
 #include "platform/Printer.h"
 #include "worksheets/SheetTables.h"
 #include "worksheets/WorksheetWindow.h"
+
+#include <algorithm>
 
 namespace worksheets {
 
@@ -23,10 +26,68 @@ constexpr double kNamePt = 14, kTitlePt = 12;
 constexpr double kPupilBodyPt = 12, kTeacherBodyPt = 10;
 constexpr int kFooterX = 1000, kFooterY = 15100;
 constexpr double kFooterPt = 8;
+// "Scheda 3 di 25", right of the name line, clear of where the name is written.
+constexpr int kNumberX = 8000, kNumberY = 1000;
+constexpr double kNumberPt = 12;
+// Sheets are drawn independently; one that repeats an earlier one of the job
+// is drawn again, a few times at most (a rigged source may repeat forever).
+constexpr int kRedraws = 20;
 
 }  // namespace
 
 void WorksheetWindow::printSheet()
+{
+    // One sheet is what was last shown, pupil or teacher version alike; the
+    // button pressed only chooses the size.
+    if (m_sheetCount <= 1) {
+        SheetLines shown;
+        for (int s = 1; s <= kSheetSlots; ++s) shown[std::size_t(s - 1)] = m_state.doneOperations[std::size_t(s)];
+        printSheets({shown});
+        return;
+    }
+    // More are the sheets of the batch, or their keys, in the same order.
+    const std::vector<Worksheet>& sheets = batchOf(m_sheetCount);
+    std::vector<SheetLines> pages;
+    for (int i = 0; i < m_sheetCount; ++i)
+        pages.push_back(m_state.sheetPrintMode == 1 ? sheets[std::size_t(i)].pupil : sheets[std::size_t(i)].teacher);
+    printSheets(pages);
+}
+
+Worksheet WorksheetWindow::storedSheet() const
+{
+    Worksheet sheet;
+    for (int s = 1; s <= kSheetSlots; ++s) {
+        sheet.pupil[std::size_t(s - 1)] = m_state.pupilLines[std::size_t(s)];
+        sheet.teacher[std::size_t(s - 1)] = m_state.teacherLines[std::size_t(s)];
+    }
+    return sheet;
+}
+
+const std::vector<Worksheet>& WorksheetWindow::batchOf(int count)
+{
+    // The first sheet is the stored one, whose pupil and teacher versions
+    // the window shows.
+    if (m_batch.empty()) m_batch.push_back(storedSheet());
+    auto repeats = [this](const Worksheet& sheet) {
+        return std::any_of(m_batch.begin(), m_batch.end(),
+                           [&](const Worksheet& earlier) { return earlier.pupil == sheet.pupil; });
+    };
+    while (int(m_batch.size()) < count) {
+        Worksheet sheet;
+        for (int attempt = 0; attempt <= kRedraws && (attempt == 0 || repeats(sheet)); ++attempt) {
+            for (int s = 0; s < kSheetSlots; ++s) {
+                SheetLine line;
+                m_generator.drawLine(line);
+                sheet.pupil[std::size_t(s)] = line.pupil;
+                sheet.teacher[std::size_t(s)] = line.teacher;
+            }
+        }
+        m_batch.push_back(std::move(sheet));
+    }
+    return m_batch;
+}
+
+void WorksheetWindow::printSheets(const std::vector<SheetLines>& pages)
 {
     platform::Dialogs& dialogs = m_services.dialogs;
     const auto printer = platform::openPrintJob(m_services.printers, u"schede"_s, dialogs);
@@ -44,25 +105,32 @@ void WorksheetWindow::printSheet()
         }
         printer->setFontName(font);
 
-        result.error = kHeaderFailed;
-        printSheetHeader(*printer);
+        for (std::size_t page = 0; page < pages.size(); ++page) {
+            if (page > 0) printer->newPage();
+            result.error = kHeaderFailed;
+            printSheetHeader(*printer);
+            if (pages.size() > 1) {
+                printer->setCurrentX(kNumberX);
+                printer->setCurrentY(kNumberY);
+                printer->setFontSize(kNumberPt);
+                printer->printLine(u"Scheda " % QString::number(page + 1) % u" di " % QString::number(pages.size()));
+            }
 
-        result.error = kSheetFailed;
-        // The body shows what was last on screen, pupil or teacher version;
-        // the button pressed only chooses the size.
-        printer->setFontSize(m_state.sheetPrintMode == 1 ? kPupilBodyPt : kTeacherBodyPt);
-        forEachSlot(kSheetSlots, [&] {
-            const int s = m_state.slotIndex - 1;
-            const PrintedBlock& block = kPrintedBlocks[std::size_t(s / kSlotsPerBlock)];
-            printer->setCurrentX(block.x);
-            printer->setCurrentY(block.top + kPrintedRowPitch * (s % kSlotsPerBlock));
-            printer->printLine(m_state.doneOperations[std::size_t(m_state.slotIndex)]);
-        });
+            result.error = kSheetFailed;
+            printer->setFontSize(m_state.sheetPrintMode == 1 ? kPupilBodyPt : kTeacherBodyPt);
+            forEachSlot(kSheetSlots, [&] {
+                const int s = m_state.slotIndex - 1;
+                const PrintedBlock& block = kPrintedBlocks[std::size_t(s / kSlotsPerBlock)];
+                printer->setCurrentX(block.x);
+                printer->setCurrentY(block.top + kPrintedRowPitch * (s % kSlotsPerBlock));
+                printer->printLine(pages[page][std::size_t(s)]);
+            });
 
-        printer->setFontSize(kFooterPt);
-        printer->setCurrentX(kFooterX);
-        printer->setCurrentY(kFooterY);
-        printer->printLine(m_state.objectiveText);
+            printer->setFontSize(kFooterPt);
+            printer->setCurrentX(kFooterX);
+            printer->setCurrentY(kFooterY);
+            printer->printLine(m_state.objectiveText);
+        }
         result = printer->endDocument();
     } catch (...) {
         // result.error names the step that failed.

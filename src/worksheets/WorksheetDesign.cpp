@@ -2,19 +2,19 @@
 // and geometry (twips, relative to its container). Creation order is the
 // stacking order, back to front, within each container.
 //
-//   +---------------------------------------------------------+---------------------------+
-//   | Label1 (objective title - level text)                    | Frame1 OBIETTIVI 1|2      |
-//   |                                                          |  Option1(0|3)   Label9    |
-//   | LblOp  1..10    LblOp 11..20    LblOp 21..30             |  Option1(1|4)   Label9    |
-//   |   (upper block, ten rows)                                |  Option1(2|5)   Label9    |
-//   |                                                          |  lblCambiaObSchede        |
-//   |                                                          | Frame2 LIVELLI            |
-//   | LblOp 31..40    LblOp 41..50    LblOp 51..60             |  Option2(0) Option2(1)    |
-//   |   (lower block, ten rows)                                |  Option2(2) Option2(3)    |
-//   |                                                          | Frame3 ALUNNI  view|print |
-//   |                                                          | Frame4 DOCENTI view|print |
-//   |                                                          | CmdRicomincia  Command1   |
-//   +---------------------------------------------------------+---------------------------+
+//   +---------------------------------------------------------+----------------------------------+
+//   | Label1 (objective title - level text)                    | Frame5 OPERAZIONE                |
+//   |                                                          |  Option3(0) Label11 Option3(1) … |
+//   | LblOp  1..10    LblOp 11..20    LblOp 21..30             |  Option3(2) Label11 Option3(3) … |
+//   |   (upper block, ten rows)                                | Frame1 OBIETTIVI 1|2             |
+//   |                                                          |  Option1(0|3)   Label9  (× 3)    |
+//   |                                                          |  lblCambiaObSchede               |
+//   | LblOp 31..40    LblOp 41..50    LblOp 51..60             | Frame2 LIVELLI                   |
+//   |   (lower block, ten rows)                                |  Option2(0..3), two by two       |
+//   |                                                          | Frame3 ALUNNI  view|print|- n +  |
+//   |                                                          | Frame4 DOCENTI view|print|- n +  |
+//   |                                                          | CmdRicomincia  Command1          |
+//   +---------------------------------------------------------+----------------------------------+
 
 #include "worksheets/SheetTables.h"
 #include "worksheets/WorksheetWindow.h"
@@ -49,27 +49,45 @@ constexpr int kLineWidth = 3510, kLineHeight = 225;
 constexpr int kStatusLeft = 285, kStatusTop = 150, kStatusWidth = 11400, kStatusHeight = 870;
 
 // The choices in a column right of the sheet.
-constexpr int kSideLeft = 11880, kSideWidth = 4920;
+constexpr int kSideLeft = 11880, kSideWidth = 6150;
 constexpr int kInset = 120;     // left margin inside a frame
 constexpr int kFirstRow = 300;  // first button row under a frame title
 constexpr int kButtonHeight = 360;
 constexpr int kStripWidth = 150, kStripGap = 60;
+constexpr int kFrameGap = 120;  // between the frames of the column
 
-constexpr int kFrame1Top = 120, kFrame1Height = 1950;
+// Operations and levels, two by two.
+constexpr int kPairFrameHeight = 1200;
+constexpr int kPairPitch = 420;
+constexpr int kPairColumn = (kSideWidth - 2 * kInset) / 2;  // second column of buttons
+constexpr int kPairWidth = kPairColumn - kStripGap - kStripWidth - kInset;
+
+constexpr int kFrame5Top = 120;
+constexpr int kFrame1Top = kFrame5Top + kPairFrameHeight + kFrameGap, kFrame1Height = 1950;
 constexpr int kObjectivePitch = 390;
 constexpr int kObjectiveWidth = kSideWidth - 2 * kInset - kStripGap - kStripWidth;
 constexpr int kSwitchTop = 1500, kSwitchHeight = 300;
 
-constexpr int kFrame2Top = 2190, kFrame2Height = 1200;
-constexpr int kLevelPitch = 420;
-constexpr int kLevelColumn = 2400;  // second column of level buttons
-constexpr int kLevelWidth = 2070;
+constexpr int kFrame2Top = kFrame1Top + kFrame1Height + kFrameGap;
 
-constexpr int kFrame3Top = 3510, kFrame4Top = 4410, kSheetFrameHeight = 780;
+constexpr int kFrame3Top = kFrame2Top + kPairFrameHeight + kFrameGap, kSheetFrameHeight = 780;
+constexpr int kFrame4Top = kFrame3Top + kSheetFrameHeight + kFrameGap;
 constexpr int kCommandTop = 270, kCommandHeight = 390;
 constexpr int kViewWidth = 2940, kPrintLeft = kInset + kViewWidth + 120, kPrintWidth = 1620;
+// How many sheets: "-", the number, "+", right of the print button.
+constexpr int kStepWidth = 300, kCountWidth = 420, kCountGap = 60;
+constexpr int kMinusLeft = kPrintLeft + kPrintWidth + 90;
+constexpr int kCountLeft = kMinusLeft + kStepWidth + kCountGap;
+constexpr int kPlusLeft = kCountLeft + kCountWidth + kCountGap;
+constexpr double kCountPt = 10;
+constexpr forms::Rgb kCountBack = 0xFFFFFF;
 
-constexpr int kBottomTop = 5310, kBottomHeight = 420, kBottomWidth = 2400, kBottomGap = 120;
+constexpr int kBottomTop = kFrame4Top + kSheetFrameHeight + kFrameGap, kBottomHeight = 420;
+constexpr int kBottomGap = 120, kBottomWidth = (kSideWidth - kBottomGap) / 2;
+
+static_assert(kPlusLeft + kStepWidth + kInset <= kSideWidth);
+static_assert(kSideLeft + kSideWidth < WorksheetWindow::kDesignWidth);
+static_assert(kBottomTop + kBottomHeight < WorksheetWindow::kDesignHeight);
 
 }  // namespace
 
@@ -133,6 +151,17 @@ void WorksheetWindow::buildDesign()
             .back(kButton);
     };
 
+    // --- operations, two by two: additions at load ---------------------------------
+    forms::Control& operations = frame(u"Frame5"_s, u"OPERAZIONE"_s, kFrame5Top, kPairFrameHeight);
+    for (int i = 0; i < int(kSheetOperations.size()); ++i) {
+        const int left = kInset + kPairColumn * (i % 2);
+        const int top = kFirstRow + kPairPitch * (i / 2);
+        choice(u"Option3"_s, i, operations, kSheetOperations[std::size_t(i)].buttonCaption, left, top, kPairWidth);
+        strip(u"Label11"_s, i, operations, left + kPairWidth + kStripGap, top);
+    }
+    c(u"Option3", 0).setForeColor(kChosen);
+    c(u"Label11", 0).setBackColor(kChosen);
+
     // --- objectives: set 2 created first, so set 1 covers it at start ---------------
     forms::Control& objectives = frame(u"Frame1"_s, u"OBIETTIVI 1"_s, kFrame1Top, kFrame1Height);
     constexpr int kObjectiveOrder[] = {3, 4, 5, 0, 1, 2};
@@ -150,26 +179,53 @@ void WorksheetWindow::buildDesign()
         .back(kBackground);
 
     // --- levels, two by two ------------------------------------------------------------
-    forms::Control& levels = frame(u"Frame2"_s, u"LIVELLI"_s, kFrame2Top, kFrame2Height).enabled(false);
+    forms::Control& levels = frame(u"Frame2"_s, u"LIVELLI"_s, kFrame2Top, kPairFrameHeight).enabled(false);
     for (int i = 0; i < int(kSheetLevels.size()); ++i) {
-        const int left = kInset + kLevelColumn * (i % 2);
-        const int top = kFirstRow + kLevelPitch * (i / 2);
-        choice(u"Option2"_s, i, levels, kSheetLevels[std::size_t(i)].buttonCaption, left, top, kLevelWidth);
-        strip(u"Label10"_s, i, levels, left + kLevelWidth + kStripGap, top);
+        const int left = kInset + kPairColumn * (i % 2);
+        const int top = kFirstRow + kPairPitch * (i / 2);
+        choice(u"Option2"_s, i, levels, kSheetLevels[std::size_t(i)].buttonCaption, left, top, kPairWidth);
+        strip(u"Label10"_s, i, levels, left + kPairWidth + kStripGap, top);
     }
 
-    // --- the two sheets: view, and print once the view button has had the focus -----
+    // --- the two sheets: view, and print once the view button has had the focus,
+    // with how many sheets to print beside the print button ----------------------------
+    auto step = [this](const QString& name, const QString& caption, int index, forms::Control& container,
+                       int left) -> forms::ControlBuilder {
+        return add(Kind::CommandButton, name, index, &container)
+            .caption(caption)
+            .geometry(left, kCommandTop, kStepWidth, kCommandHeight)
+            .font(kFont, kCountPt, true)
+            .fore(kButtonText)
+            .back(kButton)
+            .visible(false);
+    };
+    auto count = [&](int index, forms::Control& container) {
+        step(u"CmdMeno"_s, u"-"_s, index, container, kMinusLeft).enabled(false).toolTip(u"Una scheda in meno"_s);
+        add(Kind::TextBox, u"txtNumeroSchede"_s, index, &container)
+            .caption(u"1"_s)
+            .geometry(kCountLeft, kCommandTop, kCountWidth, kCommandHeight)
+            .font(kFont, kCountPt, true)
+            .fore(kButtonText)
+            .back(kCountBack)
+            .maxLength(2)
+            .visible(false)
+            .toolTip(u"Quante schede diverse stampare, da 1 a 40"_s);
+        step(u"CmdPiu"_s, u"+"_s, index, container, kPlusLeft).toolTip(u"Una scheda in più"_s);
+    };
+
     forms::Control& pupils = frame(u"Frame3"_s, u"ALUNNI"_s, kFrame3Top, kSheetFrameHeight).enabled(false);
     command(u"CmdSchedaAlunni"_s, u"VISUALIZZA SCHEDA ALUNNI"_s, &pupils, kInset, kCommandTop, kViewWidth,
             kCommandHeight);
     command(u"CmdStampaAlunni"_s, u"STAMPA SCHEDA "_s, &pupils, kPrintLeft, kCommandTop, kPrintWidth, kCommandHeight)
         .visible(false);
+    count(0, pupils);
 
     forms::Control& teachers = frame(u"Frame4"_s, u"DOCENTI"_s, kFrame4Top, kSheetFrameHeight).enabled(false);
     command(u"CmdSchedaDocenti"_s, u"VISUALIZZA SCHEDA DOCENTI"_s, &teachers, kInset, kCommandTop, kViewWidth,
             kCommandHeight);
     command(u"CmdStampaDocenti"_s, u"STAMPA SCHEDA"_s, &teachers, kPrintLeft, kCommandTop, kPrintWidth, kCommandHeight)
         .visible(false);
+    count(1, teachers);
 
     // --- clearing and leaving ------------------------------------------------------------
     command(u"CmdRicomincia"_s, u"CANCELLA SCHEDA"_s, nullptr, kSideLeft, kBottomTop, kBottomWidth, kBottomHeight);

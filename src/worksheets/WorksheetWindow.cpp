@@ -1,5 +1,6 @@
-// FrmStampaSchede's behaviour: loading, the choice of objective and level,
-// the objective-set switch, and the pupil and teacher sheets on screen.
+// FrmStampaSchede's behaviour: loading, the choice of operation, objective
+// and level, the objective-set switch, the pupil and teacher sheets on
+// screen, and how many sheets a print job holds.
 
 #include "worksheets/WorksheetWindow.h"
 
@@ -33,6 +34,8 @@ void WorksheetWindow::connectHandlers()
     on(u"Option1"_s, Event::MouseUp, [this](int i) { releaseOption(u"Option1"_s, i); });
     on(u"Option2"_s, Event::MouseDown, [this](int i) { Option2_MouseDown(i); });
     on(u"Option2"_s, Event::MouseUp, [this](int i) { releaseOption(u"Option2"_s, i); });
+    on(u"Option3"_s, Event::MouseDown, [this](int i) { Option3_MouseDown(i); });
+    on(u"Option3"_s, Event::MouseUp, [this](int i) { releaseOption(u"Option3"_s, i); });
     on(u"lblCambiaObSchede"_s, Event::Click, [this](int) { lblCambiaObSchede_Click(); });
     on(u"CmdSchedaAlunni"_s, Event::GotFocus, [this](int) { CmdSchedaAlunni_GotFocus(); });
     on(u"CmdSchedaDocenti"_s, Event::GotFocus, [this](int) { CmdSchedaDocenti_GotFocus(); });
@@ -41,6 +44,10 @@ void WorksheetWindow::connectHandlers()
     on(u"CmdRicomincia"_s, Event::Click, [this](int) { CmdRicomincia_Click(); });
     on(u"CmdStampaAlunni"_s, Event::Click, [this](int) { CmdStampaAlunni_Click(); });
     on(u"CmdStampaDocenti"_s, Event::Click, [this](int) { CmdStampaDocenti_Click(); });
+    on(u"txtNumeroSchede"_s, Event::Change, [this](int i) { txtNumeroSchede_Change(i); });
+    on(u"txtNumeroSchede"_s, Event::LostFocus, [this](int i) { txtNumeroSchede_LostFocus(i); });
+    on(u"CmdMeno"_s, Event::Click, [this](int) { setSheetCount(m_sheetCount - 1); });
+    on(u"CmdPiu"_s, Event::Click, [this](int) { setSheetCount(m_sheetCount + 1); });
     on(u"Command1"_s, Event::Click, [this](int) { Command1_Click(); });
 }
 
@@ -92,10 +99,13 @@ void WorksheetWindow::Option1_MouseDown(int index)
     marker.setBackColor(kChosen);
     c(u"Option1", index).setForeColor(kChosen);
 
-    m_state.objectiveText = objective.title.toString();
+    m_objective = index;
+    m_levelChosen = false;
+    m_batch.clear();
+    m_state.objectiveText = kSheetOperations[std::size_t(m_operation)].name % u'.' % objective.title;
     m_state.variantLow = objective.variantLow;
     m_state.variantHigh = objective.variantHigh;
-    c(u"Label1").setCaption(m_state.objectiveText);
+    showTitle();
 
     c(u"Frame2").setEnabled(true);
     c(u"Frame3").setEnabled(false);
@@ -120,9 +130,11 @@ void WorksheetWindow::Option2_MouseDown(int index)
     setFocus(c(u"CmdSchedaAlunni"));
 
     m_state.levelText = model::levelTextFor(m_state.rangeMin, m_state.rangeMax);
-    c(u"Label1").setCaption(m_state.objectiveText % u"   -   " % m_state.levelText);
+    m_levelChosen = true;
+    showTitle();
 
     // A new sheet is drawn but not shown: the lines on screen stay.
+    m_batch.clear();
     forEachSlot(std::clamp<int>(m_state.sheetSize, 0, model::kRecordSlots - 1), [this] { fillSlot(); });
 
     c(u"Label10", index).setBackColor(kChosen);
@@ -133,6 +145,37 @@ void WorksheetWindow::Option2_MouseDown(int index)
 void WorksheetWindow::releaseOption(const QString& name, int index)
 {
     if (forms::Control* button = find(name, index)) button->setSelected(false);
+}
+
+// The operation changes the sheets only: the copy's own operationKind, which
+// its practice poses and its settings file keeps, is never touched here.
+void WorksheetWindow::Option3_MouseDown(int index)
+{
+    if (index < 0 || index >= int(kSheetOperations.size())) return;
+    const SheetOperation& operation = kSheetOperations[std::size_t(index)];
+
+    resetOperationButtons();
+    c(u"Label11", index).setBackColor(kChosen);
+    c(u"Option3", index).setForeColor(kChosen);
+    m_operation = index;
+    m_generator.setOperation(operation.operation);
+    setCaption(operation.name % u".1");
+    if (m_objective >= 0) {
+        m_state.objectiveText = operation.name % u'.' % kSheetObjectives[std::size_t(m_objective)].title;
+        showTitle();
+    }
+
+    // As after a level choice, a new sheet is drawn but not shown; its
+    // answers wait for a pupil sheet of this operation.
+    c(u"Frame4").setEnabled(false);
+    m_batch.clear();
+    forEachSlot(std::clamp<int>(m_state.sheetSize, 0, model::kRecordSlots - 1), [this] { fillSlot(); });
+}
+
+void WorksheetWindow::showTitle()
+{
+    c(u"Label1").setCaption(m_levelChosen ? m_state.objectiveText % u"   -   " % m_state.levelText
+                                          : m_state.objectiveText);
 }
 
 void WorksheetWindow::lblCambiaObSchede_Click()
@@ -154,12 +197,20 @@ void WorksheetWindow::lblCambiaObSchede_Click()
 
 void WorksheetWindow::CmdSchedaAlunni_GotFocus()
 {
-    c(u"CmdStampaAlunni").setVisible(true);
+    showPrinting(0, true);
 }
 
 void WorksheetWindow::CmdSchedaDocenti_GotFocus()
 {
-    c(u"CmdStampaDocenti").setVisible(true);
+    showPrinting(1, true);
+}
+
+// A print button comes and goes with the choice of how many sheets it prints.
+void WorksheetWindow::showPrinting(int frame, bool visible)
+{
+    c(frame == 0 ? u"CmdStampaAlunni" : u"CmdStampaDocenti").setVisible(visible);
+    for (const QStringView control : {u"txtNumeroSchede", u"CmdMeno", u"CmdPiu"})
+        c(control, frame).setVisible(visible);
 }
 
 void WorksheetWindow::resetObjectiveButtons()
@@ -178,6 +229,14 @@ void WorksheetWindow::resetLevelButtons()
     }
 }
 
+void WorksheetWindow::resetOperationButtons()
+{
+    for (int i = 0; i < int(kSheetOperations.size()); ++i) {
+        c(u"Option3", i).setForeColor(kButtonText);
+        c(u"Label11", i).setBackColor(kMarker);
+    }
+}
+
 // --- the sheet on screen -----------------------------------------------------------
 
 void WorksheetWindow::clearLines()
@@ -191,6 +250,7 @@ void WorksheetWindow::CmdSchedaAlunni_Click()
     c(u"Frame4").setEnabled(true);
     setFocus(c(u"CmdSchedaDocenti"));
     // Every press shows a new sheet; what is shown is also what prints.
+    m_batch.clear();
     forEachSlot(kSheetSlots, [this] {
         fillSlot();
         const auto s = std::size_t(m_state.slotIndex);
@@ -212,8 +272,8 @@ void WorksheetWindow::CmdSchedaDocenti_Click()
 
 void WorksheetWindow::CmdRicomincia_Click()
 {
-    c(u"CmdStampaAlunni").setVisible(false);
-    c(u"CmdStampaDocenti").setVisible(false);
+    showPrinting(0, false);
+    showPrinting(1, false);
     // The screen only: doneOperations still holds the sheet last shown.
     clearLines();
 }
@@ -228,6 +288,40 @@ void WorksheetWindow::CmdStampaDocenti_Click()
 {
     m_state.sheetPrintMode = 2;
     printSheet();
+}
+
+// --- how many sheets ---------------------------------------------------------------
+
+// One count for both print buttons, so that the keys printed answer the
+// sheets printed; both boxes show it.
+void WorksheetWindow::setSheetCount(int count)
+{
+    m_sheetCount = std::clamp(count, 1, kMaxSheets);
+    const QString text = QString::number(m_sheetCount);
+    for (int i = 0; i < 2; ++i) {
+        c(u"txtNumeroSchede", i).setCaption(text);
+        c(u"CmdMeno", i).setEnabled(m_sheetCount > 1);
+        c(u"CmdPiu", i).setEnabled(m_sheetCount < kMaxSheets);
+    }
+}
+
+void WorksheetWindow::txtNumeroSchede_Change(int index)
+{
+    forms::Control& box = c(u"txtNumeroSchede", index);
+    QString digits;
+    for (const QChar ch : box.caption())
+        if (ch >= u'0' && ch <= u'9') digits += ch;
+    // A box emptied to type another number keeps the count until one is typed.
+    if (digits.isEmpty()) {
+        box.setCaption(QString());
+        return;
+    }
+    setSheetCount(digits.toInt());
+}
+
+void WorksheetWindow::txtNumeroSchede_LostFocus(int index)
+{
+    c(u"txtNumeroSchede", index).setCaption(QString::number(m_sheetCount));
 }
 
 }  // namespace worksheets

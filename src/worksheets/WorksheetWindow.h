@@ -5,9 +5,11 @@
 #include "forms/Form.h"
 #include "layout/Layout.h"
 #include "worksheets/SheetGenerator.h"
+#include "worksheets/SheetTables.h"
 
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace platform {
@@ -18,15 +20,26 @@ namespace worksheets {
 
 using windows::kWorksheetWindow;
 
-// FrmStampaSchede: the teacher prepares a sheet of sixty additions at one
-// objective and one level, looks at it in the pupil version (unknowns as
-// dots) or the teacher version (answers in brackets) and prints it. The
+// The sixty lines of one sheet as printed, slot s at index s - 1.
+using SheetLines = std::array<QString, kSheetSlots>;
+
+// One sheet in both versions.
+struct Worksheet {
+    SheetLines pupil;
+    SheetLines teacher;
+};
+
+// FrmStampaSchede: the teacher prepares a sheet of sixty operations of one
+// kind at one objective and one level, looks at it in the pupil version
+// (unknowns as dots) or the teacher version (answers in brackets) and prints
+// it, or prints up to forty different sheets and their keys at once. The
 // frames lead through the steps: objective, level, pupil sheet, teacher
-// sheet.
+// sheet; the operation may be chosen at any time.
 class WorksheetWindow final : public forms::Form {
 public:
-    static constexpr int kDesignWidth = 16980;
-    static constexpr int kDesignHeight = 5880;
+    static constexpr int kDesignWidth = 18210;
+    static constexpr int kDesignHeight = 7200;
+    static constexpr int kMaxSheets = 40;
 
     static constexpr forms::Rgb kBackground = 0xFFFFC0;
     static constexpr forms::Rgb kMarker = 0xFFFFC0;      // marker strip of a button not chosen
@@ -41,8 +54,12 @@ public:
     void fillSlot() { m_generator.fillSlot(); }
     void resetObjectiveButtons();
     void resetLevelButtons();
+    void resetOperationButtons();
     void printSheet();
     void printSheetHeader(platform::Printer& printer);
+
+    // How many different sheets a print button prints: 1..kMaxSheets.
+    int sheetCount() const { return m_sheetCount; }
 
 protected:
     void Form_Load() override;
@@ -60,8 +77,22 @@ private:
         for (m_state.slotIndex = 1; m_state.slotIndex <= last; ++m_state.slotIndex) body();
     }
 
+    // Every print job of the window is made here, one page a sheet, in
+    // order: a single page (the lines last shown) as it always was, more
+    // numbered (sheets 1..N of m_batch, pupil or teacher version).
+    void printSheets(const std::vector<SheetLines>& pages);
+    // Sheets 1..count of the current batch, drawn as far as they are missing.
+    const std::vector<Worksheet>& batchOf(int count);
+    Worksheet storedSheet() const;
+    // What shows the title: the objective's title, then the level, as far
+    // as they have been chosen in this window.
+    void showTitle();
+    void setSheetCount(int count);
+    void showPrinting(int frame, bool visible);
+
     void Option1_MouseDown(int index);
     void Option2_MouseDown(int index);
+    void Option3_MouseDown(int index);
     void releaseOption(const QString& name, int index);
     void lblCambiaObSchede_Click();
     void CmdSchedaAlunni_GotFocus();
@@ -71,12 +102,22 @@ private:
     void CmdRicomincia_Click();
     void CmdStampaAlunni_Click();
     void CmdStampaDocenti_Click();
+    void txtNumeroSchede_Change(int index);
+    void txtNumeroSchede_LostFocus(int index);
     void Command1_Click();
 
     Services m_services;
     model::AppState& m_state;
     SheetGenerator m_generator;
     std::vector<layout::ControlLayout> m_layout;
+    int m_operation = 0;   // Option3 index
+    int m_objective = -1;  // Option1 index chosen in this window
+    bool m_levelChosen = false;
+    int m_sheetCount = 1;
+    // The sheets of the last print job of more than one sheet, the first
+    // being the stored one, so that the keys answer the sheets printed.
+    // Emptied whenever the sheet would be drawn otherwise.
+    std::vector<Worksheet> m_batch;
 };
 
 }  // namespace worksheets

@@ -165,6 +165,59 @@ private Q_SLOTS:
         QCOMPARE(leftBrackets.size(), 1);
         QCOMPARE(rightBrackets.size(), 1);
     }
+
+    // Twenty-five different division sheets in one file and their keys in
+    // another: a page each, numbered, and page k of the keys answers page k
+    // of the sheets.
+    void twentyFiveSheetsAndTheirKeysPageForPage()
+    {
+        forms::Form* sheet = host->show(u"FrmStampaSchede"_s);
+        sheet->press(sheet->c(u"Option3"_s, 3));  // divisions
+        sheet->press(sheet->c(u"Option1"_s, 5));  // a term or the sign
+        sheet->press(sheet->c(u"Option2"_s, 3));  // 1 to 99
+        sheet->setFocus(sheet->c(u"CmdSchedaAlunni"_s));
+        sheet->click(sheet->c(u"CmdSchedaAlunni"_s));
+        sheet->textEdited(sheet->c(u"txtNumeroSchede"_s, 0), u"25"_s);
+        sheet->click(sheet->c(u"CmdStampaAlunni"_s));
+        sheet->setFocus(sheet->c(u"CmdSchedaDocenti"_s));
+        sheet->click(sheet->c(u"CmdStampaDocenti"_s));
+
+        // Where each job went, in the order printed.
+        QStringList files;
+        for (const QString& message : dialogs.messages)
+            files << message.section(u'\n', 1);
+        QCOMPARE(files.size(), 2);
+        // pdftotext ends every page with a form feed.
+        auto pagesOf = [](const QString& pdf) {
+            QStringList pages = runTool(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).split(u'\f');
+            if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+            return pages;
+        };
+        const QStringList sheets = pagesOf(files[0]), keys = pagesOf(files[1]);
+        QCOMPARE(sheets.size(), 25);
+        QCOMPARE(keys.size(), 25);
+
+        static const QRegularExpression answer(u"^\\((\\d+|[=<>])\\)$"_s);
+        QSet<QString> different;
+        for (int k = 0; k < 25; ++k) {
+            const QString number = u"Scheda %1 di 25"_s.arg(k + 1);
+            QVERIFY2(sheets[k].simplified().contains(number), qPrintable(sheets[k].left(300)));
+            QVERIFY(keys[k].simplified().contains(number));
+            // The key is the sheet with an answer after each of its sixty operations.
+            QStringList keyWords;
+            int answers = 0;
+            for (const QString& word : keys[k].simplified().split(u' ')) {
+                if (answer.match(word).hasMatch())
+                    ++answers;
+                else
+                    keyWords << word;
+            }
+            QCOMPARE(answers, 60);
+            QCOMPARE(keyWords, sheets[k].simplified().split(u' '));
+            different << sheets[k].simplified().remove(number);
+        }
+        QCOMPARE(different.size(), 25);
+    }
 };
 
 QTEST_MAIN(PrintoutsPdfTest)

@@ -44,6 +44,37 @@ struct JammingFactory final : platform::PrinterFactory {
 };
 
 struct SheetPrintTest : WorksheetFixture {
+    // The bodies of the pages of the last job: each page a name line, its
+    // title, its number among `count`, sixty lines of one size and the footer.
+    std::vector<QStringList> pages(int count, double size) const
+    {
+        using What = PrintedItem::What;
+        std::vector<QStringList> out;
+        const auto& items = printed();
+        std::size_t i = 0;
+        for (int page = 1; page <= count; ++page, ++i) {
+            if (items.size() < i + 65) {
+                ADD_FAILURE() << "page " << page << " cut short";
+                break;
+            }
+            EXPECT_EQ(items[i].text, u"Cognome e nome: "_s) << page;
+            EXPECT_EQ(items[i + 1].text, state.objectiveText) << page;
+            EXPECT_EQ(items[i + 2], (PrintedItem{What::Text, u"Scheda %1 di %2"_s.arg(page).arg(count), u"Courier"_s,
+                                                 12, false, 8000, 1000}));
+            QStringList body;
+            for (std::size_t s = i + 3; s < i + 63; ++s) {
+                EXPECT_EQ(items[s].size, size);
+                body << items[s].text;
+            }
+            out.push_back(body);
+            EXPECT_EQ(items[i + 63].text, state.objectiveText) << page;
+            EXPECT_EQ(items[i + 64].what, page < count ? What::NewPage : What::End) << page;
+            i += 64;
+        }
+        EXPECT_EQ(i, items.size());
+        return out;
+    }
+
     const std::vector<PrintedItem>& printed() const { return printers.last()->items; }
     // The sixty body lines: texts, and one size for all of them.
     QStringList body(double size) const
@@ -185,4 +216,44 @@ TEST_F(SheetPrintTest, WithoutPrintersTheUserIsTold)
     w.click(w.c(u"CmdStampaAlunni"));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith(u"Stampa non riuscita. "_s));
+}
+
+// Several different sheets in one job, one a page and numbered, the first
+// being the sheet on screen; their keys answer them page for page, whichever
+// is printed first, and asking for more keeps the sheets already printed.
+TEST_F(SheetPrintTest, SeveralSheetsAndTheirKeysPageForPage)
+{
+    worksheets::WorksheetWindow& w = open();
+    w.press(u"Option3"_s, 1);
+    showPupilSheet(w, 5, 3);
+    const QStringList shown = lines(w);
+    w.textEdited(w.c(u"txtNumeroSchede", 1), u"3"_s);
+
+    w.click(w.c(u"CmdStampaDocenti"));
+    const std::vector<QStringList> keys = pages(3, 10);
+    w.click(w.c(u"CmdStampaAlunni"));
+    const std::vector<QStringList> sheets = pages(3, 12);
+    ASSERT_EQ(sheets.size(), 3u);
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(sheets[0], shown);
+    EXPECT_TRUE(sheets[0] != sheets[1] && sheets[1] != sheets[2] && sheets[0] != sheets[2]);
+    for (std::size_t k = 0; k < 3; ++k)
+        for (int s = 0; s < 60; ++s)
+            EXPECT_TRUE(keys[k][s].startsWith(sheets[k][s] + kGap) && keys[k][s].endsWith(u')'))
+                << k << ": " << keys[k][s].toStdString();
+    EXPECT_EQ(lines(w), shown);  // the screen stays
+
+    w.textEdited(w.c(u"txtNumeroSchede", 0), u"5"_s);
+    w.click(w.c(u"CmdStampaAlunni"));
+    const std::vector<QStringList> more = pages(5, 12);
+    ASSERT_EQ(more.size(), 5u);
+    EXPECT_EQ(std::vector<QStringList>(more.begin(), more.begin() + 3), sheets);
+
+    // A new pupil sheet starts the next job's sheets.
+    w.click(w.c(u"CmdSchedaAlunni"));
+    w.click(w.c(u"CmdStampaAlunni"));
+    const std::vector<QStringList> next = pages(5, 12);
+    ASSERT_EQ(next.size(), 5u);
+    EXPECT_EQ(next[0], lines(w));
+    EXPECT_NE(next[1], more[1]);
 }

@@ -234,6 +234,121 @@ TEST_F(WorksheetWindowTest, ObjectiveChoiceTouchesOnlyTheSlotTheLoopStoppedAt)
     EXPECT_NE(state.pupilLines[61], pupils[61]);
 }
 
+// The operation names the sheet, its title and the window; additions at
+// load. Chosen later, it keeps the objective and the level, draws a new sheet
+// without showing it and makes its answers wait for a pupil sheet.
+TEST_F(WorksheetWindowTest, OperationChoiceNamesTheSheetsAndTheirTitles)
+{
+    state.operationKind = 5;
+    WorksheetWindow& w = open();
+    expectMarks(w, u"Option3", u"Label11", 4, 0);
+    const QString names[] = {u"ADDIZIONI"_s, u"SOTTRAZIONI"_s, u"MOLTIPLICAZIONI"_s, u"DIVISIONI"_s};
+    const QString signs[] = {u"+"_s, u"-"_s, u"x"_s, u":"_s};
+    for (int i : {1, 2, 3, 0}) {
+        w.press(u"Option3"_s, i);
+        EXPECT_FALSE(w.c(u"Option3", i).selected());
+        expectMarks(w, u"Option3", u"Label11", 4, i);
+        EXPECT_EQ(w.caption(), names[i] + u".1"_s);
+        showPupilSheet(w, 0, 0);
+        EXPECT_EQ(state.objectiveText, names[i] + u".1   -   CALCOLO DEL RISULTATO"_s);
+        for (const QString& line : lines(w))
+            EXPECT_TRUE(line.mid(4, 1) == signs[i] && line.endsWith(u"  =   ."_s)) << line.toStdString();
+    }
+
+    w.press(u"Option1"_s, 4);
+    w.press(u"Option2"_s, 1);
+    w.click(w.c(u"CmdSchedaAlunni"));
+    const QStringList shown = lines(w);
+    ASSERT_TRUE(w.c(u"Frame4").enabled());
+    w.press(u"Option3"_s, 3);
+    EXPECT_EQ(state.objectiveText, u"DIVISIONI.2   -   CALCOLO DEL SEGNO"_s);
+    EXPECT_EQ(w.c(u"Label1").caption(), u"DIVISIONI.2   -   CALCOLO DEL SEGNO   -   NUMERO MASSIMO da  30 a 60"_s);
+    EXPECT_TRUE(w.c(u"Frame3").enabled());
+    EXPECT_FALSE(w.c(u"Frame4").enabled());
+    EXPECT_EQ(lines(w), shown);
+    for (const QString& line : stored(state.pupilLines)) EXPECT_TRUE(line.contains(u" : "_s)) << line.toStdString();
+    EXPECT_EQ(state.operationKind, 5);
+}
+
+// The operation frame and the choice of how many sheets fit the column beside
+// the sheet without covering anything, and follow the window's size.
+TEST_F(WorksheetWindowTest, OperationFrameAndSheetCountsFitTheColumn)
+{
+    WorksheetWindow& w = open();
+    EXPECT_EQ(w.c(u"Frame5").caption(), u"OPERAZIONE"_s);
+    EXPECT_EQ(w.c(u"Option3", 2).caption(), u"Moltiplicazioni"_s);
+    auto noOverlaps = [&](const forms::Control* container) {
+        const auto& children = w.children(container);
+        for (std::size_t i = 0; i < children.size(); ++i)
+            for (std::size_t j = i + 1; j < children.size(); ++j) {
+                if (children[i]->name() == u"LblOp" || children[i]->name() == u"Option1") continue;
+                EXPECT_FALSE(rect(*children[i]).intersects(rect(*children[j])))
+                    << children[i]->objectName().toStdString() << " " << children[j]->objectName().toStdString();
+            }
+    };
+    noOverlaps(nullptr);
+    for (const QStringView frame : {u"Frame5", u"Frame2", u"Frame3", u"Frame4"}) noOverlaps(&w.c(frame));
+    const QRect designed = rect(w.c(u"Frame5"));
+    w.setInnerSize(2 * w.designWidth(), 2 * w.designHeight());
+    EXPECT_EQ(rect(w.c(u"Frame5")), QRect(2 * designed.left(), 2 * designed.top(), 2 * designed.width(),
+                                          2 * designed.height()));
+}
+
+// One count, from 1 to 40, shown beside both print buttons and coming and
+// going with them; typed in either box or stepped with "-" and "+".
+TEST_F(WorksheetWindowTest, HowManySheetsToPrint)
+{
+    WorksheetWindow& w = open();
+    auto shows = [&](const QString& text) {
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(w.c(u"txtNumeroSchede", i).caption(), text) << i;
+    };
+    auto steps = [&](bool minus, bool plus) {
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(w.c(u"CmdMeno", i).enabled(), minus) << i;
+            EXPECT_EQ(w.c(u"CmdPiu", i).enabled(), plus) << i;
+        }
+    };
+    auto visible = [&](int frame) {
+        return w.c(u"txtNumeroSchede", frame).visible() && w.c(u"CmdMeno", frame).visible() &&
+               w.c(u"CmdPiu", frame).visible();
+    };
+    EXPECT_EQ(w.sheetCount(), 1);
+    EXPECT_FALSE(visible(0) || visible(1));
+    showPupilSheet(w);
+    EXPECT_TRUE(visible(0) && visible(1));
+    shows(u"1"_s);
+    steps(false, true);
+
+    forms::Control& box = w.c(u"txtNumeroSchede", 1);
+    const struct {
+        const char16_t* typed;
+        int count;
+        const char16_t* shown;
+    } typing[] = {{u"25", 25, u"25"}, {u"99", 40, u"40"}, {u"0", 1, u"1"}, {u"7a", 7, u"7"}, {u"x", 7, u""}};
+    for (const auto& t : typing) {
+        w.textEdited(box, QString::fromUtf16(t.typed));
+        EXPECT_EQ(w.sheetCount(), t.count) << QString::fromUtf16(t.typed).toStdString();
+        EXPECT_EQ(box.caption(), QString::fromUtf16(t.shown));
+    }
+    w.setFocus(box);
+    w.setFocus(w.c(u"CmdSchedaAlunni"));  // an emptied box shows the count again on leaving
+    shows(u"7"_s);
+
+    w.textEdited(w.c(u"txtNumeroSchede", 0), u"39"_s);
+    w.click(w.c(u"CmdPiu", 1));
+    EXPECT_EQ(w.sheetCount(), 40);
+    steps(true, false);
+    w.click(w.c(u"CmdPiu", 0));
+    EXPECT_EQ(w.sheetCount(), 40);
+    w.click(w.c(u"CmdMeno", 0));
+    shows(u"39"_s);
+    steps(true, true);
+
+    w.click(w.c(u"CmdRicomincia"));
+    EXPECT_FALSE(visible(0) || visible(1));
+    EXPECT_EQ(w.sheetCount(), 39);
+}
+
 // A copy keeps its own operations: the worksheet window leaves its choices of
 // objective and range behind, but never the copy's kind, neither in the
 // practice that follows nor in the settings file "Avanti" writes.
@@ -260,6 +375,7 @@ TEST_F(WorksheetWindowTest, TheCopyKeepsItsKindAfterTheWorksheets)
     forms::Form* sheets = host.find(u"FrmStampaSchede"_s);
     ASSERT_NE(sheets, nullptr);
     EXPECT_EQ(state.operationKind, 2);
+    sheets->press(u"Option3"_s, 2);  // multiplications on the sheets only
     sheets->press(u"Option1"_s, 4);
     sheets->press(u"Option2"_s, 3);
     sheets->click(sheets->c(u"CmdSchedaAlunni"));
@@ -271,7 +387,7 @@ TEST_F(WorksheetWindowTest, TheCopyKeepsItsKindAfterTheWorksheets)
     EXPECT_EQ(state.variantHigh, 12);
     EXPECT_EQ(state.rangeMin, 1);
     EXPECT_EQ(state.rangeMax, 99);
-    EXPECT_EQ(state.objectiveText, u"ADDIZIONI.2   -   CALCOLO DEL SEGNO"_s);
+    EXPECT_EQ(state.objectiveText, u"MOLTIPLICAZIONI.2   -   CALCOLO DEL SEGNO"_s);
 
     start.press(u"Option1"_s, 0);
     start.press(u"Option2"_s, 0);
