@@ -259,6 +259,29 @@ int main(int argc, char* argv[])
         click(u"CmdSchedaDocenti"_s);
         p.grab(u"FrmStampaSchede"_s, file(u"worksheet-teacher"_s));
         click(u"CmdStampaDocenti"_s);
+
+        // Subtractions, a term or the sign, with 25 different sheets to print.
+        p.press(u"FrmStampaSchede"_s, u"Option3"_s, 1);
+        click(u"lblCambiaObSchede"_s);
+        p.press(u"FrmStampaSchede"_s, u"Option1"_s, 5);
+        p.press(u"FrmStampaSchede"_s, u"Option2"_s, 0);
+        click(u"CmdSchedaAlunni"_s);
+        p.act([&] {
+            forms::Form& f = *p.host.find(u"FrmStampaSchede"_s);
+            f.textEdited(f.c(u"txtNumeroSchede"_s, 0), u"25"_s);
+        });
+        p.grab(u"FrmStampaSchede"_s, file(u"worksheet-subtraction"_s));
+        click(u"CmdStampaAlunni"_s);
+        click(u"CmdSchedaDocenti"_s);
+        click(u"CmdStampaDocenti"_s);
+
+        // Divisions, a term anywhere, teacher version.
+        p.press(u"FrmStampaSchede"_s, u"Option3"_s, 3);
+        p.press(u"FrmStampaSchede"_s, u"Option1"_s, 3);
+        p.press(u"FrmStampaSchede"_s, u"Option2"_s, 3);
+        click(u"CmdSchedaAlunni"_s);
+        click(u"CmdSchedaDocenti"_s);
+        p.grab(u"FrmStampaSchede"_s, file(u"worksheet-division"_s));
     }
     return 0;
 }
