@@ -8,7 +8,7 @@ OP ?= ADDIZIONI
 # Debian packages the build, the tests and the printouts need.
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev libgl-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev \
-	libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
+	qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
 	xvfb xauth xdotool imagemagick librsvg2-bin poppler-utils desktop-file-utils \
 	fonts-liberation2 fonts-urw-base35 fontconfig \
 	clang libclang-rt-14-dev \

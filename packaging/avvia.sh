@@ -1,23 +1,25 @@
 #!/bin/sh
 # Starts one copy of the program from its desktop launcher.
-#   avvia <copy name> <operation kind>
+#   avvia <copy name> [<operation kind>]
 # The copy runs in the user's data folder, which holds its settings file and
 # receives its printouts. The settings file is written here only when it is
 # missing: afterwards it belongs to the program, which rewrites it when the
-# user switches objective sets.
+# user switches objective sets. A copy started without a kind (the teacher's)
+# has no settings file.
 set -eu
 
-if [ $# -ne 2 ]; then
-    echo "uso: ${0##*/} NOME-COPIA TIPO-OPERAZIONE" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "uso: ${0##*/} NOME-COPIA [TIPO-OPERAZIONE]" >&2
     exit 2
 fi
 name=$1
-kind=$2
+kind=${2-}
 case $name in
     '' | .* | */*) echo "${0##*/}: nome di copia non valido: $name" >&2; exit 2 ;;
 esac
 case $kind in
     [1-7]) ;;
+    '') [ $# -eq 1 ] || { echo "${0##*/}: tipo di operazione non valido: ''" >&2; exit 2; } ;;
     *) echo "${0##*/}: tipo di operazione non valido: $kind" >&2; exit 2 ;;
 esac
 
@@ -36,7 +38,7 @@ esac
 mkdir -p -- "$data"
 cd -- "$data"
 
-if [ ! -e "$name.dat" ] && [ ! -L "$name.dat" ]; then
+if [ -n "$kind" ] && [ ! -e "$name.dat" ] && [ ! -L "$name.dat" ]; then
     # noclobber: if two starts race, the second one leaves the file alone.
     # The line is the one the build's run folder gets: " k  1  1 " CR LF.
     (set -C; printf ' %s  1  1 \r\n' "$kind" >"$name.dat") 2>/dev/null ||

@@ -12,6 +12,7 @@
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
 #include "ui/QtWindowHost.h"
+#include "ui/registro/TeacherProgram.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,9 @@ int main(int argc, char* argv[])
     ui::QtDialogs dialogs;
     ui::QtPrinterFactory printers(QDir::currentPath(), programName, clock);
     ui::QtDrawingSurfaceFactory surfaces;
+    // The teacher's copy reads the journal; it has no pupil windows.
+    if (programName == registro_ui::kTeacherCopy)
+        return registro_ui::runTeacherWindow(printers, clock, dialogs);
 
     // The results journal outlives the windows, which hand it their last entries.
     journal::SystemWallClock wallClock;

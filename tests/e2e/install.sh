@@ -150,7 +150,24 @@ mkdir -p "$unused_home" "$elsewhere"
 data="$data_home/aritmetica"
 declare -A seen=() exec_lines=()
 entries=("$apps"/*.desktop)
-[ "${#entries[@]}" -eq 7 ] || fail "expected 7 desktop entries, found ${#entries[@]}: ${entries[*]}"
+[ "${#entries[@]}" -eq 8 ] || fail "expected 8 desktop entries, found ${#entries[@]}: ${entries[*]}"
+
+# The teacher's copy opens its own window, in the same data folder, and
+# writes no settings file.
+teacher_window() { xdotool search --name '^Registro dei risultati$' >/dev/null 2>&1; }
+start_teacher() {
+    (cd "$elsewhere" && exec env XDG_DATA_HOME="$data_home" HOME="$unused_home" "${argv[@]}") >"$work/out-registro.log" 2>&1 &
+    pid=$!
+    up() { teacher_window || ! kill -0 "$pid" 2>/dev/null; }
+    wait_until "the teacher's window" up
+    kill -0 "$pid" 2>/dev/null || { cat "$work/out-registro.log"; pid=; fail "REGISTRO ended before showing its window"; }
+    [ "$(readlink "/proc/$pid/exe")" = "$program" ] || fail "REGISTRO: the started process is not the installed program"
+    title=REGISTRO
+    xdotool search --class '^REGISTRO$' >/dev/null || fail "no window of class REGISTRO"
+    check_folder "$data"
+    stop
+    [ ! -e "$data/REGISTRO.dat" ] || fail "the teacher's copy wrote a settings file"
+}
 
 for entry in "${entries[@]}"; do
     out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate $entry: $out"
@@ -160,6 +177,14 @@ for entry in "${entries[@]}"; do
     [ -n "$(key "$entry" Name)" ] && [ -n "$(key "$entry" Comment)" ] || fail "$entry: no name or comment"
     [ -x "$(key "$entry" TryExec | sed 's/\\\\/\\/g')" ] || fail "$entry: TryExec is not an installed program"
     parse_exec "$(key "$entry" Exec)"
+    if [ "${argv[1]:-}" = REGISTRO ]; then
+        [ "${#argv[@]}" -eq 2 ] || fail "$entry: the teacher's copy is started with a kind: ${argv[*]}"
+        [ "$(key "$entry" StartupWMClass)" = REGISTRO ] || fail "$entry: StartupWMClass is not REGISTRO"
+        [ -z "${seen[REGISTRO]:-}" ] || fail "two entries start REGISTRO"
+        seen[REGISTRO]=$entry
+        start_teacher
+        continue
+    fi
 
     start "$(basename "$entry")" XDG_DATA_HOME="$data_home" HOME="$unused_home"
     kind=${kinds[$title]:-}
@@ -180,7 +205,7 @@ for entry in "${entries[@]}"; do
     wait_until "$title to save objective set 2" rewritten
     stop
 done
-[ "${#seen[@]}" -eq 7 ] || fail "the entries start only: ${!seen[*]}"
+[ "${#seen[@]}" -eq 8 ] || fail "the entries start only: ${!seen[*]}"
 
 # Started again, every copy keeps what the program saved; each file is its own.
 for name in "${!kinds[@]}"; do
@@ -218,7 +243,11 @@ DESTDIR="$work/stage dir" "$cmake" --install "$build" --prefix /opt/aritmetica >
 staged="$work/stage dir/opt/aritmetica"
 [ -x "$staged/libexec/aritmetica/aritmetica" ] || fail "DESTDIR: no program"
 [ "$(readlink "$staged/libexec/aritmetica/OPERAZIONI")" = aritmetica ] || fail "DESTDIR: no OPERAZIONI link"
+[ "$(readlink "$staged/libexec/aritmetica/REGISTRO")" = aritmetica ] || fail "DESTDIR: no REGISTRO link"
 [ "$(key "$staged/share/applications/aritmetica-operazioni.desktop" Exec)" = '"/opt/aritmetica/libexec/aritmetica/avvia" OPERAZIONI 7' ] ||
     fail "DESTDIR: Exec is $(key "$staged/share/applications/aritmetica-operazioni.desktop" Exec)"
 
-echo "PASS: 7 desktop entries start their copies in the data folder; settings created once and kept"
+[ "$(key "$staged/share/applications/aritmetica-registro.desktop" Exec)" = '"/opt/aritmetica/libexec/aritmetica/avvia" REGISTRO' ] ||
+    fail "DESTDIR: the teacher's Exec is $(key "$staged/share/applications/aritmetica-registro.desktop" Exec)"
+
+echo "PASS: 8 desktop entries start their copies in the data folder; settings created once and kept"

@@ -1,0 +1,359 @@
+#include "registro/Reader.h"
+
+#include "certificate/Grade.h"
+
+#include <QCollator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace registro {
+
+namespace {
+
+// A run's pupil is the name typed last for it; "" when none was.
+const QString kCurrentPupil =
+    u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = r.id "
+    u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), '')"_s;
+// The same rule seen from a name row n: no later row names its run.
+const QString kNotReplaced =
+    u"NOT EXISTS (SELECT 1 FROM pupil_names m WHERE m.run_id = n.run_id "
+    u"AND (m.named_ms > n.named_ms OR (m.named_ms = n.named_ms AND m.id > n.id)))"_s;
+
+// Worked out for the page's runs only, once they are chosen.
+const QString kRunColumns =
+    u"r.id, r.started_ms, r.copy, r.objective, r.objective_text, r.level, r.level_text, "_s % kCurrentPupil %
+    u", (SELECT COUNT(*) FROM operations o WHERE o.run_id = r.id), "
+    u"e.run_id, e.right_answers, e.wrong_answers, e.total_seconds, e.grade, e.finished"_s;
+
+// "3 7" holds two wrong answers.
+int wrongAnswersIn(const QString& attempts)
+{
+    return int(attempts.split(u' ', Qt::SkipEmptyParts).size());
+}
+
+void sortForPeople(QStringList& names)
+{
+    QCollator collator;
+    collator.setNumericMode(true);
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
+
+// Deletions go in slices, well below either database's limit on parameters.
+constexpr qsizetype kDeleteSlice = 400;
+
+}  // namespace
+
+struct Reader::Where {
+    QString sql;  // " WHERE ..." or ""
+    QVariantList values;
+
+    void bindTo(QSqlQuery& query) const
+    {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+    }
+};
+
+Reader::Reader(QSqlDatabase db, QTimeZone zone) : m_db(std::move(db)), m_zone(std::move(zone))
+{
+    if (m_db.driverName() == u"QSQLITE"_s && m_db.isOpen()) {
+        // A pupil's runs lie all over a big file: mapped, its pages are read
+        // without a copy each, and a larger cache keeps the indexes at hand.
+        QSqlQuery pragma(m_db);
+        pragma.exec(u"PRAGMA mmap_size = 268435456"_s);
+        pragma.exec(u"PRAGMA cache_size = -32768"_s);
+    }
+}
+
+bool Reader::fail(const QSqlQuery& query)
+{
+    m_error = query.lastError().text();
+    if (m_error.isEmpty())
+        m_error = u"errore della base di dati"_s;
+    return false;
+}
+
+Reader::Where Reader::whereFor(const RunFilter& filter, bool paging) const
+{
+    QStringList clauses;
+    Where where;
+    if (!filter.pupil.isEmpty()) {
+        // The pupil's name rows that no later name on their run replaced.
+        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced % u")"_s;
+        where.values << filter.pupil;
+    }
+    if (!filter.copy.isEmpty()) {
+        // A page walks the start times newest first and stops when full; led
+        // by the copy's index instead, SQLite would read and sort every run
+        // of the copy first. The concatenation keeps that index out.
+        clauses << (paging ? u"r.copy || '' = ?"_s : u"r.copy = ?"_s);
+        where.values << filter.copy;
+    }
+    if (filter.from.isValid()) {
+        clauses << u"r.started_ms >= ?"_s;
+        where.values << filter.from.startOfDay(m_zone).toMSecsSinceEpoch();
+    }
+    if (filter.to.isValid()) {
+        clauses << u"r.started_ms < ?"_s;
+        where.values << filter.to.addDays(1).startOfDay(m_zone).toMSecsSinceEpoch();
+    }
+    if (!clauses.isEmpty())
+        where.sql = u" WHERE "_s % clauses.join(u" AND "_s);
+    return where;
+}
+
+QStringList Reader::pupils()
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    // A name counts when no later name replaced it on its run.
+    if (!query.exec(u"SELECT DISTINCT n.pupil FROM pupil_names n WHERE n.pupil <> '' "
+                    u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced)) {
+        fail(query);
+        return {};
+    }
+    m_error.clear();
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    sortForPeople(names);
+    return names;
+}
+
+QStringList Reader::copies()
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(u"SELECT DISTINCT copy FROM runs"_s)) {
+        fail(query);
+        return {};
+    }
+    m_error.clear();
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    sortForPeople(names);
+    return names;
+}
+
+void Reader::completeFromOperations(RunRow& row)
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT help, seconds, wrong_attempts FROM operations WHERE run_id = ?"_s);
+    query.addBindValue(row.id);
+    if (!query.exec()) {
+        fail(query);
+        return;
+    }
+    row.operations = row.right = row.wrong = row.seconds = 0;
+    while (query.next()) {
+        ++row.operations;
+        if (query.value(0).toString().isEmpty())
+            ++row.right;
+        row.seconds += query.value(1).toInt();
+        row.wrong += wrongAnswersIn(query.value(2).toString());
+    }
+    row.grade = certificate::gradeTextFor(certificate::gradeNumber(row.right, row.operations));
+    row.finished = false;
+}
+
+QList<RunRow> Reader::runs(const RunFilter& filter, int limit, const std::optional<RunCursor>& after)
+{
+    Where where = whereFor(filter, true);
+    if (after) {
+        where.sql += where.sql.isEmpty() ? u" WHERE "_s : u" AND "_s;
+        where.sql += u"(r.started_ms, r.id) < (?, ?)"_s;
+        where.values << after->startedMs << after->id;
+    }
+    const QString order = u" ORDER BY r.started_ms DESC, r.id DESC"_s;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT "_s % kRunColumns % u" FROM (SELECT r.id FROM runs r"_s % where.sql % order % u" LIMIT "_s %
+                  QString::number(std::max(0, limit)) %
+                  u") page JOIN runs r ON r.id = page.id LEFT JOIN run_ends e ON e.run_id = r.id"_s % order);
+    where.bindTo(query);
+    if (!query.exec()) {
+        fail(query);
+        return {};
+    }
+    m_error.clear();
+    QList<RunRow> rows;
+    QList<qsizetype> cutShort;
+    while (query.next()) {
+        RunRow row;
+        row.id = query.value(0).toString();
+        row.startedMs = query.value(1).toLongLong();
+        row.copy = query.value(2).toString();
+        row.objective = query.value(3).toInt();
+        row.objectiveText = query.value(4).toString();
+        row.level = query.value(5).toInt();
+        row.levelText = query.value(6).toString();
+        row.pupil = query.value(7).toString();
+        row.operations = query.value(8).toInt();
+        if (query.value(9).isNull()) {
+            cutShort << rows.size();
+        } else {
+            row.right = query.value(10).toInt();
+            row.wrong = query.value(11).toInt();
+            row.seconds = query.value(12).toInt();
+            row.grade = query.value(13).toString();
+            row.finished = query.value(14).toInt() != 0;
+        }
+        rows << row;
+    }
+    query.finish();
+    for (qsizetype i : cutShort)
+        completeFromOperations(rows[i]);
+    return rows;
+}
+
+bool Reader::forEachRun(const RunFilter& filter, const std::function<bool(const RunRow&)>& callback)
+{
+    constexpr int kPage = 2000;
+    std::optional<RunCursor> cursor;
+    for (;;) {
+        const QList<RunRow> page = runs(filter, kPage, cursor);
+        if (!m_error.isEmpty())
+            return false;
+        for (const RunRow& row : page)
+            if (!callback(row))
+                return true;
+        if (page.size() < kPage)
+            return true;
+        cursor = RunCursor{page.last().startedMs, page.last().id};
+    }
+}
+
+int Reader::countRuns(const RunFilter& filter)
+{
+    const Where where = whereFor(filter);
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT COUNT(*) FROM runs r"_s % where.sql);
+    where.bindTo(query);
+    if (!query.exec() || !query.next()) {
+        fail(query);
+        return 0;
+    }
+    m_error.clear();
+    return query.value(0).toInt();
+}
+
+QStringList Reader::recordLines(const QString& runId)
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT record_line FROM operations WHERE run_id = ? ORDER BY place"_s);
+    query.addBindValue(runId);
+    if (!query.exec()) {
+        fail(query);
+        return {};
+    }
+    m_error.clear();
+    QStringList lines;
+    while (query.next())
+        lines << query.value(0).toString();
+    return lines;
+}
+
+PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit)
+{
+    const Where where = whereFor(filter);
+    const QString operations = u" FROM runs r JOIN operations o ON o.run_id = r.id"_s % where.sql;
+    PupilStatistics statistics;
+
+    QSqlQuery runs(m_db);
+    runs.setForwardOnly(true);
+    runs.prepare(u"SELECT r.started_ms, COUNT(*), SUM(CASE WHEN o.help = '' THEN 1 ELSE 0 END), SUM(o.seconds)"_s %
+                 operations % u" GROUP BY r.id, r.started_ms ORDER BY r.started_ms, r.id"_s);
+    where.bindTo(runs);
+    if (!runs.exec()) {
+        fail(runs);
+        return {};
+    }
+    while (runs.next()) {
+        const double closed = runs.value(1).toDouble();
+        statistics.chart.append(
+            {runs.value(0).toLongLong(), runs.value(2).toDouble() / closed, runs.value(3).toDouble() / closed});
+    }
+
+    const QString missed = u"SUM(CASE WHEN o.wrong_attempts <> '' THEN 1 ELSE 0 END)"_s;
+    QSqlQuery worst(m_db);
+    worst.setForwardOnly(true);
+    worst.prepare(u"SELECT o.kind, o.operand1, o.operand2, "_s % missed % u", COUNT(*)"_s % operations %
+                  u" GROUP BY o.kind, o.operand1, o.operand2 HAVING "_s % missed %
+                  u" > 0 ORDER BY 4 DESC, 5, 1, 2, 3 LIMIT "_s % QString::number(std::max(0, missedLimit)));
+    where.bindTo(worst);
+    if (!worst.exec()) {
+        fail(worst);
+        return {};
+    }
+    while (worst.next())
+        statistics.missed.append({worst.value(0).toInt(), worst.value(1).toInt(), worst.value(2).toInt(),
+                                  worst.value(3).toInt(), worst.value(4).toInt()});
+    m_error.clear();
+    return statistics;
+}
+
+std::optional<int> Reader::deletePupil(const QString& pupil)
+{
+    if (!m_db.transaction()) {
+        m_error = m_db.lastError().text();
+        return std::nullopt;
+    }
+    auto rollBack = [this](const QSqlQuery& query) -> std::optional<int> {
+        fail(query);
+        m_db.rollback();
+        return std::nullopt;
+    };
+
+    // The ids first: deleting the names would change which runs are the pupil's.
+    if (pupil.isEmpty()) {
+        m_error = u"nessun alunno scelto"_s;
+        return std::nullopt;
+    }
+    const Where where = whereFor(RunFilter{pupil});
+    QSqlQuery select(m_db);
+    select.setForwardOnly(true);
+    select.prepare(u"SELECT r.id FROM runs r"_s % where.sql);
+    where.bindTo(select);
+    if (!select.exec())
+        return rollBack(select);
+    QStringList ids;
+    while (select.next())
+        ids << select.value(0).toString();
+    select.finish();
+
+    for (qsizetype start = 0; start < ids.size(); start += kDeleteSlice) {
+        const QStringList slice = ids.mid(start, kDeleteSlice);
+        QStringList marks(slice.size(), u"?"_s);
+        const QString in = u" IN ("_s % marks.join(u','), close = u")"_s;
+        for (const QString& statement : {u"DELETE FROM operations WHERE run_id"_s, u"DELETE FROM run_ends WHERE run_id"_s,
+                                         u"DELETE FROM pupil_names WHERE run_id"_s, u"DELETE FROM runs WHERE id"_s}) {
+            QSqlQuery query(m_db);
+            query.prepare(statement % in % close);
+            for (const QString& id : slice)
+                query.addBindValue(id);
+            if (!query.exec())
+                return rollBack(query);
+        }
+    }
+    if (!m_db.commit()) {
+        m_error = m_db.lastError().text();
+        m_db.rollback();
+        return std::nullopt;
+    }
+    m_error.clear();
+    return int(ids.size());
+}
+
+}  // namespace registro

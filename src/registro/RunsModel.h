@@ -1,0 +1,49 @@
+#pragma once
+
+#include "registro/Reader.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+namespace registro {
+
+// The runs a filter lets through, newest first. Rows are read a page at a
+// time as the view scrolls, so a journal of any size opens at once.
+class RunsModel final : public QAbstractTableModel {
+public:
+    static constexpr int kPage = 200;
+    // The run's id, for the rows of a view.
+    static constexpr int kRunIdRole = Qt::UserRole + 1;
+
+    explicit RunsModel(Reader& reader, QObject* parent = nullptr);
+
+    // Reads the first page again, and the count, under this filter.
+    void setFilter(const RunFilter& filter);
+    void reload() { setFilter(m_filter); }
+    const RunFilter& filter() const { return m_filter; }
+    // All the runs the filter lets through, also those not read yet.
+    int total() const { return m_total; }
+    const RunRow& run(int row) const { return m_rows.at(row); }
+    // Why the last read failed; empty when it worked.
+    QString error() const { return m_error; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    QList<RunRow> readPage();
+
+    Reader& m_reader;
+    RunFilter m_filter;
+    QList<RunRow> m_rows;
+    QStringList m_headers;
+    bool m_more = false;
+    int m_total = 0;
+    QString m_error;
+};
+
+}  // namespace registro

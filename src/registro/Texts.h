@@ -1,0 +1,34 @@
+#pragma once
+
+#include "registro/Reader.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimeZone>
+
+// How the teacher's window words what it reads: the table's columns, the
+// operations and the filters. One place, so that the table, the CSV file and
+// the printed report say the same.
+namespace registro {
+
+enum class Column { Date, Pupil, Copy, Objective, Level, Operations, Right, Wrong, Seconds, Grade, Count };
+
+QStringList columnHeaders();
+// A run as the table shows it, column by column; the date the Italian way,
+// dd/MM/yyyy HH:mm in zone.
+QStringList runTexts(const RunRow& row, const QTimeZone& zone);
+QString runText(const RunRow& row, Column column, const QTimeZone& zone);
+bool isNumberColumn(Column column);
+
+// "7 × 8", "15 : 3", as the operation was posed (first term first).
+QString operationText(int kind, int operand1, int operand2);
+// "7 × 8: 5 errori su 6"
+QString missedText(const MissedOperation& operation);
+
+// What the filter lets through, in words: "Alunno: Giulia   Copia: tutte ...".
+QString filterText(const RunFilter& filter);
+
+// The name shown for runs with no pupil's name.
+inline const QString kUnnamed = QStringLiteral("(senza nome)");
+
+}  // namespace registro

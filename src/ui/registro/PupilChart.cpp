@@ -1,0 +1,83 @@
+#include "ui/registro/PupilChart.h"
+
+#include <QtCharts/QChart>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace registro_ui {
+
+PupilChart::PupilChart(QWidget* parent)
+    : QChartView(parent),
+      m_right(new QLineSeries),
+      m_seconds(new QLineSeries),
+      m_time(new QDateTimeAxis),
+      m_percent(new QValueAxis),
+      m_secondsAxis(new QValueAxis)
+{
+    setObjectName(u"grafico"_s);
+    setRenderHint(QPainter::Antialiasing);
+    auto* chart = new QChart;
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->legend()->setAlignment(Qt::AlignTop);
+    m_right->setName(u"Risposte esatte (%)"_s);
+    m_seconds->setName(u"Secondi per operazione"_s);
+    for (QLineSeries* series : {m_right, m_seconds}) {
+        series->setPointsVisible(true);
+        chart->addSeries(series);
+    }
+    m_time->setFormat(u"dd/MM/yy"_s);
+    m_time->setTitleText(u"Data"_s);
+    // A little above 100, so that a perfect run is not cut by the frame.
+    m_percent->setRange(0, 105);
+    m_percent->setTickType(QValueAxis::TicksDynamic);
+    m_percent->setTickAnchor(0);
+    m_percent->setTickInterval(25);
+    m_percent->setLabelFormat(u"%d"_s);
+    m_percent->setTitleText(u"Esatte (%)"_s);
+    m_secondsAxis->setLabelFormat(u"%d"_s);
+    m_secondsAxis->setTitleText(u"Secondi"_s);
+    chart->addAxis(m_time, Qt::AlignBottom);
+    chart->addAxis(m_percent, Qt::AlignLeft);
+    chart->addAxis(m_secondsAxis, Qt::AlignRight);
+    m_right->attachAxis(m_time);
+    m_right->attachAxis(m_percent);
+    m_seconds->attachAxis(m_time);
+    m_seconds->attachAxis(m_secondsAxis);
+    m_percent->setLinePenColor(m_right->color());
+    m_secondsAxis->setLinePenColor(m_seconds->color());
+    setChart(chart);
+}
+
+void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTimeZone& zone)
+{
+    QList<QPointF> right, seconds;
+    right.reserve(points.size());
+    seconds.reserve(points.size());
+    double slowest = 0;
+    for (const registro::ChartPoint& point : points) {
+        right.append({double(point.startedMs), point.rightShare * 100});
+        seconds.append({double(point.startedMs), point.secondsPerOperation});
+        slowest = std::max(slowest, point.secondsPerOperation);
+    }
+    // One call each: the chart redraws once, not once a point.
+    m_right->replace(right);
+    m_seconds->replace(seconds);
+
+    // A day either side, so that a single run still has an axis to sit on.
+    constexpr qint64 kDay = 24 * 3600 * 1000;
+    const qint64 first = points.isEmpty() ? 0 : points.first().startedMs;
+    const qint64 last = points.isEmpty() ? kDay : points.last().startedMs;
+    m_time->setRange(QDateTime::fromMSecsSinceEpoch(first - kDay / 2, zone),
+                     QDateTime::fromMSecsSinceEpoch(last + kDay / 2, zone));
+    m_time->setTickCount(std::clamp(int(points.size()), 2, 7));
+    m_secondsAxis->setRange(0, std::max(10.0, slowest * 1.1));
+    m_secondsAxis->applyNiceNumbers();
+    m_secondsAxis->setMax(m_secondsAxis->max() * 1.05);
+}
+
+}  // namespace registro_ui

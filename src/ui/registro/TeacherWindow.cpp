@@ -1,0 +1,428 @@
+#include "ui/registro/TeacherWindow.h"
+
+#include "platform/PrintReport.h"
+#include "registro/Csv.h"
+#include "registro/Report.h"
+#include "registro/Texts.h"
+#include "ui/registro/PupilChart.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace registro_ui {
+
+namespace {
+
+// Above this many pages the teacher is asked before printing.
+constexpr int kPagesWithoutAsking = 20;
+
+// The fixed-pitch face the list of exercises uses, so the lines line up.
+QFont recordFont()
+{
+    QFont font(u"Courier New"_s, 11);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QLabel* placeholder(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    return label;
+}
+
+QLabel* buddyLabel(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+TeacherWindow::Questions TeacherWindow::askingTheUser()
+{
+    return {[](QWidget* parent, const QString& question) {
+                return QMessageBox::question(parent, u"Registro dei risultati"_s, question,
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+            },
+            [](QWidget* parent, const QString& suggested) {
+                return QFileDialog::getSaveFileName(parent, u"Esporta in CSV"_s, suggested, u"File CSV (*.csv)"_s);
+            }};
+}
+
+TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory& printers, platform::Clock& clock,
+                             platform::Dialogs& dialogs, const QString& source, Questions questions, QWidget* parent)
+    : QMainWindow(parent),
+      m_reader(reader),
+      m_printers(printers),
+      m_clock(clock),
+      m_dialogs(dialogs),
+      m_questions(std::move(questions)),
+      m_model(reader)
+{
+    setObjectName(u"RegistroWindow"_s);
+    setWindowTitle(u"Registro dei risultati"_s);
+
+    // Filters.
+    m_pupil = new QComboBox;
+    m_pupil->setObjectName(u"alunno"_s);
+    m_pupil->setMinimumContentsLength(16);
+    m_copy = new QComboBox;
+    m_copy->setObjectName(u"copia"_s);
+    m_copy->setMinimumContentsLength(16);
+    m_fromOn = new QCheckBox(u"&Dal"_s);
+    m_fromOn->setObjectName(u"dalAttivo"_s);
+    m_from = new QDateEdit;
+    m_from->setObjectName(u"dal"_s);
+    m_toOn = new QCheckBox(u"A&l"_s);
+    m_toOn->setObjectName(u"alAttivo"_s);
+    m_to = new QDateEdit;
+    m_to->setObjectName(u"al"_s);
+    for (QDateEdit* date : {m_from, m_to}) {
+        date->setDisplayFormat(u"dd/MM/yyyy"_s);
+        date->setCalendarPopup(true);
+        date->setEnabled(false);
+        date->setDate(QDate(2000, 1, 1));
+    }
+    m_from->setAccessibleName(u"Dal giorno"_s);
+    m_to->setAccessibleName(u"Al giorno"_s);
+    auto* refreshButton = new QPushButton(u"A&ggiorna"_s);
+    refreshButton->setObjectName(u"aggiorna"_s);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(buddyLabel(u"&Alunno"_s, m_pupil));
+    filters->addWidget(m_pupil);
+    filters->addSpacing(12);
+    filters->addWidget(buddyLabel(u"&Copia"_s, m_copy));
+    filters->addWidget(m_copy);
+    filters->addSpacing(12);
+    filters->addWidget(m_fromOn);
+    filters->addWidget(m_from);
+    filters->addWidget(m_toOn);
+    filters->addWidget(m_to);
+    filters->addStretch(1);
+    filters->addWidget(refreshButton);
+
+    // The runs.
+    m_table = new QTableView;
+    m_table->setObjectName(u"esecuzioni"_s);
+    m_table->setAccessibleName(u"Esecuzioni"_s);
+    m_table->setModel(&m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setAlternatingRowColors(true);
+    m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false);
+    // "NUMERO MASSIMO da  1 a 30": the end says most.
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+    // Widths from the texts a column holds, not from reading every row; the
+    // long objective and level texts share what is left, with the whole text
+    // in the tooltip.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const QString widest[] = {u"00/00/0000 00:00"_s, u"Mmmmmmmmmm"_s, u"MOLTIPLICAZIONI"_s, {}, {}, u"20"_s, u"20"_s,
+                              u"20"_s, u"0000"_s, u"SUFFICIENTE (!)"_s};
+    QHeaderView* header = m_table->horizontalHeader();
+    for (int column = 0; column < int(registro::Column::Count); ++column) {
+        const auto kind = registro::Column(column);
+        if (kind == registro::Column::Objective || kind == registro::Column::Level) {
+            header->setSectionResizeMode(column, QHeaderView::Stretch);
+            continue;
+        }
+        const QString title = m_model.headerData(column, Qt::Horizontal).toString();
+        m_table->setColumnWidth(column, std::max(metrics.horizontalAdvance(widest[column]),
+                                                 metrics.horizontalAdvance(title)) + 18);
+    }
+
+    // What a run and a pupil show.
+    m_runTitle = new QLabel;
+    m_runTitle->setObjectName(u"titoloEsecuzione"_s);
+    m_lines = new QPlainTextEdit;
+    m_lines->setObjectName(u"righe"_s);
+    m_lines->setAccessibleName(u"Operazioni dell'esecuzione"_s);
+    m_lines->setReadOnly(true);
+    m_lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_lines->setFont(recordFont());
+    auto* runPage = new QWidget;
+    auto* runLayout = new QVBoxLayout(runPage);
+    runLayout->addWidget(m_runTitle);
+    runLayout->addWidget(m_lines);
+
+    m_chart = new PupilChart;
+    m_chartPage = new QStackedWidget;
+    m_chartPage->addWidget(placeholder(u"Scegli un alunno per vedere il suo andamento."_s));
+    m_chartPage->addWidget(m_chart);
+    m_missed = new QListWidget;
+    m_missed->setObjectName(u"errori"_s);
+    m_missed->setAccessibleName(u"Operazioni sbagliate più spesso"_s);
+    m_missed->setFont(recordFont());
+    m_missedPage = new QStackedWidget;
+    m_missedPage->addWidget(placeholder(u"Scegli un alunno per vedere le operazioni che sbaglia più spesso."_s));
+    m_missedPage->addWidget(m_missed);
+
+    m_details = new QTabWidget;
+    m_details->setObjectName(u"dettagli"_s);
+    m_details->addTab(runPage, u"Operazioni dell'esecuzione"_s);
+    m_details->addTab(m_chartPage, u"Andamento dell'alunno"_s);
+    m_details->addTab(m_missedPage, u"Errori più frequenti"_s);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(m_table);
+    split->addWidget(m_details);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setChildrenCollapsible(false);
+
+    // What the teacher does with it.
+    auto* csv = new QPushButton(u"&Esporta CSV…"_s);
+    csv->setObjectName(u"esporta"_s);
+    auto* print = new QPushButton(u"&Stampa"_s);
+    print->setObjectName(u"stampa"_s);
+    m_delete = new QPushButton(u"E&limina alunno…"_s);
+    m_delete->setObjectName(u"elimina"_s);
+    m_delete->setToolTip(u"Elimina dal registro tutte le esecuzioni dell'alunno scelto"_s);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(csv);
+    actions->addWidget(print);
+    actions->addStretch(1);
+    actions->addWidget(m_delete);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(filters);
+    layout->addWidget(split, 1);
+    layout->addLayout(actions);
+    setCentralWidget(central);
+
+    m_count = new QLabel;
+    m_count->setObjectName(u"conteggio"_s);
+    statusBar()->addWidget(m_count);
+    auto* where = new QLabel(source);
+    where->setObjectName(u"origine"_s);
+    statusBar()->addPermanentWidget(where);
+
+    connect(m_pupil, &QComboBox::currentIndexChanged, this, &TeacherWindow::applyFilter);
+    connect(m_copy, &QComboBox::currentIndexChanged, this, &TeacherWindow::applyFilter);
+    connect(m_fromOn, &QCheckBox::toggled, m_from, &QWidget::setEnabled);
+    connect(m_toOn, &QCheckBox::toggled, m_to, &QWidget::setEnabled);
+    for (QCheckBox* box : {m_fromOn, m_toOn})
+        connect(box, &QCheckBox::toggled, this, &TeacherWindow::applyFilter);
+    for (QDateEdit* date : {m_from, m_to})
+        connect(date, &QDateEdit::dateChanged, this, &TeacherWindow::applyFilter);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TeacherWindow::showRun);
+    connect(m_details, &QTabWidget::currentChanged, this, &TeacherWindow::showPupil);
+    connect(refreshButton, &QPushButton::clicked, this, &TeacherWindow::refresh);
+    connect(csv, &QPushButton::clicked, this, &TeacherWindow::exportCsv);
+    connect(print, &QPushButton::clicked, this, &TeacherWindow::printReport);
+    connect(m_delete, &QPushButton::clicked, this, &TeacherWindow::deletePupil);
+
+    resize(1180, 720);
+    refresh();
+}
+
+registro::RunFilter TeacherWindow::filter() const
+{
+    registro::RunFilter filter;
+    filter.pupil = m_pupil->currentData().toString();
+    filter.copy = m_copy->currentData().toString();
+    if (m_fromOn->isChecked())
+        filter.from = m_from->date();
+    if (m_toOn->isChecked())
+        filter.to = m_to->date();
+    return filter;
+}
+
+void TeacherWindow::fillChoices()
+{
+    const QString pupil = m_pupil->currentData().toString();
+    const QString copy = m_copy->currentData().toString();
+    m_filling = true;
+    m_pupil->clear();
+    m_pupil->addItem(u"Tutti gli alunni"_s, QString());
+    for (const QString& name : m_reader.pupils())
+        m_pupil->addItem(name, name);
+    m_copy->clear();
+    m_copy->addItem(u"Tutte le copie"_s, QString());
+    for (const QString& name : m_reader.copies())
+        m_copy->addItem(name, name);
+    // Keep what was chosen while it is still there.
+    m_pupil->setCurrentIndex(std::max(0, m_pupil->findData(pupil)));
+    m_copy->setCurrentIndex(std::max(0, m_copy->findData(copy)));
+    m_filling = false;
+}
+
+void TeacherWindow::refresh()
+{
+    fillChoices();
+    reportError(m_reader.lastError());
+    applyFilter();
+    // Unset dates start from the newest run's day, the likeliest to be wanted.
+    if (m_model.rowCount() > 0 && !m_fromOn->isChecked() && !m_toOn->isChecked()) {
+        const QDate newest = QDateTime::fromMSecsSinceEpoch(m_model.run(0).startedMs, m_reader.zone()).date();
+        const QSignalBlocker fromBlocker(m_from), toBlocker(m_to);
+        m_from->setDate(newest);
+        m_to->setDate(newest);
+    }
+}
+
+void TeacherWindow::applyFilter()
+{
+    if (m_filling)
+        return;
+    m_model.setFilter(filter());
+    m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
+                                          : QString::number(m_model.total()) % u" esecuzioni"_s);
+    reportError(m_model.error());
+    if (m_model.rowCount() > 0)
+        m_table->selectRow(0);
+    else
+        showRun({});
+    pupilChanged();
+}
+
+void TeacherWindow::showRun(const QModelIndex& index)
+{
+    if (!index.isValid()) {
+        m_runTitle->clear();
+        m_lines->clear();
+        return;
+    }
+    const registro::RunRow& run = m_model.run(index.row());
+    m_runTitle->setText((run.pupil.isEmpty() ? registro::kUnnamed : run.pupil) % u" — "_s % run.copy % u" — "_s %
+                        registro::runText(run, registro::Column::Date, m_reader.zone()) %
+                        (run.finished ? QString() : u" (lasciata a metà)"_s));
+    const QStringList lines = m_reader.recordLines(run.id);
+    reportError(m_reader.lastError());
+    // Headed like the printed list: ten operations to an exercise.
+    QStringList text;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i % 10 == 0)
+            text << (i == 0 ? QString() : u"\n"_s) % u"Esercizio n."_s % QString::number(i / 10 + 1);
+        text << lines[i];
+    }
+    m_lines->setPlainText(text.join(u'\n'));
+}
+
+void TeacherWindow::pupilChanged()
+{
+    const bool onePupil = !filter().pupil.isEmpty();
+    m_delete->setEnabled(onePupil);
+    m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+    m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+    m_pupilShown = false;
+    showPupil();
+}
+
+void TeacherWindow::showPupil()
+{
+    // Read only when the chart or the errors are in front: they cost most.
+    const bool inFront = m_details->currentIndex() > 0;
+    if (m_pupilShown || !inFront)
+        return;
+    m_pupilShown = true;
+    const registro::RunFilter current = filter();
+    registro::PupilStatistics statistics;
+    if (!current.pupil.isEmpty()) {
+        statistics = m_reader.pupilStatistics(current, 10);
+        reportError(m_reader.lastError());
+    }
+    m_chart->setPoints(statistics.chart, m_reader.zone());
+    m_missed->clear();
+    for (const registro::MissedOperation& operation : statistics.missed)
+        m_missed->addItem(registro::missedText(operation));
+    if (statistics.missed.isEmpty())
+        m_missed->addItem(u"Nessun errore."_s);
+}
+
+void TeacherWindow::exportCsv()
+{
+    const QString suggested =
+        QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
+    const QString path = m_questions.csvFile(this, suggested);
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly))
+        error = file.errorString();
+    else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error))
+        file.cancelWriting();
+    else if (!file.commit())
+        error = file.errorString();
+    if (!error.isEmpty())
+        m_dialogs.message(u"Esportazione non riuscita. "_s % error);
+    else
+        m_dialogs.message(u"Esportate "_s % QString::number(m_model.total()) % u" esecuzioni nel file:\n"_s %
+                          QDir::toNativeSeparators(path));
+}
+
+void TeacherWindow::printReport()
+{
+    const int pages = registro::reportPages(m_model.total());
+    if (pages > kPagesWithoutAsking &&
+        !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(m_model.total()) %
+                                       u" esecuzioni, circa "_s % QString::number(pages) %
+                                       u" pagine. Stampare comunque?"_s))
+        return;
+    std::unique_ptr<platform::Printer> printer = platform::openPrintJob(&m_printers, u"registro"_s, m_dialogs);
+    if (!printer)
+        return;
+    platform::reportPrintResult(m_dialogs,
+                                registro::printReport(*printer, m_reader, m_model.filter(), m_clock.shortDate()));
+}
+
+void TeacherWindow::deletePupil()
+{
+    const registro::RunFilter current = filter();
+    const QString pupil = current.pupil;
+    if (pupil.isEmpty())
+        return;
+    const int runs = m_reader.countRuns({pupil});
+    if (!m_questions.confirm(this, u"Eliminare dal registro tutte le "_s % QString::number(runs) %
+                                       u" esecuzioni di "_s % pupil %
+                                       u", con le loro operazioni? L'operazione non si può annullare."_s))
+        return;
+    const std::optional<int> deleted = m_reader.deletePupil(pupil);
+    if (!deleted) {
+        m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
+        return;
+    }
+    refresh();  // the name is gone from the choices: all pupils again
+    m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
+}
+
+void TeacherWindow::reportError(const QString& error)
+{
+    // Told once, not at every filter while the server is away.
+    if (error.isEmpty() || error == m_lastError) {
+        if (error.isEmpty())
+            m_lastError.clear();
+        return;
+    }
+    m_lastError = error;
+    statusBar()->showMessage(u"Lettura del registro non riuscita: "_s % error);
+}
+
+}  // namespace registro_ui

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Printer.h"
+#include "registro/Reader.h"
+#include "registro/RunsModel.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QTabWidget;
+class QTableView;
+
+namespace registro_ui {
+
+class PupilChart;
+
+// "Registro dei risultati": the teacher reads the journal. Filters over a
+// table of runs; for the run picked, its record lines; for one pupil, the
+// chart over time and the operations missed most; CSV, printing, deleting a
+// pupil. All reading goes through the Reader; this is only the view.
+class TeacherWindow final : public QMainWindow {
+public:
+    // What asks the teacher something; tests answer in their place.
+    struct Questions {
+        std::function<bool(QWidget* parent, const QString& question)> confirm;
+        // The CSV file to write, or "" when the teacher gave up.
+        std::function<QString(QWidget* parent, const QString& suggested)> csvFile;
+    };
+    static Questions askingTheUser();
+
+    // source says in the status bar where the journal is read from.
+    TeacherWindow(registro::Reader& reader, platform::PrinterFactory& printers, platform::Clock& clock,
+                  platform::Dialogs& dialogs, const QString& source, Questions questions = askingTheUser(),
+                  QWidget* parent = nullptr);
+
+    registro::RunsModel& model() { return m_model; }
+    registro::RunFilter filter() const;
+    // Reads the choices and the table again, keeping the filter where it can.
+    void refresh();
+    void exportCsv();
+    void printReport();
+    void deletePupil();
+
+private:
+    void applyFilter();
+    void fillChoices();
+    void showRun(const QModelIndex& index);
+    void pupilChanged();
+    void showPupil();
+    void reportError(const QString& error);
+
+    registro::Reader& m_reader;
+    platform::PrinterFactory& m_printers;
+    platform::Clock& m_clock;
+    platform::Dialogs& m_dialogs;
+    Questions m_questions;
+    registro::RunsModel m_model;
+
+    QComboBox* m_pupil = nullptr;
+    QComboBox* m_copy = nullptr;
+    QCheckBox* m_fromOn = nullptr;
+    QDateEdit* m_from = nullptr;
+    QCheckBox* m_toOn = nullptr;
+    QDateEdit* m_to = nullptr;
+    QTableView* m_table = nullptr;
+    QLabel* m_runTitle = nullptr;
+    QPlainTextEdit* m_lines = nullptr;
+    QTabWidget* m_details = nullptr;
+    QStackedWidget* m_chartPage = nullptr;
+    PupilChart* m_chart = nullptr;
+    QStackedWidget* m_missedPage = nullptr;
+    QListWidget* m_missed = nullptr;
+    QPushButton* m_delete = nullptr;
+    QLabel* m_count = nullptr;
+    bool m_filling = false;
+    bool m_pupilShown = false;  // the chart and the errors follow the filter
+    QString m_lastError;
+};
+
+}  // namespace registro_ui

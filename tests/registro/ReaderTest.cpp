@@ -1,0 +1,326 @@
+#include "Backends.h"
+#include "JournalData.h"
+
+#include "certificate/Grade.h"
+#include "registro/Csv.h"
+#include "registro/Report.h"
+#include "registro/Reader.h"
+#include "registro/RunsModel.h"
+#include "registro/Texts.h"
+
+#include "support/PrintTo.h"
+#include "support/Recorders.h"
+
+#include <QBuffer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace registro_test;
+using registro::RunFilter;
+using testing::ElementsAre;
+
+namespace {
+
+QStringList idsOf(const QList<registro::RunRow>& rows)
+{
+    QStringList ids;
+    for (const auto& row : rows)
+        ids << row.id;
+    return ids;
+}
+
+// Reads a CSV file back by the rules it was written by (RFC 4180).
+QList<QStringList> parseCsv(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(record.isEmpty() && field.isEmpty()) << "the last record ends without CR LF";
+    return records;
+}
+
+class ReaderTest : public testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        backend = makeBackend(QString::fromLatin1(GetParam()));
+        ASSERT_TRUE(backend->error().isEmpty()) << backend->error().toStdString();
+        writer.emplace(backend->pupils());
+        reader.emplace(backend->teacher(), schoolZone());
+    }
+
+    template <typename Runs>
+    void add(const Runs& runs)
+    {
+        ASSERT_TRUE(writer->add(runs)) << writer->error().toStdString();
+    }
+    void add(const JournalRun& run) { add(std::vector<JournalRun>{run}); }
+
+    // Five runs over a week: a rename, a run cut short just after midnight,
+    // one with no name.
+    void addWeek()
+    {
+        std::vector<Operation> missed = rightOperations(20, 4);
+        missed[0] = {3, 7, 8, u"54 55"_s, u"aiuto"_s, 9};
+        missed[1] = {3, 7, 8, u"54"_s, {}, 6};
+        add({u"r1"_s, u"MOLTIPLICAZIONI"_s, at(2026, 12, 1, 9), missed, {u"Giulia"_s}});
+        add({u"r2"_s, u"ADDIZIONI"_s, at(2026, 12, 2, 10), rightOperations(20), {u"Marco"_s}});
+        add({u"r3"_s, u"MOLTIPLICAZIONI"_s, at(2026, 12, 3, 11), rightOperations(20, 3), {u"Marco"_s, u"Giulia"_s}});
+        std::vector<Operation> cut = rightOperations(5, 6);
+        cut[1] = {3, 7, 8, u"54 55"_s, u"aiuto"_s, 12};
+        cut[3] = {4, 56, 7, u"9"_s, {}, 8};
+        add({u"r4"_s, u"MOLTIPLICAZIONI"_s, at(2026, 12, 4, 0, 30), cut, {u"Giulia"_s}, false});
+        add({u"r5"_s, u"SOTTRAZIONI"_s, at(2026, 12, 5, 8), rightOperations(20), {}});
+    }
+
+    QStringList ids(const RunFilter& filter)
+    {
+        const QStringList found = idsOf(reader->runs(filter, 100));
+        EXPECT_EQ(reader->lastError(), QString());
+        EXPECT_EQ(reader->countRuns(filter), found.size());
+        return found;
+    }
+
+    std::unique_ptr<Backend> backend;
+    std::optional<JournalWriter> writer;
+    std::optional<registro::Reader> reader;
+};
+
+TEST_P(ReaderTest, FiltersPickRunsNewestFirstByTheirLastNameCopyAndSchoolDays)
+{
+    addWeek();
+    EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r4"_s, u"r3"_s, u"r2"_s, u"r1"_s));
+    EXPECT_THAT(ids({u"Giulia"_s}), ElementsAre(u"r4"_s, u"r3"_s, u"r1"_s));
+    EXPECT_THAT(ids({u"Marco"_s}), ElementsAre(u"r2"_s));  // r3 was renamed
+    EXPECT_THAT(ids({u"giulia"_s}), ElementsAre());
+    EXPECT_THAT(ids({{}, u"MOLTIPLICAZIONI"_s}), ElementsAre(u"r4"_s, u"r3"_s, u"r1"_s));
+    // Days run from midnight to midnight at school: 00:30 on the 4th is the 4th.
+    const QDate third(2026, 12, 3), fourth(2026, 12, 4);
+    EXPECT_THAT(ids({{}, {}, third, third}), ElementsAre(u"r3"_s));
+    EXPECT_THAT(ids({{}, {}, fourth, {}}), ElementsAre(u"r5"_s, u"r4"_s));
+    EXPECT_THAT(ids({u"Giulia"_s, u"MOLTIPLICAZIONI"_s, {}, third}), ElementsAre(u"r3"_s, u"r1"_s));
+
+    EXPECT_THAT(reader->pupils(), ElementsAre(u"Giulia"_s, u"Marco"_s));
+    EXPECT_THAT(reader->copies(), ElementsAre(u"ADDIZIONI"_s, u"MOLTIPLICAZIONI"_s, u"SOTTRAZIONI"_s));
+}
+
+TEST_P(ReaderTest, ARunCutShortIsCountedFromTheOperationsItClosed)
+{
+    addWeek();
+    const QList<registro::RunRow> rows = reader->runs({}, 10);
+    ASSERT_EQ(rows.size(), 5);
+    const registro::RunRow& cut = rows[1];
+    ASSERT_EQ(cut.id, u"r4"_s);
+    EXPECT_EQ(cut.operations, 5);
+    EXPECT_EQ(cut.right, 4);  // help closed one
+    EXPECT_EQ(cut.wrong, 3);
+    EXPECT_EQ(cut.seconds, 6 + 12 + 6 + 8 + 6);
+    EXPECT_EQ(cut.grade, certificate::gradeTextFor(8));
+    EXPECT_FALSE(cut.finished);
+
+    const registro::RunRow& ended = rows[4];
+    EXPECT_EQ(ended.id, u"r1"_s);
+    EXPECT_EQ(ended.operations, 20);
+    EXPECT_EQ(ended.right, 19);
+    EXPECT_EQ(ended.wrong, 3);
+    EXPECT_EQ(ended.grade, u"BUONO"_s);  // as its end row says
+    EXPECT_TRUE(ended.finished);
+    EXPECT_THAT(registro::runTexts(ended, schoolZone()),
+                ElementsAre(u"01/12/2026 09:00"_s, u"Giulia"_s, u"MOLTIPLICAZIONI"_s, u"1. Calcolo"_s,
+                            u"NUMERO MASSIMO da  1 a 60"_s, u"20"_s, u"19"_s, u"3"_s,
+                            QString::number(9 + 6 + 18 * 4), u"BUONO"_s));
+}
+
+TEST_P(ReaderTest, TheTableReadsPageAfterPageWithoutLosingRunsThatStartedTogether)
+{
+    // Three runs in each millisecond: the pages must split ties cleanly.
+    std::vector<JournalRun> runs;
+    for (int i = 0; i < 450; ++i)
+        runs.push_back({u"run-%1"_s.arg(i, 3, 10, QChar(u'0')), u"ADDIZIONI"_s, at(2026, 12, 1, 9).addSecs(i / 3),
+                        rightOperations(1)});
+    add(runs);
+    registro::RunsModel model(*reader);
+    model.setFilter({});
+    EXPECT_EQ(model.total(), 450);
+    EXPECT_EQ(model.rowCount(), registro::RunsModel::kPage);
+    while (model.canFetchMore({}))
+        model.fetchMore({});
+    ASSERT_EQ(model.rowCount(), 450);
+    for (int row = 0; row < 450; ++row)
+        ASSERT_EQ(model.run(row).id, u"run-%1"_s.arg(449 - row, 3, 10, QChar(u'0'))) << row;
+    EXPECT_EQ(model.data(model.index(0, int(registro::Column::Copy))).toString(), u"ADDIZIONI"_s);
+    EXPECT_EQ(model.data(model.index(0, 0), registro::RunsModel::kRunIdRole).toString(), u"run-449"_s);
+
+    model.setFilter({{}, u"SOTTRAZIONI"_s});
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.total(), 0);
+    EXPECT_FALSE(model.canFetchMore({}));
+}
+
+TEST_P(ReaderTest, ARunShowsItsRecordLinesInTheOrderTheyWerePosed)
+{
+    addWeek();
+    QStringList expected;
+    for (int place = 1; place <= 5; ++place)
+        expected << JournalWriter::lineOf(u"r4"_s, place);
+    EXPECT_EQ(reader->recordLines(u"r4"_s), expected);
+    EXPECT_TRUE(reader->recordLines(u"nessuna"_s).isEmpty());
+}
+
+TEST_P(ReaderTest, ThePupilsChartHasOneRunAPointOldestFirst)
+{
+    addWeek();
+    const QList<registro::ChartPoint> points = reader->pupilStatistics({u"Giulia"_s}, 10).chart;
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[0].startedMs, at(2026, 12, 1, 9).toMSecsSinceEpoch());
+    EXPECT_DOUBLE_EQ(points[0].rightShare, 19.0 / 20);
+    EXPECT_DOUBLE_EQ(points[0].secondsPerOperation, (9 + 6 + 18 * 4) / 20.0);
+    EXPECT_EQ(points[1].startedMs, at(2026, 12, 3, 11).toMSecsSinceEpoch());
+    EXPECT_DOUBLE_EQ(points[1].rightShare, 1.0);
+    EXPECT_DOUBLE_EQ(points[1].secondsPerOperation, 3.0);
+    EXPECT_DOUBLE_EQ(points[2].rightShare, 4.0 / 5);
+    EXPECT_DOUBLE_EQ(points[2].secondsPerOperation, 38.0 / 5);
+    // The chart follows the other filters too.
+    EXPECT_EQ(reader->pupilStatistics({u"Giulia"_s, {}, QDate(2026, 12, 2), QDate(2026, 12, 3)}, 10).chart.size(), 1);
+}
+
+TEST_P(ReaderTest, TheOperationsAPupilMissedMostComeFirst)
+{
+    addWeek();
+    QStringList texts;
+    for (const auto& missed : reader->pupilStatistics({u"Giulia"_s}, 10).missed)
+        texts << registro::missedText(missed);
+    // 7 × 8 three times wrong out of three; 56 : 7 once out of once.
+    EXPECT_THAT(texts, ElementsAre(u"7 × 8: 3 errori su 3"_s, u"56 : 7: 1 errore su 1"_s));
+    EXPECT_TRUE(reader->pupilStatistics({u"Marco"_s}, 10).missed.isEmpty());
+    EXPECT_EQ(reader->pupilStatistics({u"Giulia"_s}, 1).missed.size(), 1);
+}
+
+TEST_P(ReaderTest, TheCsvFileReadsBackAsTheTableShowsIt)
+{
+    addWeek();
+    add({u"r6"_s, u"ADDIZIONI"_s, at(2026, 12, 6, 9), rightOperations(20), {u"Rossi, \"Nicolò\"\nB"_s}});
+    add({u"r7"_s, u"ADDIZIONI"_s, at(2026, 12, 7, 9), rightOperations(20), {u"=1+1"_s}});
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    QString error;
+    ASSERT_TRUE(registro::writeRunsCsv(*reader, {}, file, &error)) << error.toStdString();
+
+    const QList<QStringList> records = parseCsv(QString::fromUtf8(file.data()));
+    registro::RunsModel model(*reader);
+    model.setFilter({});
+    ASSERT_EQ(records.size(), 1 + model.rowCount());
+    EXPECT_EQ(records[0], registro::columnHeaders());
+    EXPECT_EQ(records[1][int(registro::Column::Pupil)], u"'=1+1"_s);  // never a formula
+    EXPECT_EQ(records[2][int(registro::Column::Pupil)], u"Rossi, \"Nicolò\"\nB"_s);
+    for (int row = 2; row < model.rowCount(); ++row)
+        EXPECT_EQ(records[row + 1], registro::runTexts(model.run(row), schoolZone()));
+
+    QBuffer giulia;
+    giulia.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(registro::writeRunsCsv(*reader, {u"Giulia"_s}, giulia, &error));
+    EXPECT_EQ(parseCsv(QString::fromUtf8(giulia.data())).size(), 1 + 3);
+}
+
+TEST_P(ReaderTest, DeletingAPupilRemovesHerRunsAndEverythingOfThemOnly)
+{
+    addWeek();
+    ASSERT_EQ(reader->deletePupil(u"Giulia"_s), 3);
+    EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r2"_s));
+    EXPECT_THAT(reader->pupils(), ElementsAre(u"Marco"_s));
+    // Nothing of r1, r3 or r4 is left, not even r3's first name.
+    QSqlQuery left(backend->teacher());
+    ASSERT_TRUE(left.exec(u"SELECT (SELECT COUNT(*) FROM operations), (SELECT COUNT(*) FROM run_ends), "
+                          u"(SELECT COUNT(*) FROM pupil_names)"_s));
+    ASSERT_TRUE(left.next());
+    EXPECT_EQ(left.value(0).toInt(), 40);
+    EXPECT_EQ(left.value(1).toInt(), 2);
+    EXPECT_EQ(left.value(2).toInt(), 1);
+    EXPECT_EQ(reader->deletePupil(u"Giulia"_s), 0);
+}
+
+TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)
+{
+    addWeek();
+    std::vector<JournalRun> more;
+    for (int i = 0; i < 150; ++i)
+        more.push_back({u"g%1"_s.arg(i, 3, 10, QChar(u'0')), u"MOLTIPLICAZIONI"_s, at(2026, 11, 1, 9).addSecs(i * 60),
+                        rightOperations(1), {u"Giulia"_s}});
+    add(more);
+    const RunFilter giulia{u"Giulia"_s};
+    testing_support::RecordingPrinter printer;
+    const auto result = registro::printReport(printer, *reader, giulia, u"08/12/26"_s);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+
+    using testing_support::PrintedItem;
+    QStringList rows;
+    int pages = 1;
+    for (std::size_t i = 0; i < printer.items.size(); ++i) {
+        const PrintedItem& item = printer.items[i];
+        if (item.what == PrintedItem::What::NewPage) {
+            ++pages;
+            // Each further page starts with the number and the heading again.
+            ASSERT_LT(i + 3, printer.items.size());
+            EXPECT_EQ(printer.items[i + 1].text, u"Registro dei risultati - pagina "_s % QString::number(pages));
+            EXPECT_EQ(printer.items[i + 3].text, registro::reportHeading());
+        } else if (item.what == PrintedItem::What::Text) {
+            EXPECT_TRUE(item.font == u"Courier New"_s || item.font == u"Courier"_s);
+            EXPECT_LE(item.y + testing_support::recordedLineHeight(item.size), 16838 - 900) << item.text.toStdString();
+            if (item.text.contains(u"Giulia"_s) && !item.text.startsWith(u"Alunno"_s))
+                rows << item.text;
+        }
+    }
+    EXPECT_GE(pages, 3);
+    QStringList expected;
+    reader->forEachRun(giulia, [&](const registro::RunRow& row) {
+        expected << registro::reportLine(row, schoolZone());
+        return true;
+    });
+    EXPECT_EQ(rows, expected);
+    EXPECT_THAT(printer.texts().mid(0, 5),
+                ElementsAre(u"Registro dei risultati"_s, u"Stampato il 08/12/26"_s,
+                            u"Alunno: Giulia   Copia: tutte   Date: tutte"_s, u"Esecuzioni: 153"_s,
+                            registro::reportHeading()));
+    EXPECT_THAT(printer.texts().mid(printer.texts().size() - 3),
+                ElementsAre(u"Operazioni sbagliate più spesso"_s, u"7 × 8: 3 errori su 3"_s, u"56 : 7: 1 errore su 1"_s));
+    EXPECT_EQ(printer.items.back().what, PrintedItem::What::End);
+
+    testing_support::RecordingPrinter noCourier;
+    noCourier.fontList = {u"Arial"_s};
+    EXPECT_FALSE(registro::printReport(noCourier, *reader, giulia, u"08/12/26"_s).ok);
+    EXPECT_TRUE(noCourier.items.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Journals, ReaderTest, testing::Values("sqlite"),
+                         [](const auto& info) { return std::string(info.param); });
+
+}  // namespace
