@@ -4,6 +4,7 @@
 // pupil's chart, and states the file's size per run.
 //   registro_bench [--runs N] [--keep FILE]
 // Fails when a target is missed: first paint 500 ms, filter 100 ms, chart 100 ms.
+#include "journal/Database.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
@@ -49,25 +50,6 @@ public:
     std::unique_ptr<platform::Printer> open(const QString&) override { return nullptr; }
 };
 
-const char* const kTables[] = {
-    "CREATE TABLE runs (id TEXT PRIMARY KEY, copy TEXT NOT NULL, os_user TEXT NOT NULL, machine TEXT NOT NULL, "
-    "objective INTEGER NOT NULL, objective_text TEXT NOT NULL, level INTEGER NOT NULL, level_text TEXT NOT NULL, "
-    "started_at TEXT NOT NULL, started_ms BIGINT NOT NULL)",
-    "CREATE TABLE operations (run_id TEXT NOT NULL, place INTEGER NOT NULL, kind INTEGER NOT NULL, "
-    "operand1 INTEGER NOT NULL, operand2 INTEGER NOT NULL, variant INTEGER NOT NULL, expected TEXT NOT NULL, "
-    "wrong_attempts TEXT NOT NULL, help TEXT NOT NULL, seconds INTEGER NOT NULL, record_line TEXT NOT NULL, "
-    "done_at TEXT NOT NULL, done_ms BIGINT NOT NULL, PRIMARY KEY (run_id, place))",
-    "CREATE TABLE run_ends (run_id TEXT PRIMARY KEY, ended_at TEXT NOT NULL, ended_ms BIGINT NOT NULL, "
-    "right_answers INTEGER NOT NULL, wrong_answers INTEGER NOT NULL, total_seconds INTEGER NOT NULL, "
-    "finished INTEGER NOT NULL, grade TEXT NOT NULL)",
-    "CREATE TABLE pupil_names (id TEXT PRIMARY KEY, run_id TEXT NOT NULL, pupil TEXT NOT NULL, "
-    "named_at TEXT NOT NULL, named_ms BIGINT NOT NULL)",
-    "CREATE INDEX runs_started_ms ON runs (started_ms)",
-    "CREATE INDEX runs_copy ON runs (copy)",
-    "CREATE INDEX pupil_names_run_id ON pupil_names (run_id)",
-    "CREATE INDEX pupil_names_pupil ON pupil_names (pupil)",
-};
-
 // 500 runs a school day from 8:00, one a minute, from 1 September 2025;
 // every tenth run is never named. Operation figures come from a fixed hash
 // of run and place, so every build measures the same journal.
@@ -110,21 +92,17 @@ bool exec(QSqlDatabase& db, const QString& sql, int last = 0)
     return false;
 }
 
+// The file and its tables as the journal makes them, then filled.
 bool makeJournal(const QString& path, int runs)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"fill"_s);
-    db.setDatabaseName(path);
-    bool ok = db.open();
-    for (const char* statement : kTables)
-        ok = ok && exec(db, QString::fromLatin1(statement));
-    ok = ok && db.transaction();
+    journal::Connection file = journal::openLocal(path);
+    QSqlDatabase db = file.database();
+    bool ok = file.isOpen() && db.transaction();
+    if (!file.isOpen())
+        QTextStream(stderr) << "cannot make " << path << ": " << file.error().text() << "\n";
     for (const char* statement : kFill)
         ok = ok && exec(db, QString::fromLatin1(statement), runs - 1);
-    ok = ok && db.commit() && exec(db, u"ANALYZE"_s);
-    db.close();
-    db = {};
-    QSqlDatabase::removeDatabase(u"fill"_s);
-    return ok;
+    return ok && db.commit();
 }
 
 // Waits until widget has painted once more, and says how long since timer started.
@@ -226,12 +204,10 @@ int main(int argc, char* argv[])
         met = met && t.wall <= target;
     };
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"read"_s);
-        db.setDatabaseName(path);
         Timer timer;
         timer.restart();
-        db.open();
-        registro::Reader reader(db);
+        const journal::Connection file = journal::openLocal(path);
+        registro::Reader reader(file.database());
         registro_ui::TeacherWindow window(reader, printers, clock, dialogs, path);
         window.show();
         auto* table = window.findChild<QTableView*>(u"esecuzioni"_s);
@@ -270,7 +246,6 @@ int main(int argc, char* argv[])
         report("one pupil's chart, with the table, median of 5", median(chartTimes), 100);
         window.close();
     }
-    QSqlDatabase::removeDatabase(u"read"_s);
     out << (met ? "Every target met.\n" : "A target was missed.\n");
     return met ? 0 : 1;
 }

@@ -114,9 +114,11 @@ QStringList Reader::pupils()
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    // A name counts when no later name replaced it on its run.
-    if (!query.exec(u"SELECT DISTINCT n.pupil FROM pupil_names n WHERE n.pupil <> '' "
-                    u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced)) {
+    // Each name once, if one of its rows was not replaced by a later name on
+    // its run; this way the plan stays cheap with or without statistics.
+    if (!query.exec(u"SELECT p.pupil FROM (SELECT DISTINCT pupil FROM pupil_names WHERE pupil <> '') p "
+                    u"WHERE EXISTS (SELECT 1 FROM pupil_names n WHERE n.pupil = p.pupil "
+                    u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced % u")"_s)) {
         fail(query);
         return {};
     }

@@ -11,7 +11,7 @@ namespace registro {
 // time as the view scrolls, so a journal of any size opens at once.
 class RunsModel final : public QAbstractTableModel {
 public:
-    static constexpr int kPage = 200;
+    static constexpr int kPage = 100;
     // The run's id, for the rows of a view.
     static constexpr int kRunIdRole = Qt::UserRole + 1;
 

@@ -68,8 +68,11 @@ for copy in "$@"; do
     trace=$work/trace-$name.tsv
     (cd "$elsewhere" && exec env ARITMETICA_TRACE="$trace" "${argv[@]}") >"$work/out-$name.log" 2>&1 &
     pid=$!
-    shown() { [ -n "$(window_of "$name")" ] || ! kill -0 "$pid" 2>/dev/null; }
-    wait_until "a window titled $name" shown
+    # The teacher's copy opens its own window; the pupils' are titled with the copy.
+    title=$name
+    [ "$kind" = - ] && title="Registro dei risultati"
+    shown() { [ -n "$(window_of "$title")" ] || ! kill -0 "$pid" 2>/dev/null; }
+    wait_until "a window titled $title" shown
     kill -0 "$pid" 2>/dev/null || { cat "$work/out-$name.log"; fail "$name ended without a window"; }
     [ "$(readlink "/proc/$pid/exe")" = /usr/libexec/aritmetica/aritmetica ] ||
         fail "$name runs $(readlink "/proc/$pid/exe"), not the installed program"

@@ -266,6 +266,14 @@ TEST_P(ReaderTest, DeletingAPupilRemovesHerRunsAndEverythingOfThemOnly)
     EXPECT_EQ(left.value(1).toInt(), 2);
     EXPECT_EQ(left.value(2).toInt(), 1);
     EXPECT_EQ(reader->deletePupil(u"Giulia"_s), 0);
+
+    // On a school's server only the teacher's role may delete.
+    if (QString::fromLatin1(GetParam()) == u"postgresql"_s) {
+        registro::Reader pupils(backend->pupils(), schoolZone());
+        EXPECT_EQ(pupils.deletePupil(u"Marco"_s), std::nullopt);
+        EXPECT_FALSE(pupils.lastError().isEmpty());
+        EXPECT_THAT(ids({u"Marco"_s}), ElementsAre(u"r2"_s));
+    }
 }
 
 TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)
@@ -320,7 +328,7 @@ TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)
     EXPECT_TRUE(noCourier.items.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Journals, ReaderTest, testing::Values("sqlite"),
+INSTANTIATE_TEST_SUITE_P(Journals, ReaderTest, testing::Values("sqlite", "postgresql"),
                          [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

@@ -1,35 +1,45 @@
 #include "ui/registro/TeacherProgram.h"
 
+#include "journal/Database.h"
+#include "journal/Settings.h"
 #include "registro/Reader.h"
 #include "ui/registro/TeacherWindow.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QSqlDatabase>
-#include <QSqlError>
+#include <QProcessEnvironment>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace registro_ui {
 
+namespace {
+
+// Where the window reads, for the status bar.
+QString sourceText(const journal::Location& where)
+{
+    if (!where.server)
+        return u"Registro locale: "_s % QDir::toNativeSeparators(where.localFile);
+    const journal::ServerSettings& server = *where.server;
+    const QString user = server.teacherUser.isEmpty() ? server.user : server.teacherUser;
+    return u"Server della scuola: "_s % server.database % u" su "_s % server.host % u':' %
+           QString::number(server.port) % u" (utente "_s % user % u')';
+}
+
+}  // namespace
+
 int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
 {
-    const QString path = QDir::current().absoluteFilePath(u"registro.sqlite"_s);
-    int status = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"registro"_s);
-        db.setDatabaseName(path);
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
-        if (!db.open())
-            dialogs.message(u"Impossibile aprire il registro. "_s % db.lastError().text());
-        registro::Reader reader(db);
-        TeacherWindow window(reader, printers, clock, dialogs, u"Registro: "_s % QDir::toNativeSeparators(path));
-        window.show();
-        status = QApplication::exec();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"registro"_s);
-    return status;
+    const journal::Location where = journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment());
+    if (!where.problem.isEmpty())
+        dialogs.message(where.problem);
+    const journal::Connection connection = journal::openForReading(where);
+    if (!connection.isOpen())
+        dialogs.message(u"Impossibile aprire il registro dei risultati. "_s % connection.error().text());
+    registro::Reader reader(connection.database());
+    TeacherWindow window(reader, printers, clock, dialogs, sourceText(where));
+    window.show();
+    return QApplication::exec();
 }
 
 }  // namespace registro_ui
