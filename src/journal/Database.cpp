@@ -179,7 +179,10 @@ Connection openServer(const ServerSettings& server, const QString& user, int con
     db.setPort(server.port);
     db.setDatabaseName(server.database);
     db.setUserName(user.isEmpty() ? server.user : user);
+    // A server that vanishes mid-send is given up within seconds, not after
+    // TCP's minutes: the program waits for the sync worker when it closes.
     db.setConnectOptions(u"connect_timeout="_s + QString::number(connectTimeoutSeconds) +
+                         u";keepalives_idle=10;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=20000"
                          u";application_name=aritmetica"_s);
     if (!db.open()) c.setError(db.lastError());
     return c;
