@@ -58,6 +58,14 @@ struct Row {
     int timeAt = -1;
 };
 
+// Rows written to the local file in one transaction.
+constexpr std::size_t kBatchRows = 500;
+// A file other copies hold is tried again soon, and told only when held this
+// long (while the program closes: given up after this long).
+constexpr std::chrono::seconds kBusyPatience{60};
+constexpr std::chrono::seconds kBusyAtExit{15};
+constexpr std::chrono::milliseconds kBusyRetry{200};
+
 // Rows read from the outbox and sent in one transaction.
 constexpr int kSyncBatch = 1000;
 // Rows in one INSERT sent to the server: fewer round trips.
@@ -425,6 +433,7 @@ void Writer::Impl::writerLoop()
     kickSync();  // a first pass, now that the file is there
 
     Clock::time_point retryAt = Clock::time_point::min();  // after a failed write
+    Clock::time_point busySince = Clock::time_point::max();   // other copies holding the file since
     std::unique_lock lock(mutex);
     for (;;) {
         if (queue.empty()) {
@@ -437,7 +446,8 @@ void Writer::Impl::writerLoop()
             wake.wait_until(lock, retryAt);
             continue;
         }
-        std::vector<Row> batch(queue.begin(), queue.end());
+        // Short transactions: other copies wait for the file no longer than one batch.
+        std::vector<Row> batch(queue.begin(), queue.begin() + qsizetype(std::min<std::size_t>(queue.size(), kBatchRows)));
         writing = true;
         lock.unlock();
         for (Row& row : batch) {
@@ -464,8 +474,20 @@ void Writer::Impl::writerLoop()
         if (fault == Fault::None) {
             queue.erase(queue.begin(), queue.begin() + qsizetype(batch.size()));
             retryAt = Clock::time_point::min();
+            busySince = Clock::time_point::max();
             if (wakesSync && outboxWanted()) kickSync();
             continue;
+        }
+        // Copies writing at once wait for each other: only a file held for
+        // long is a problem to tell, and the last entries are not given up
+        // for it at once.
+        if (fault == Fault::Busy) {
+            const auto now = Clock::now();
+            if (busySince == Clock::time_point::max()) busySince = now;
+            if (now - busySince < (stopping ? kBusyAtExit : kBusyPatience)) {
+                retryAt = now + std::min<Clock::duration>(kBusyRetry, options.retryInterval);
+                continue;
+            }
         }
         lock.unlock();
         report(problemOf(fault), problemText(fault, options.where.localFile, detail));
