@@ -42,7 +42,14 @@ void WorksheetWindow::printSheet()
     if (m_sheetCount <= 1) {
         SheetLines shown;
         for (int s = 1; s <= kSheetSlots; ++s) shown[std::size_t(s - 1)] = m_state.doneOperations[std::size_t(s)];
-        printSheets({shown});
+        if (printSheets({shown})) {
+            // The journal keeps both versions; a page that is neither (printed
+            // before any view) stands for the version of its button.
+            Worksheet sheet = storedSheet();
+            if (shown != sheet.pupil && shown != sheet.teacher)
+                (m_state.sheetPrintMode == 1 ? sheet.pupil : sheet.teacher) = shown;
+            journalPrinted({sheet});
+        }
         return;
     }
     // More are the sheets of the batch, or their keys, in the same order.
@@ -50,7 +57,19 @@ void WorksheetWindow::printSheet()
     std::vector<SheetLines> pages;
     for (int i = 0; i < m_sheetCount; ++i)
         pages.push_back(m_state.sheetPrintMode == 1 ? sheets[std::size_t(i)].pupil : sheets[std::size_t(i)].teacher);
-    printSheets(pages);
+    if (printSheets(pages)) journalPrinted({sheets.begin(), sheets.begin() + m_sheetCount});
+}
+
+void WorksheetWindow::journalPrinted(const std::vector<Worksheet>& sheets)
+{
+    if (!m_services.journal) return;
+    const auto lines = [](const SheetLines& sheet) { return QStringList(sheet.begin(), sheet.end()); };
+    std::vector<platform::SheetPrinted> printed;
+    for (const Worksheet& sheet : sheets)
+        printed.push_back({m_state.sheetPrintMode == 1 ? u"alunni"_s : u"docenti"_s, int(m_generator.operation()),
+                           m_objective + 1, m_state.objectiveText, m_state.worksheetLevel, m_state.levelText,
+                           lines(sheet.pupil), lines(sheet.teacher)});
+    m_services.journal->sheetsPrinted(printed);
 }
 
 Worksheet WorksheetWindow::storedSheet() const
@@ -87,12 +106,12 @@ const std::vector<Worksheet>& WorksheetWindow::batchOf(int count)
     return m_batch;
 }
 
-void WorksheetWindow::printSheets(const std::vector<SheetLines>& pages)
+bool WorksheetWindow::printSheets(const std::vector<SheetLines>& pages)
 {
     platform::Dialogs& dialogs = m_services.dialogs;
     const auto printer = platform::openPrintJob(m_services.printers, u"schede"_s, dialogs);
     if (!printer)
-        return;
+        return false;
 
     // A printer error at any step, the header's included, is reported in a
     // message box; the window and its sheet stay as they are.
@@ -101,7 +120,7 @@ void WorksheetWindow::printSheets(const std::vector<SheetLines>& pages)
         const QString font = platform::findCourier(*printer);
         if (font.isEmpty()) {
             dialogs.message(platform::kMissingCourierMessage);
-            return;
+            return false;
         }
         printer->setFontName(font);
 
@@ -136,6 +155,7 @@ void WorksheetWindow::printSheets(const std::vector<SheetLines>& pages)
         // result.error names the step that failed.
     }
     platform::reportPrintResult(dialogs, result);
+    return result.ok;
 }
 
 // The header sets "Courier" whichever of the two fonts the check found, and

@@ -80,7 +80,10 @@ private:
     // Every print job of the window is made here, one page a sheet, in
     // order: a single page (the lines last shown) as it always was, more
     // numbered (sheets 1..N of m_batch, pupil or teacher version).
-    void printSheets(const std::vector<SheetLines>& pages);
+    // Whether the job was printed (or saved).
+    bool printSheets(const std::vector<SheetLines>& pages);
+    // Hands the sheets of a printed job to the results journal.
+    void journalPrinted(const std::vector<Worksheet>& sheets);
     // Sheets 1..count of the current batch, drawn as far as they are missing.
     const std::vector<Worksheet>& batchOf(int count);
     Worksheet storedSheet() const;

@@ -1,4 +1,5 @@
 #include "WorksheetTestSupport.h"
+#include "support/RecordingJournal.h"
 
 #include <stdexcept>
 
@@ -256,4 +257,47 @@ TEST_F(SheetPrintTest, SeveralSheetsAndTheirKeysPageForPage)
     ASSERT_EQ(next.size(), 5u);
     EXPECT_EQ(next[0], lines(w));
     EXPECT_NE(next[1], more[1]);
+}
+
+// A printed job goes to the journal, each sheet in both versions; a job that
+// failed does not.
+TEST_F(SheetPrintTest, PrintedJobsGoToTheJournalWithBothVersionsOfEachSheet)
+{
+    testing_support::RecordingJournal journal;
+    services.journal = &journal;
+    worksheets::WorksheetWindow& w = open();
+    w.press(u"Option3"_s, 1);  // subtractions
+    showPupilSheet(w, 5, 3);
+    const QStringList shown = lines(w);
+
+    printers.nextResult = {false, {}, u"Carta esaurita."_s};
+    w.click(w.c(u"CmdStampaAlunni"));
+    EXPECT_TRUE(journal.printJobs.empty());
+
+    printers.nextResult = {true, {}, {}};
+    w.click(w.c(u"CmdStampaAlunni"));
+    ASSERT_EQ(journal.printJobs.size(), 1u);
+    ASSERT_EQ(journal.printJobs[0].size(), 1u);
+    const platform::SheetPrinted& one = journal.printJobs[0][0];
+    EXPECT_EQ(one.version, u"alunni");
+    EXPECT_EQ(one.kind, 2);
+    EXPECT_EQ(one.objective, 6);
+    EXPECT_EQ(one.level, 4);
+    EXPECT_EQ(one.objectiveText, state.objectiveText);
+    EXPECT_EQ(one.levelText, state.levelText);
+    EXPECT_EQ(one.pupilLines, shown);
+    EXPECT_EQ(one.teacherLines, stored(state.teacherLines));
+
+    w.textEdited(w.c(u"txtNumeroSchede", 1), u"3"_s);
+    w.click(w.c(u"CmdStampaDocenti"));
+    const std::vector<QStringList> keys = pages(3, 10);
+    ASSERT_EQ(journal.printJobs.size(), 2u);
+    const auto& job = journal.printJobs[1];
+    ASSERT_EQ(job.size(), 3u);
+    EXPECT_EQ(job[0].pupilLines, shown);
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(job[k].version, u"docenti");
+        EXPECT_EQ(job[k].teacherLines, keys[k]) << k;
+    }
+    EXPECT_NE(job[1].pupilLines, job[2].pupilLines);
 }
