@@ -7,7 +7,7 @@ OP ?= ADDIZIONI
 
 # Debian packages the build, the tests and the printouts need.
 PACKAGES := cmake ninja-build g++ pkg-config \
-	qt6-base-dev libgl-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev \
+	qt6-base-dev libgl-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev \
 	qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
 	xvfb xauth xdotool imagemagick librsvg2-bin poppler-utils desktop-file-utils \
 	fonts-liberation2 fonts-urw-base35 fontconfig \
@@ -43,8 +43,9 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2 -LE package
 
-# Start-up against an empty Qt window, response times of every event path,
-# and the full soak.
+# Start-up against an empty Qt window, a click to its frame on the real
+# program, response times of every event path, the journal, the full soak and
+# the soak of the real windows.
 bench: build
 	@scripts/bench.sh $(BUILD_DIR)
 

@@ -1,9 +1,13 @@
-// Preloaded into a program started by startup_compare (LD_PRELOAD), it notes
-// the moment the first frame goes to the X server: the first image a Qt
-// backing store puts on a window, with or without shared memory. The time
-// (CLOCK_MONOTONIC, nanoseconds) is written to the file named by
-// ARITMETICA_FIRST_FRAME_FILE. The program itself is not changed, and its
-// exit (teardown included) no longer counts as part of its start.
+// Preloaded into a program started by startup_compare or click_latency
+// (LD_PRELOAD), it notes the moments frames go to the X server: the images a
+// Qt backing store puts on a window, with or without shared memory. Times are
+// CLOCK_MONOTONIC, in nanoseconds. The first frame's time is written to the
+// file named by ARITMETICA_FIRST_FRAME_FILE; with ARITMETICA_FRAME_FD set,
+// every image's time goes to that file descriptor, a line each, and so does,
+// marked "t", the moment the program puts its trace of the windows in place
+// (ARITMETICA_TRACE, saved after each event it has handled). The program
+// itself is not changed, and its exit (teardown included) no longer counts
+// as part of its start.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>
@@ -13,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" {
 
@@ -27,18 +32,40 @@ namespace {
 
 std::atomic<bool> g_noted{false};
 
-void noteFirstFrame()
+long long nowNanoseconds()
 {
-    if (g_noted.exchange(true)) return;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// To ARITMETICA_FRAME_FD: an image, or with a mark, something else.
+void note(long long time, const char* mark = "")
+{
+    static const int fd = [] {
+        const char* value = std::getenv("ARITMETICA_FRAME_FD");
+        return value ? std::atoi(value) : -1;
+    }();
+    if (fd < 0) return;
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%s%lld\n", mark, time);
+    if (n > 0) {
+        const ssize_t written = write(fd, text, std::size_t(n));
+        (void)written;  // a reader gone away only stops the notes
+    }
+}
+
+void noteFrame()
+{
+    const long long time = nowNanoseconds();
+    note(time);
+    if (g_noted.exchange(true)) return;
     const char* path = std::getenv("ARITMETICA_FIRST_FRAME_FILE");
     if (!path) return;
     const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return;
     char text[32];
-    const int n =
-        std::snprintf(text, sizeof text, "%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    const int n = std::snprintf(text, sizeof text, "%lld\n", time);
     if (n > 0) {
         const ssize_t written = write(fd, text, std::size_t(n));
         (void)written;  // a short file reads as no frame at all
@@ -76,7 +103,7 @@ __attribute__((visibility("default"))) xcb_void_cookie_t xcb_shm_put_image(
     static const Fn next = real<Fn>("libxcb-shm.so.0", "xcb_shm_put_image");
     const xcb_void_cookie_t cookie = next(c, drawable, gc, totalWidth, totalHeight, srcX, srcY, srcWidth, srcHeight,
                                           dstX, dstY, depth, format, sendEvent, shmseg, offset);
-    noteFirstFrame();
+    noteFrame();
     return cookie;
 }
 
@@ -91,8 +118,20 @@ __attribute__((visibility("default"))) xcb_void_cookie_t xcb_put_image(
     static const Fn next = real<Fn>("libxcb.so.1", "xcb_put_image");
     const xcb_void_cookie_t cookie =
         next(c, format, drawable, gc, width, height, dstX, dstY, leftPad, depth, dataLength, data);
-    noteFirstFrame();
+    noteFrame();
     return cookie;
+}
+
+// The trace is saved whole under a temporary name and then renamed over the
+// last one.
+__attribute__((visibility("default"))) int rename(const char* from, const char* to)
+{
+    using Fn = int (*)(const char*, const char*);
+    static const Fn next = real<Fn>("libc.so.6", "rename");
+    const int result = next(from, to);
+    static const char* const trace = std::getenv("ARITMETICA_TRACE");
+    if (result == 0 && trace && to && std::strcmp(to, trace) == 0) note(nowNanoseconds(), "t");
+    return result;
 }
 
 }  // extern "C"

@@ -2,7 +2,9 @@
 
 #include "ui/FormView.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QMenuBar>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QGuiApplication>
@@ -57,12 +59,20 @@ void QtWindowHost::writeTrace()
         out << form->name() << "\t\t" << clean(view->windowTitle()) << "\t1\t" << int(view->isVisible()) << "\n";
         for (const auto& control : form->controls()) {
             QWidget* widget = view->widgetFor(*control);
+            // A menu item is where the menu bar shows its action.
+            QWidget* area = widget;
+            QRect rect = widget ? widget->rect() : QRect();
+            if (!widget && control->kind() == forms::Kind::MenuItem && view->menuBar()->isVisible())
+                if (auto* action = view->menuBar()->findChild<QAction*>(control->objectName());
+                    action && action->isVisible()) {
+                    area = view->menuBar();
+                    rect = view->menuBar()->actionGeometry(action);
+                }
             out << form->name() << '\t' << control->objectName() << '\t' << clean(control->caption()) << '\t'
-                << int(control->isEffectivelyEnabled()) << '\t' << int(widget && widget->isVisible());
-            if (widget) {
-                const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
-                out << '\t' << topLeft.x() << '\t' << topLeft.y() << '\t' << widget->width() << '\t'
-                    << widget->height();
+                << int(control->isEffectivelyEnabled()) << '\t' << int(area && area->isVisible());
+            if (area) {
+                const QPoint topLeft = area->mapToGlobal(rect.topLeft());
+                out << '\t' << topLeft.x() << '\t' << topLeft.y() << '\t' << rect.width() << '\t' << rect.height();
             }
             out << '\n';
         }
