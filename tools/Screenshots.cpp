@@ -3,6 +3,8 @@
 // own event handlers, with a fixed random seed and clock, so every run gives
 // the same pictures.
 #include "app/Services.h"
+#include "journal/Database.h"
+#include "journal/Writer.h"
 #include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
@@ -10,12 +12,21 @@
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
 #include "ui/QtWindowHost.h"
+#include "ui/registro/TeacherWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimeZone>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,10 +55,10 @@ struct Program {
     ui::QtWindowHost host;
     Services services;
 
-    Program(const QString& copy, const QString& outDir)
+    Program(const QString& copy, const QString& outDir, platform::Journal* journal = nullptr)
         : printers(outDir, copy, clock),
           host([this](const QString& name) { return app::createWindow(name, services); }),
-          services{state, random, clock, dialogs, host, copy, &printers, &surfaces}
+          services{state, random, clock, dialogs, host, copy, &printers, &surfaces, journal}
     {
     }
 
@@ -137,6 +148,105 @@ void playRun(Program& p)
         typeRight(p);
         if (op < 20)
             avanti(p);
+    }
+}
+
+// The journal's wall clock, moved by hand from one lesson to the next.
+class LessonClock final : public journal::WallClock {
+public:
+    QDateTime now() override
+    {
+        std::lock_guard lock(m_mutex);
+        m_time = m_time.addSecs(7);
+        return m_time;
+    }
+    void set(const QDateTime& time)
+    {
+        std::lock_guard lock(m_mutex);
+        m_time = time;
+    }
+
+private:
+    std::mutex m_mutex;
+    QDateTime m_time;
+};
+
+class CountingIds final : public journal::IdSource {
+public:
+    QString newId() override { return u"00000000-0000-4000-8000-%1"_s.arg(++m_next, 12, 10, QChar(u'0')); }
+
+private:
+    std::atomic<int> m_next = 0;
+};
+
+// Ten lessons of a small class, each pupil one run a lesson on one copy, the
+// name typed in the list of exercises: the journal the pupils' copies write.
+// Each pupil gets surer and quicker from one lesson to the next.
+void playLessons(const QString& journalFile, const QString& out)
+{
+    struct Pupil {
+        QString name;
+        double sureness;  // chance of a right first answer in the first lesson
+        double seconds;   // seconds an operation takes in the first lesson
+    };
+    const Pupil pupils[] = {{u"Giulia"_s, 0.6, 11}, {u"Marco"_s, 0.8, 8}, {u"Sara"_s, 0.5, 13},
+                            {u"Luca"_s, 0.88, 6}, {u"Anna"_s, 0.7, 9}};
+    const QString copies[] = {u"MOLTIPLICAZIONI"_s, u"ADDIZIONI"_s, u"SOTTRAZIONI"_s};
+    LessonClock wall;
+    CountingIds ids;
+    std::mt19937 draws(20261208);
+    std::uniform_real_distribution<double> chance(0, 1);
+    const QDate first(2026, 11, 9);
+    int lesson = 0;
+    for (QDate day = first; lesson < 10; day = day.addDays(1)) {
+        if (day.dayOfWeek() > 5)
+            continue;
+        for (int n = 0; n < int(std::size(pupils)); ++n) {
+            const Pupil& pupil = pupils[n];
+            const QString copy = copies[(n + lesson) % 3 == 0 ? 0 : (n + lesson) % 3];
+            journal::Writer writer(wall, ids);
+            writer.start({journal::Location{journalFile, {}, {}}, {copy, u"alunno"_s, u"aula-2"_s}});
+            wall.set(QDateTime(day, QTime(9, 0).addSecs(n * 1500), QTimeZone(3600)));
+            // The copy's settings file picks its operations, as in the run folder.
+            QFile settings(copy + u".dat"_s);
+            if (!settings.open(QIODevice::WriteOnly) ||
+                settings.write(copy == copies[0] ? " 4  1  1 \r\n" : copy == copies[1] ? " 1  1  1 \r\n" : " 2  1  1 \r\n") < 0)
+                qFatal("cannot write %s", qPrintable(settings.fileName()));
+            settings.close();
+            Program p(copy, out, &writer);
+            startPractice(p, lesson % 2 ? 1 : 4, 1 + lesson % 2);
+            const double sureness = std::min(0.97, pupil.sureness + 0.025 * lesson);
+            const double seconds = std::max(3.0, pupil.seconds * (1 - 0.05 * lesson));
+            for (int op = 1; op <= 20; ++op) {
+                p.clock.seconds += seconds * (0.6 + 0.8 * chance(draws));
+                bool helped = false;
+                for (int refusals = 0; !helped && chance(draws) > sureness;) {
+                    typeWrong(p);
+                    helped = chance(draws) < 0.5;
+                    p.press(u"FrmOperativo"_s, u"Option3"_s, helped ? 1 : 0);  // "Sì" or "No"
+                    if (!helped && ++refusals == 3) {
+                        // The program steps in; "OK" closes the operation.
+                        p.act([&] {
+                            forms::Form& f = *p.host.find(u"FrmOperativo"_s);
+                            f.click(f.c(u"optOK"_s));
+                        });
+                        helped = true;
+                    }
+                }
+                if (!helped)
+                    typeRight(p);
+                if (op < 20 || helped)  // after help, "Avanti" leads on, to the end too
+                    avanti(p);
+            }
+            p.press(u"FrmOperativo"_s, u"Option4"_s, 0);  // "VISUALIZZA"
+            p.press(u"FrmStampaEsercizio"_s, u"Option1"_s, 1);  // "SCRIVI IL NOME"
+            p.act([&] {
+                forms::Form& f = *p.host.find(u"FrmStampaEsercizio"_s);
+                f.textEdited(f.c(u"txtNome"_s), pupil.name);
+                f.click(f.c(u"cmdAvanti"_s));
+            });
+        }
+        ++lesson;
     }
 }
 
@@ -282,6 +392,32 @@ int main(int argc, char* argv[])
         click(u"CmdSchedaAlunni"_s);
         click(u"CmdSchedaDocenti"_s);
         p.grab(u"FrmStampaSchede"_s, file(u"worksheet-division"_s));
+    }
+    if (wanted(u"registro"_s)) {
+        QTemporaryDir scratch;
+        const QString journalFile = scratch.filePath(u"registro.sqlite"_s);
+        playLessons(journalFile, scratch.path());
+        const journal::Connection journal = journal::openLocal(journalFile);
+        registro::Reader reader(journal.database(), QTimeZone(3600));
+        FixedClock clock;
+        SilentDialogs dialogs;
+        ui::QtPrinterFactory printers(out, u"REGISTRO"_s, clock);
+        registro_ui::TeacherWindow window(reader, printers, clock, dialogs,
+                                          u"Registro locale: /home/insegnante/.local/share/aritmetica/registro.sqlite"_s);
+        window.resize(1180, 760);
+        window.show();
+        auto grab = [&](const QString& name) {
+            for (int i = 0; i < 5; ++i)
+                QCoreApplication::processEvents();
+            if (!window.grab().save(file(name)))
+                qFatal("cannot write %s", qPrintable(name));
+            QTextStream(stdout) << file(name) << "\n";
+        };
+        grab(u"registro"_s);
+        auto* pupil = window.findChild<QComboBox*>(u"alunno"_s);
+        pupil->setCurrentIndex(pupil->findText(u"Giulia"_s));
+        window.findChild<QTabWidget*>(u"dettagli"_s)->setCurrentIndex(1);
+        grab(u"registro-chart"_s);
     }
     return 0;
 }
