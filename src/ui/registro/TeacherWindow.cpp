@@ -200,7 +200,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     csv->setObjectName(u"esporta"_s);
     auto* print = new QPushButton(u"&Stampa"_s);
     print->setObjectName(u"stampa"_s);
-    m_delete = new QPushButton(u"E&limina alunno…"_s);
+    m_delete = new QPushButton(u"Eli&mina alunno…"_s);
     m_delete->setObjectName(u"elimina"_s);
     m_delete->setToolTip(u"Elimina dal registro tutte le esecuzioni dell'alunno scelto"_s);
     auto* actions = new QHBoxLayout;
