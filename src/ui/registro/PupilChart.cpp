@@ -6,6 +6,7 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,6 +51,8 @@ PupilChart::PupilChart(QWidget* parent)
     m_seconds->attachAxis(m_secondsAxis);
     m_percent->setLinePenColor(m_right->color());
     m_secondsAxis->setLinePenColor(m_seconds->color());
+    // The view's own first chart is released, not deleted, when replaced.
+    std::unique_ptr<QChart> first(this->chart());
     setChart(chart);
 }
 
