@@ -65,6 +65,7 @@ void ExercisesWindow::buildDesign()
 
     add(Kind::Label, u"Label5"_s)
         .caption(u"E S E R C I Z I   E S E G U I T I "_s)
+        .accessibleName(u"Esercizi eseguiti"_s)  // spaced out for the eye, not for a reader
         .geometry(kMargin, 120, kWidth - 2 * kMargin, 480)
         .font(arial, 14, true)
         .fore(kTitle)
@@ -113,7 +114,9 @@ void ExercisesWindow::buildDesign()
             .font(courier, 12, true)
             .back(kButtonBack)
             .fore(kText)
-            .align(Align::Center);
+            .align(Align::Center)
+            .accessibleName(i == 0 ? u"Esci"_s : QString());
+    bindKey(forms::kKeyEscape, c(u"Option1"_s, 0));  // keyboard mode
 
     // The name panel, created last so that it covers the list when shown.
     constexpr int kPanelWidth = 7200, kPanelHeight = 3120;
@@ -157,6 +160,7 @@ void ExercisesWindow::buildDesign()
         .font(arial, 12, true);
     add(Kind::CommandButton, u"Command8"_s, &panel)
         .caption(u"E S C I"_s)
+        .accessibleName(u"Esci"_s)
         .geometry(kPanelWidth - 1200 - 2160, 2280, 2160, 600)
         .font(arial, 12, true);
 }

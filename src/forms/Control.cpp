@@ -48,6 +48,8 @@ void Control::setTop(int top) { FORMS_SETTER(m_top, top) }
 void Control::setWidth(int width) { FORMS_SETTER(m_width, width) }
 void Control::setHeight(int height) { FORMS_SETTER(m_height, height) }
 void Control::setSurface(platform::DrawingSurface* surface) { FORMS_SETTER(m_surface, surface) }
+void Control::setAccessibleName(const QString& name) { FORMS_SETTER(m_accessibleName, name) }
+void Control::setAccessibleDescription(const QString& description) { FORMS_SETTER(m_accessibleDescription, description) }
 
 #undef FORMS_SETTER
 
@@ -71,6 +73,18 @@ void Control::setLine(int x1, int y1, int x2, int y2)
     m_x2 = x2;
     m_y2 = y2;
     touch();
+}
+
+QString Control::spokenName() const
+{
+    if (!m_accessibleName.isEmpty())
+        return m_accessibleName;
+    if (m_labelledBy) {
+        const QString label = m_labelledBy->caption().trimmed();
+        const QString value = m_caption.trimmed();
+        return value.isEmpty() ? label : label + u": " + value;
+    }
+    return m_caption;
 }
 
 bool Control::isEffectivelyEnabled() const

@@ -109,6 +109,22 @@ public:
     platform::DrawingSurface* surface() const { return m_surface; }
     void setSurface(platform::DrawingSurface* surface);
 
+    // --- what assistive technology reads (nothing of it is drawn) ---------
+    // A name where the caption does not say it; empty: the caption speaks.
+    const QString& accessibleName() const { return m_accessibleName; }
+    void setAccessibleName(const QString& name);
+    // Said after the name ("scelto" on the chosen objective).
+    const QString& accessibleDescription() const { return m_accessibleDescription; }
+    void setAccessibleDescription(const QString& description);
+    // The label whose caption tells what this one's value is.
+    Control* labelledBy() const { return m_labelledBy; }
+    // Told to assistive technology as soon as it shows: a panel when it comes
+    // to the front, a label when it shows a new text.
+    bool announced() const { return m_announced; }
+    // The name read: the accessible name, or "caption of the label: own
+    // caption" for a labelled value, or else the caption.
+    QString spokenName() const;
+
     // Enabled, and every container enabled: whether input reaches it.
     bool isEffectivelyEnabled() const;
     bool isEffectivelyVisible() const;
@@ -148,6 +164,10 @@ private:
     int m_interval = 0;
     int m_lineWidth = 1;
     platform::DrawingSurface* m_surface = nullptr;
+    QString m_accessibleName;
+    QString m_accessibleDescription;
+    Control* m_labelledBy = nullptr;
+    bool m_announced = false;
     std::uint64_t m_revision = 1;
 };
 
@@ -193,6 +213,9 @@ public:
     ControlBuilder& shape(ShapeType type) { m_c.m_shape = type; return *this; }
     ControlBuilder& interval(int ms) { m_c.m_interval = ms; return *this; }
     ControlBuilder& lineWidth(int width) { m_c.m_lineWidth = width; return *this; }
+    ControlBuilder& accessibleName(const QString& name) { m_c.m_accessibleName = name; return *this; }
+    ControlBuilder& labelledBy(Control& label) { m_c.m_labelledBy = &label; return *this; }
+    ControlBuilder& announced(bool on = true) { m_c.m_announced = on; return *this; }
 
 private:
     Control& m_c;

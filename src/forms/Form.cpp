@@ -10,6 +10,25 @@ namespace forms {
 
 namespace {
 
+// Lines and shapes let clicks through; menu items and timers have no place.
+bool takesClicks(Kind kind)
+{
+    return kind != Kind::Line && kind != Kind::Shape && kind != Kind::MenuItem && kind != Kind::Timer;
+}
+
+bool hasPlace(Kind kind) { return kind != Kind::Line && kind != Kind::MenuItem && kind != Kind::Timer; }
+
+// Left and top in the window's coordinates.
+std::pair<int, int> windowPosition(const Control& control)
+{
+    int left = 0, top = 0;
+    for (const Control* c = &control; c; c = c->container()) {
+        left += c->left();
+        top += c->top();
+    }
+    return {left, top};
+}
+
 bool isBidiControl(char32_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
 
 // What a one-line text box keeps of an edit. A tab, a line break or any other
@@ -122,6 +141,153 @@ void Form::bringToFront(Control& control)
     control.touch();
 }
 
+bool Form::isCovered(const Control& control) const
+{
+    const auto [left, top] = windowPosition(control);
+    const int x = left + control.width() / 2;
+    const int y = top + control.height() / 2;
+    // In front of a control stand the later siblings of it and of each of
+    // its containers.
+    for (const Control* node = &control; node; node = node->container()) {
+        const std::vector<Control*>& siblings = children(node->container());
+        auto it = std::find(siblings.begin(), siblings.end(), node);
+        for (++it; it < siblings.end(); ++it) {
+            const Control& other = **it;
+            if (!other.visible() || !takesClicks(other.kind()))
+                continue;
+            const auto [otherLeft, otherTop] = windowPosition(other);
+            if (x >= otherLeft && x < otherLeft + other.width() && y >= otherTop && y < otherTop + other.height())
+                return true;
+        }
+    }
+    return false;
+}
+
+std::vector<Control*> Form::readingOrder() const
+{
+    std::vector<Control*> order;
+    std::function<void(const Control*)> append = [&](const Control* container) {
+        std::vector<Control*> items;
+        for (Control* child : children(container))
+            if (hasPlace(child->kind()))
+                items.push_back(child);
+        // Creation order among equals, so that the result does not depend on
+        // which of two stacked panels is in front.
+        std::stable_sort(items.begin(), items.end(),
+                         [](const Control* a, const Control* b) { return a->creationOrder() < b->creationOrder(); });
+        std::stable_sort(items.begin(), items.end(), [](const Control* a, const Control* b) { return a->top() < b->top(); });
+        // A line runs as far down as the control that opens it; whatever
+        // starts above its bottom stands on it, read left to right.
+        for (std::size_t first = 0; first < items.size();) {
+            const int bottom = items[first]->top() + std::max(items[first]->height(), 1);
+            std::size_t end = first + 1;
+            while (end < items.size() && items[end]->top() < bottom)
+                ++end;
+            std::stable_sort(items.begin() + std::ptrdiff_t(first), items.begin() + std::ptrdiff_t(end),
+                             [](const Control* a, const Control* b) { return a->left() < b->left(); });
+            first = end;
+        }
+        for (Control* item : items) {
+            order.push_back(item);
+            if (item->kind() == Kind::Frame)
+                append(item);
+        }
+    };
+    append(nullptr);
+    return order;
+}
+
+bool Form::canFocus(const Control& control) const
+{
+    return !m_unloaded && control.canTakeFocus() && !isCovered(control);
+}
+
+void Form::focusFirst()
+{
+    for (Control* control : readingOrder())
+        if (canFocus(*control)) {
+            setFocus(*control);
+            return;
+        }
+}
+
+void Form::settleFocus()
+{
+    if (m_unloading || !m_focused || canFocus(*m_focused))
+        return;
+    const std::vector<Control*> order = readingOrder();
+    const auto at = std::find(order.begin(), order.end(), m_focused);
+    const std::size_t start = at == order.end() ? 0 : std::size_t(at - order.begin());
+    for (std::size_t step = 1; step <= order.size(); ++step) {
+        Control* next = order[(start + step) % order.size()];
+        if (canFocus(*next)) {
+            setFocus(*next);
+            return;
+        }
+    }
+    Control* previous = m_focused;
+    m_focused = nullptr;
+    noteChanged();
+    fire(*previous, Event::LostFocus);
+}
+
+void Form::bindKey(int keyCode, Control& control)
+{
+    m_keys.emplace_back(keyCode, &control);
+}
+
+bool Form::hasHandler(const Control& control, Event event) const
+{
+    auto it = m_handlers.constFind(control.name());
+    return it != m_handlers.cend() && it->on[int(event)];
+}
+
+bool Form::hasKeyHandler(const Control& control) const
+{
+    auto it = m_handlers.constFind(control.name());
+    return it != m_handlers.cend() && it->keyDown;
+}
+
+void Form::mouseClick(Control& control)
+{
+    if (m_depth > 0) {
+        m_queue.push_back([this, &control] { mouseClick(control); });
+        return;
+    }
+    if (!acceptsInput(control) || isCovered(control))
+        return;
+    // Only buttons are pressed and released; a click on anything else is
+    // just a click.
+    if (control.kind() == Kind::OptionButton || control.kind() == Kind::CommandButton) {
+        mouseDown(control);
+        mouseUp(control);
+    }
+    click(control);
+}
+
+bool Form::typeKey(int keyCode)
+{
+    if (m_depth > 0 || m_unloaded || m_inputBlocked)
+        return false;
+    Control* focus = m_focused;
+    if (focus && focus->kind() == Kind::TextBox && keyCode != kKeyEscape)
+        return false;
+    for (const auto& [key, control] : m_keys)
+        if (key == keyCode && acceptsInput(*control) && !isCovered(*control)) {
+            mouseClick(*control);
+            return true;
+        }
+    // A command button takes Space by itself.
+    const bool presses = focus && ((focus->kind() == Kind::OptionButton && keyCode == kKeySpace) ||
+                                   ((focus->kind() == Kind::OptionButton || focus->kind() == Kind::CommandButton) &&
+                                    keyCode == kKeyEnter));
+    if (presses && acceptsInput(*focus) && !isCovered(*focus)) {
+        mouseClick(*focus);
+        return true;
+    }
+    return false;
+}
+
 void Form::on(const QString& name, Event event, Handler handler)
 {
     m_handlers[name].on[int(event)] = std::move(handler);
@@ -161,6 +327,13 @@ void Form::deliver(std::function<void()> f)
         auto next = std::move(m_queue.front());
         m_queue.erase(m_queue.begin());
         next();
+    }
+    // Once the handlers are done, the focus leaves whatever they disabled,
+    // hid or covered.
+    if (m_depth == 0 && !m_settling) {
+        m_settling = true;
+        settleFocus();
+        m_settling = false;
     }
 }
 

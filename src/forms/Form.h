@@ -17,7 +17,10 @@ enum class Event { MouseDown, MouseUp, Click, Change, GotFocus, LostFocus, KeyDo
 inline constexpr int kEventCount = 8;
 
 // Key codes the windows look at.
+inline constexpr int kKeyBackspace = 8;
 inline constexpr int kKeyEnter = 13;
+inline constexpr int kKeyEscape = 27;
+inline constexpr int kKeySpace = 32;
 
 // A window as its logic sees it: the controls, the window's own caption,
 // colour and inner size, and the event handlers. Subclasses build their
@@ -63,11 +66,22 @@ public:
     const std::vector<Control*>& children(const Control* container) const;
     void bringToFront(Control& control);
 
+    // Whether a control lies under another one in front of it, so that a
+    // click on its middle reaches the other one.
+    bool isCovered(const Control& control) const;
+    // Every control with a place on the window, read as a page is: line by
+    // line from the top, left to right, a frame's controls right after it.
+    std::vector<Control*> readingOrder() const;
+
     // --- focus -----------------------------------------------------------
     Control* focused() const { return m_focused; }
     // Moves the focus, firing LostFocus and GotFocus. Ignored for a control
     // that cannot take the focus.
     void setFocus(Control& control);
+    // A control that can take the focus and is not covered.
+    bool canFocus(const Control& control) const;
+    // The focus to the first control in reading order that can take it.
+    void focusFirst();
 
     // --- input, from the view or from tests -----------------------------
     void mouseDown(Control& control);
@@ -84,6 +98,17 @@ public:
     // Mouse down then mouse up, as a pupil's press of an option button.
     void press(Control& control);
     void press(QStringView name, int index = -1) { press(c(name, index)); }
+    // All that a mouse click on the control runs (down, up, then click while
+    // it still takes input), or nothing when a click could not reach it.
+    // Assistive technology and the keyboard mode press buttons with it.
+    void mouseClick(Control& control);
+    // Keyboard mode: the key presses the first control bound to it that a
+    // click could reach now; Space, and Enter where no bound control takes
+    // it, press the focused option button (Enter a command button too). Keys
+    // typed into a text box stay there. Returns whether it pressed anything.
+    bool typeKey(int keyCode);
+    bool hasHandler(const Control& control, Event event) const;
+    bool hasKeyHandler(const Control& control) const;
 
     // --- lifecycle, driven by the WindowHost ----------------------------
     void load();
@@ -109,6 +134,8 @@ protected:
     ControlBuilder add(Kind kind, const QString& name, Control* container) { return add(kind, name, -1, container); }
     void on(const QString& name, Event event, Handler handler);
     void onKeyDown(const QString& name, KeyHandler handler);
+    // Keyboard mode: the key works the control as a click would.
+    void bindKey(int keyCode, Control& control);
     void setFixedSize(bool fixed) { m_fixedSize = fixed; }
 
     virtual void Form_Load() {}
@@ -126,6 +153,9 @@ private:
     bool acceptsInput(const Control& control) const;
     // Runs f now, or after the handler in progress when called from one.
     void deliver(std::function<void()> f);
+    // The focus leaves a control that can no longer take it for the next one
+    // in reading order that can, or goes nowhere.
+    void settleFocus();
 
     QString m_name;
     QString m_caption;
@@ -147,6 +177,8 @@ private:
     QHash<QString, Handlers> m_handlers;
     Control* m_focused = nullptr;
     Control* m_pressed = nullptr;
+    std::vector<std::pair<int, Control*>> m_keys;
+    bool m_settling = false;
 
     int m_depth = 0;
     std::vector<std::function<void()>> m_queue;

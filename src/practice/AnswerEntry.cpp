@@ -164,12 +164,14 @@ void PracticeWindow::lblRisultato1_Change()
     c(u"Option1", kVerifica).setEnabled(answered);
     c(u"Option1", kCancella).setEnabled(answered);
     c(u"Option1", kCancella).setSelected(false);
+    describeOperation();
 }
 
 void PracticeWindow::lblSegno2_Change()
 {
     // Back to "?" changes nothing here: the entry states disable "Verifica".
     if (c(u"lblSegno2").caption() != u"?") c(u"Option5", kSignVerifica).setEnabled(true);
+    describeOperation();
 }
 
 }  // namespace practice

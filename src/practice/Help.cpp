@@ -62,6 +62,7 @@ void PracticeWindow::sisi()
     m_journal.helpClosed();
     c(u"lblCorrezione").setCaption(m_state.expectedAnswer);
     c(u"lblCorrezioneS").setCaption(m_state.expectedAnswer);
+    describeOperation();
     c(u"LblEsito").setCaption(QString());
     disablePanels();
     if (model::isNumberVariant(m_state.variantCode)) {

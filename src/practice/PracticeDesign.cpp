@@ -101,7 +101,8 @@ void PracticeWindow::buildDesign()
     label(u"Label1"_s, 2, nullptr).geometry(240, 920, 11040, 380).font(kFont, kHeaderPt, true).fore(kDarkBlue);
 
     // --- sign panel (variants 7..12) ---------------------------------------
-    Control& segno = frame(u"fraSegno"_s).geometry(kOpLeft, kOpTop, kOpWidth, kOpHeight);
+    // The operation panels are read as one sentence, told as it changes.
+    Control& segno = frame(u"fraSegno"_s).geometry(kOpLeft, kOpTop, kOpWidth, kOpHeight).announced();
     for (int i = 0; i < 5; ++i) {
         const int width = (i % 2 == 0) ? kSignNumberWidth : kSignWidth;
         label(u"lblRif2"_s, i, &segno).geometry(kRif2[i], kRowTop, width, kRowHeight).visible(false);
@@ -138,7 +139,7 @@ void PracticeWindow::buildDesign()
     cross(u"Line2"_s, &segno);
 
     // --- number panel (variants 1..6), in front at design ------------------
-    Control& numero = frame(u"fraNumero"_s).geometry(kOpLeft, kOpTop, kOpWidth, kOpHeight);
+    Control& numero = frame(u"fraNumero"_s).geometry(kOpLeft, kOpTop, kOpWidth, kOpHeight).announced();
     const int places[3] = {kPlace0, kPlace1, kPlace2};
     for (int i = 0; i < 3; ++i)
         label(u"lblRifer"_s, i, &numero).geometry(places[i], kRowTop, kPlaceWidth, kRowHeight).visible(false);
@@ -172,7 +173,8 @@ void PracticeWindow::buildDesign()
     cross(u"Line4"_s, &numero);
 
     // --- statistics panel ---------------------------------------------------
-    Control& stats = frame(u"fraElaborazione"_s).geometry(kSideLeft, kOpTop, kSideWidth, 3780).border();
+    Control& stats =
+        frame(u"fraElaborazione"_s).geometry(kSideLeft, kOpTop, kSideWidth, 3780).border().accessibleName(u"Statistiche"_s);
     struct Statistic {
         int captionIndex;
         QString caption;
@@ -189,24 +191,25 @@ void PracticeWindow::buildDesign()
     for (int row = 0; row < 5; ++row) {
         const Statistic& s = statistics[row];
         const int top = 120 + row * 720;
-        label(u"Label5"_s, s.captionIndex, &stats)
-            .caption(s.caption)
-            .geometry(120, top, 2280, 300)
-            .font(kFont, kStatCaptionPt, true)
-            .fore(kDarkBlue)
-            .toolTip(s.toolTip);
+        Control& caption = label(u"Label5"_s, s.captionIndex, &stats)
+                               .caption(s.caption)
+                               .geometry(120, top, 2280, 300)
+                               .font(kFont, kStatCaptionPt, true)
+                               .fore(kDarkBlue)
+                               .toolTip(s.toolTip);
         label(s.valueName, -1, &stats)
             .geometry(120, top + 300, 2280, 400)
             .font(kFont, kStatValuePt, true)
             .fore(kDarkRed)
             .align(Align::Center)
-            .toolTip(s.toolTip);
+            .toolTip(s.toolTip)
+            .labelledBy(caption);
     }
 
     // --- anchor of the stacked panels ---------------------------------------
     add(Kind::Label, u"lblRiferimento"_s).geometry(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight).visible(false);
 
-    auto stacked = [&](const QString& name) -> Control& {
+    auto stacked = [&](const QString& name) -> forms::ControlBuilder {
         return frame(name).geometry(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight).enabled(false);
     };
     auto question = [&](const QString& name, Control* in, const QString& text, forms::Rgb color) {
@@ -219,13 +222,14 @@ void PracticeWindow::buildDesign()
     };
 
     // Help panel.
-    Control& aiuto = stacked(u"fraAiuto"_s);
+    // The panels that take over are told by their question.
+    Control& aiuto = stacked(u"fraAiuto"_s).accessibleName(u"Ti aiuto ?"_s).announced();
     question(u"LblAiuto"_s, &aiuto, u"Ti aiuto ?"_s, kDarkBlue);
     button(u"Option3"_s, 1, &aiuto, u"Sì"_s, kDigitPt).geometry(2000, 1700, 1800, 1100);
     button(u"Option3"_s, 0, &aiuto, u"No"_s, kDigitPt).geometry(4600, 1700, 1800, 1100);
 
     // End panel.
-    Control& avviso = stacked(u"fraAvviso"_s);
+    Control& avviso = stacked(u"fraAvviso"_s).accessibleName(u"Esercitazione terminata"_s).announced();
     label(u"Label6"_s, -1, &avviso)
         .caption(u"Esercitazione terminata"_s)
         .geometry(600, 400, 7200, 700)
@@ -242,12 +246,12 @@ void PracticeWindow::buildDesign()
     button(u"Option4"_s, 1, &avviso, u"Ricomincia"_s, 14).geometry(4400, 2100, 2800, 1000);
 
     // Intervention panel.
-    Control& intervento = stacked(u"fraIntervento"_s);
+    Control& intervento = stacked(u"fraIntervento"_s).accessibleName(u"Ora intevengo io"_s).announced();
     question(u"lblIntervento"_s, &intervento, u"Ora intevengo io"_s, kDarkRed);
     button(u"optOK"_s, -1, &intervento, u"OK"_s, kDigitPt).geometry(3300, 1700, 1800, 1100).back(0xFFC0C0);
 
     // Reduced keypad: the three relation signs.
-    Control& ridotto = stacked(u"fraTastierinoRidotto"_s);
+    Control& ridotto = stacked(u"fraTastierinoRidotto"_s).accessibleName(u"Tastierino dei segni"_s);
     const QString signs[3] = {u"="_s, u"<"_s, u">"_s};
     for (int i = 0; i < 3; ++i)
         button(u"Option5"_s, i, &ridotto, signs[i], kNumberPt).geometry(500 + i * 1800, 1000, 1400, 1400);
@@ -258,7 +262,7 @@ void PracticeWindow::buildDesign()
             .enabled(false);
 
     // Numeric keypad, in front at design: 1..5 above, 6..9 and 0 below.
-    Control& tastierino = stacked(u"fraTastierino"_s);
+    Control& tastierino = stacked(u"fraTastierino"_s).accessibleName(u"Tastierino"_s);
     for (int digit = 0; digit <= 9; ++digit) {
         const int slot = digit == 0 ? 9 : digit - 1;
         button(u"Option1"_s, digit, &tastierino, QString::number(digit), kDigitPt)
@@ -272,6 +276,7 @@ void PracticeWindow::buildDesign()
 
     // --- outcome and sound ---------------------------------------------------
     label(u"LblEsito"_s, -1, nullptr)
+        .announced()
         .geometry(kSideLeft, 5400, kSideWidth, 800)
         .font(kFont, kQuestionPt, true)
         .fore(kRed)
@@ -286,6 +291,17 @@ void PracticeWindow::buildDesign()
     // "Crea esercizio", "Esegui sercizio" and the hidden "Esercizio standard"
     // have no action and are left out.
     add(Kind::MenuItem, u"mnuVisualizza"_s).caption(u"Visualizza operazioni eseguite"_s);
+
+    // Keyboard mode: each key works the button a click would reach now.
+    for (int digit = 0; digit <= 9; ++digit)
+        bindKey('0' + digit, c(u"Option1"_s, digit));
+    bindKey(forms::kKeyBackspace, c(u"Option1"_s, 10));
+    for (int i = 0; i < 3; ++i)
+        bindKey(signs[i].at(0).unicode(), c(u"Option5"_s, i));
+    for (Control* button : {&c(u"Option1"_s, 11), &c(u"Option1"_s, 12), &c(u"Option5"_s, 3), &c(u"Option5"_s, 4)})
+        bindKey(forms::kKeyEnter, *button);  // "Verifica", then "Avanti"
+    bindKey(forms::kKeyEscape, c(u"Option1"_s, 13));
+    bindKey(forms::kKeyEscape, c(u"Option5"_s, 5));
 }
 
 void PracticeWindow::connectHandlers()

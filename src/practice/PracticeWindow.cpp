@@ -8,6 +8,7 @@
 #include "model/Generators.h"
 #include "model/Tables.h"
 #include "practice/Record.h"
+#include "practice/Spoken.h"
 
 #include <cmath>
 
@@ -187,6 +188,8 @@ void PracticeWindow::nextOperation()
     m_state.helpRefusals = 0;
     presentOperation();
 
+    describeOperation();
+
     m_services.random.randomize(m_services.clock.secondsSinceMidnight());
     m_state.answerStartTime = m_services.clock.secondsSinceMidnight();
 }
@@ -245,6 +248,29 @@ void PracticeWindow::showPresentation(const model::Presentation& p)
     }
     alignCorrectionLabels();
     placeCorrectionMarks();
+    describeOperation();
+}
+
+void PracticeWindow::describeOperation()
+{
+    // Read in the order the places stand on screen, which the variant decides.
+    const auto row = [this](std::initializer_list<const char16_t*> names) {
+        std::vector<const forms::Control*> places;
+        for (const char16_t* name : names) places.push_back(&c(name));
+        std::stable_sort(places.begin(), places.end(),
+                         [](const forms::Control* a, const forms::Control* b) { return a->left() < b->left(); });
+        QStringList texts;
+        for (const forms::Control* place : places) texts << place->caption();
+        return spokenOperation(texts);
+    };
+    QString number = row({u"LblNumero1", u"LblSegno", u"LblNumero2", u"LblUguale", u"lblRisultato1"});
+    if (const QString right = c(u"lblCorrezione").caption().trimmed(); !right.isEmpty())
+        number += u", la risposta giusta è " % right;
+    QString sign = row({u"lblNumero4", u"lblUguale2", u"lblNumero6", u"lblSegno2", u"LblNumero8"});
+    if (const QString right = c(u"lblCorrezioneS").caption().trimmed(); !right.isEmpty())
+        sign += u", il segno giusto è " % spokenSymbol(right);
+    c(u"fraNumero").setAccessibleName(number);
+    c(u"fraSegno").setAccessibleName(sign);
 }
 
 void PracticeWindow::alignCorrectionLabels()

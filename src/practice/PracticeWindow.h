@@ -74,6 +74,8 @@ private:
     // Puts what the presenter posed on the panels.
     void showPresentation(const model::Presentation& p);
     void alignCorrectionLabels();
+    // The accessible names of the two operation panels: their rows as sentences.
+    void describeOperation();
     void endRun();
     void leaveWindow();
 

@@ -5,6 +5,7 @@
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
+#include "ui/Accessibility.h"
 #include "ui/FontConfigLoader.h"
 #include "ui/FormView.h"
 #include "ui/ProgramStyle.h"
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const auto fontConfigLoaded = qScopeGuard([&fontConfig] { fontConfig.wait(); });  // before the app goes
     QApplication::setStyle(new ui::ProgramStyle);  // Fusion
+    ui::installAccessibility();
 
     // Each copy of the program is a link with its own name: the name it was
     // started by, not the file the link points to.
@@ -95,6 +97,8 @@ int main(int argc, char* argv[])
     const auto quiet = qScopeGuard([&journal] { journal.setProblemCallback({}); });
     if (const QString trace = qEnvironmentVariable("ARITMETICA_TRACE"); !trace.isEmpty())
         host.setTraceFile(trace);
+    // The one option: the pupil works the windows from the keyboard.
+    host.setKeyboardMode(QApplication::arguments().contains(QStringLiteral("--tastiera")));
 
     std::unique_ptr<AfterFirstPaint> quitAfterPaint;
     if (qEnvironmentVariableIsSet("ARITMETICA_EXIT_AFTER_PAINT"))

@@ -197,6 +197,9 @@ void StartWindow::buildDesign()
     add(Kind::MenuItem, u"mnuEsempi"_s).caption(u"Esemplicazione"_s);
     add(Kind::MenuItem, u"mnuInfo"_s).caption(u"Abaout"_s);
 
+    // Keyboard mode.
+    bindKey(forms::kKeyEscape, c(u"Option3"_s, 1));
+
     // --- curtain, on top of everything -----------------------------------------------------------
     add(Kind::Timer, u"TimerTendine"_s).interval(kCurtainInterval).enabled(false);
     const int half = kDesignWidth / 2;

@@ -14,6 +14,10 @@ using namespace Qt::Literals::StringLiterals;
 using forms::Event;
 using model::int16;
 
+namespace {
+const QString kChosenWord = u"scelto"_s;
+}  // namespace
+
 StartWindow::StartWindow(Services& services)
     : Form(kStartWindow, kDesignWidth, kDesignHeight), m_services(services), m_state(services.state)
 {
@@ -112,6 +116,8 @@ void StartWindow::Option1_MouseDown(int index)
     bringToFront(marker);
     marker.setBackColor(kChosen);
     c(u"Option1", index).setForeColor(kChosen);
+    // The red strip, said to those who cannot see it.
+    c(u"Option1", index).setAccessibleDescription(kChosenWord);
 
     m_state.objectiveText = objective.text.toString();
     c(u"Label1").setCaption(objective.summaryPrefix % m_state.objectiveText);
@@ -139,6 +145,7 @@ void StartWindow::Option2_MouseDown(int index)
 
     c(u"Label10", index).setBackColor(kChosen);
     c(u"Option2", index).setForeColor(kChosen);
+    c(u"Option2", index).setAccessibleDescription(kChosenWord);
 }
 
 void StartWindow::Option3_MouseDown(int index)
@@ -201,6 +208,7 @@ void StartWindow::azzeraObiettivi()
 {
     for (int i = 0; i < int(model::kObjectives.size()); ++i) {
         c(u"Option1", i).setForeColor(kButtonText);
+        c(u"Option1", i).setAccessibleDescription(QString());
         c(u"Label9", i).setBackColor(kMarker);
     }
 }
@@ -209,6 +217,7 @@ void StartWindow::azzeraLivelli()
 {
     for (int i = 0; i < int(model::kLevels.size()); ++i) {
         c(u"Option2", i).setForeColor(kButtonText);
+        c(u"Option2", i).setAccessibleDescription(QString());
         c(u"Label10", i).setBackColor(kMarker);
     }
 }
@@ -271,6 +280,9 @@ void StartWindow::TimerTendine_Timer()
         c(u"TimerTendine").setEnabled(false);
         c(u"mnuSchede").setEnabled(true);
         m_curtainOpen = true;
+        // Under the curtain nothing could take the focus.
+        if (!focused())
+            focusFirst();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "ui/QtWindowHost.h"
 #include "ui/Widgets.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -69,8 +70,9 @@ int keyCode(const QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: return forms::kKeyEnter;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
+    case Qt::Key_Escape: return forms::kKeyEscape;
+    case Qt::Key_Space: return forms::kKeySpace;
+    case Qt::Key_Backspace: return forms::kKeyBackspace;
     case Qt::Key_Tab: return 9;
     default: return event->key() & 0xFFFF;
     }
@@ -80,6 +82,17 @@ bool isActivationKey(int key)
 {
     return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select ||
            key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+}
+
+bool takesFocus(Kind kind)
+{
+    return kind == Kind::OptionButton || kind == Kind::CommandButton || kind == Kind::TextBox;
+}
+
+void tell(QWidget* widget, QAccessible::Event what)
+{
+    QAccessibleEvent event(widget, what);
+    QAccessible::updateAccessibility(&event);
 }
 
 void setColors(QWidget* widget, QPalette::ColorRole fillRole, const QColor& fill, QPalette::ColorRole textRole,
@@ -124,6 +137,23 @@ QWidget* FormView::widgetFor(const Control& control) const
     return nullptr;
 }
 
+Control* FormView::controlFor(const QObject* widget) const
+{
+    return m_byWidget.value(const_cast<QObject*>(widget), nullptr);
+}
+
+void FormView::pressFromAssistiveTechnology(Control& control)
+{
+    // After the request has been answered: a press may open a message box,
+    // whose own event loop would keep the answer waiting until it closes.
+    QPointer<FormView> self(this);
+    Control* c = &control;
+    QTimer::singleShot(0, this, [self, c] {
+        if (self && !self->m_retired)
+            self->route([form = &self->m_form, c] { form->mouseClick(*c); });
+    });
+}
+
 void FormView::build()
 {
     m_client = new QWidget(this);
@@ -134,6 +164,15 @@ void FormView::build()
 
     for (const auto& control : m_form.controls())
         m_entries.push_back(makeEntry(*control));
+    // Tab goes through the controls in reading order.
+    QWidget* previous = nullptr;
+    for (const Control* control : m_form.readingOrder())
+        if (takesFocus(control->kind()))
+            if (QWidget* w = widgetFor(*control)) {
+                if (previous)
+                    QWidget::setTabOrder(previous, w);
+                previous = w;
+            }
 
     const int menuHeight = menuBar()->actions().isEmpty() ? 0 : menuBar()->sizeHint().height();
     if (menuBar()->actions().isEmpty())
@@ -166,7 +205,7 @@ FormView::Entry FormView::makeEntry(Control& control)
 
     switch (control.kind()) {
     case Kind::Label: {
-        auto* label = new QLabel(parent);
+        auto* label = new LabelWidget(parent);
         label->setTextFormat(Qt::PlainText);
         e.widget = label;
         break;
@@ -370,13 +409,57 @@ void FormView::sync()
         if (e.revision != e.control->revision())
             apply(e);
     applyZOrder();
+    applyAccessibility();
+    mirrorFocus();
+}
 
-    if (m_form.focused() != m_mirroredFocus) {
-        m_mirroredFocus = m_form.focused();
-        if (m_mirroredFocus)
-            if (QWidget* w = widgetFor(*m_mirroredFocus))
-                w->setFocus(Qt::OtherFocusReason);
+void FormView::applyAccessibility()
+{
+    const bool listening = QAccessible::isActive() && isVisible();
+    for (Entry& e : m_entries) {
+        if (!e.widget)
+            continue;
+        const Control& c = *e.control;
+        // A control that is disabled, hidden or covered is no place for the
+        // focus, from Tab or from Qt's own moves.
+        if (takesFocus(c.kind())) {
+            const Qt::FocusPolicy policy = m_form.canFocus(c) ? Qt::StrongFocus : Qt::NoFocus;
+            if (e.widget->focusPolicy() != policy)
+                e.widget->setFocusPolicy(policy);
+        }
+        const QString name = c.spokenName();
+        const bool renamed = name != e.spokenName;
+        if (renamed) {
+            e.spokenName = name;
+            if (listening)
+                tell(e.widget, QAccessible::NameChanged);
+        }
+        if (c.accessibleDescription() != e.description) {
+            e.description = c.accessibleDescription();
+            if (listening)
+                tell(e.widget, QAccessible::DescriptionChanged);
+        }
+        if (c.announced()) {
+            const bool showing = c.isEffectivelyVisible() && !m_form.isCovered(c) && !name.trimmed().isEmpty();
+            if (showing && (!e.announcedShowing || renamed) && listening)
+                tell(e.widget, QAccessible::ObjectShow);
+            e.announcedShowing = showing;
+        }
     }
+}
+
+void FormView::mirrorFocus()
+{
+    Control* wanted = m_form.focused();
+    QWidget* current = focusWidget();
+    Control* shown = controlFor(current);
+    if (wanted == m_mirroredFocus && (!shown || shown == wanted || m_form.canFocus(*shown)))
+        return;
+    m_mirroredFocus = wanted;
+    if (QWidget* w = wanted ? widgetFor(*wanted) : nullptr)
+        w->setFocus(Qt::OtherFocusReason);
+    else if (shown)
+        current->clearFocus();
 }
 
 void FormView::retire(std::unique_ptr<forms::Form> form)
@@ -463,6 +546,9 @@ bool FormView::eventFilter(QObject* watched, QEvent* event)
             const int code = result;
             m_host.route([form, c, code, &result] { result = form->keyDown(*c, code); });
         }
+        // A control that handles its own keys keeps them.
+        if (result != 0 && !m_form.hasKeyHandler(*c) && typeKey(key))
+            return true;
         // The keyboard never works an option button; a handler may still
         // have acted on the key above.
         if (c->kind() == Kind::OptionButton)
@@ -473,6 +559,26 @@ bool FormView::eventFilter(QObject* watched, QEvent* event)
         return c->kind() == Kind::OptionButton && isActivationKey(static_cast<QKeyEvent*>(event)->key());
     default: return false;
     }
+}
+
+bool FormView::typeKey(const QKeyEvent* event)
+{
+    if (m_retired || !m_host.keyboardMode() || m_host.busy() || event->isAutoRepeat())
+        return false;
+    bool typed = false;
+    forms::Form* form = &m_form;
+    const int code = keyCode(event);
+    m_host.route([form, code, &typed] { typed = form->typeKey(code); });
+    return typed;
+}
+
+void FormView::keyPressEvent(QKeyEvent* event)
+{
+    // Keys a control had first come here too when it let them go.
+    if (!controlFor(focusWidget()) && typeKey(event))
+        event->accept();
+    else
+        QMainWindow::keyPressEvent(event);
 }
 
 void FormView::closeEvent(QCloseEvent* event)

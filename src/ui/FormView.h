@@ -27,6 +27,11 @@ public:
 
     forms::Form& form() const { return m_form; }
     QWidget* widgetFor(const forms::Control& control) const;
+    // The control a widget of this window stands for, if any.
+    forms::Control* controlFor(const QObject* widget) const;
+    // Assistive technology pressed the control: it gets what a mouse click
+    // gives it, and nothing when a click could not reach it.
+    void pressFromAssistiveTechnology(forms::Control& control);
     QWidget* client() const { return m_client; }
 
     // Mirrors every change since the last call.
@@ -44,6 +49,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -55,12 +61,22 @@ private:
         QTimer* timer = nullptr;
         std::uint64_t revision = 0;
         std::uint64_t surfaceRevision = 0;
+        // What assistive technology was last told.
+        QString spokenName;
+        QString description;
+        bool announcedShowing = false;
     };
 
     void build();
     Entry makeEntry(forms::Control& control);
     void apply(Entry& entry);
     void applyZOrder();
+    // Focus policies, and the names, descriptions and announcements that
+    // assistive technology is told of.
+    void applyAccessibility();
+    void mirrorFocus();
+    // Keyboard mode: the key works a button. Returns whether it did.
+    bool typeKey(const QKeyEvent* event);
     void reportInnerSize();
     void route(std::function<void()> f);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
@@ -73,6 +74,12 @@ protected:
 private:
     QColor m_fill;
     ImageSource m_source;
+};
+
+// A label of a window (a type of its own, so that accessibility knows it).
+class LabelWidget : public QLabel {
+public:
+    using QLabel::QLabel;
 };
 
 // An option button used as a push-button: it looks pressed while the form

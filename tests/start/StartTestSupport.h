@@ -66,6 +66,14 @@ protected:
         EXPECT_NE(form, nullptr);
         return static_cast<start::StartWindow&>(*form);
     }
+
+    // Ticks until the curtain has opened.
+    static void openCurtain(start::StartWindow& w)
+    {
+        forms::Control& timer = w.c(u"TimerTendine"_s);
+        for (int tick = 0; tick < 1000 && timer.enabled(); ++tick) w.timerTick(timer);
+        ASSERT_TRUE(w.curtainOpen());
+    }
 };
 
 }  // namespace start_test

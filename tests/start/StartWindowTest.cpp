@@ -330,6 +330,7 @@ TEST_F(StartWindowTest, EsciOrClosingTheWindowUnloadsEverything)
 TEST_F(StartWindowTest, FocusColoursOfAvantiAndEsci)
 {
     StartWindow& w = showStart();
+    openCurtain(w);
     forms::Control& esci = w.c(u"Option3", 1);
     esci.setSelected(true);
     w.setFocus(esci);
