@@ -60,8 +60,12 @@ foreach(copy IN LISTS ARITMETICA_COPIES)
   # The teacher's copy has no kind: its launcher writes no settings file.
   if(kind STREQUAL "-")
     aritmetica_desktop_string("${launcher_argument} ${ENTRY_COPY}" ENTRY_EXEC)
+    set(ENTRY_ACTIONS "")
   else()
     aritmetica_desktop_string("${launcher_argument} ${ENTRY_COPY} ${kind}" ENTRY_EXEC)
+    # A pupil's copy has an extra action: the same copy, worked from the keyboard.
+    aritmetica_desktop_string("${launcher_argument} ${ENTRY_COPY} ${kind} --tastiera" keyboard_exec)
+    set(ENTRY_ACTIONS "Actions=tastiera;\n\n[Desktop Action tastiera]\nName=con la tastiera\nExec=${keyboard_exec}\n")
   endif()
   string(TOLOWER "${ENTRY_COPY}" lower)
   set(entry "${ARITMETICA_STAGING_DIR}/aritmetica-${lower}.desktop")

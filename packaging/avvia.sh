@@ -1,25 +1,35 @@
 #!/bin/sh
 # Starts one copy of the program from its desktop launcher.
-#   avvia <copy name> [<operation kind>]
+#   avvia <copy name> [<operation kind>] [--tastiera]
 # The copy runs in the user's data folder, which holds its settings file and
 # receives its printouts. The settings file is written here only when it is
 # missing: afterwards it belongs to the program, which rewrites it when the
 # user switches objective sets. A copy started without a kind (the teacher's)
-# has no settings file.
+# has no settings file. --tastiera goes to the program: its keyboard mode.
 set -eu
 
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "uso: ${0##*/} NOME-COPIA [TIPO-OPERAZIONE]" >&2
+usage() {
+    echo "uso: ${0##*/} NOME-COPIA [TIPO-OPERAZIONE] [--tastiera]" >&2
     exit 2
-fi
+}
+[ $# -ge 1 ] || usage
 name=$1
-kind=${2-}
+shift
+keyboard=
+kind=
+given=0  # arguments given for the kind
+case $# in
+    0) ;;
+    1) if [ "$1" = --tastiera ]; then keyboard=$1; else kind=$1; given=1; fi ;;
+    2) [ "$2" = --tastiera ] || usage; kind=$1; given=1; keyboard=$2 ;;
+    *) usage ;;
+esac
 case $name in
     '' | .* | */*) echo "${0##*/}: nome di copia non valido: $name" >&2; exit 2 ;;
 esac
 case $kind in
     [1-7]) ;;
-    '') [ $# -eq 1 ] || { echo "${0##*/}: tipo di operazione non valido: ''" >&2; exit 2; } ;;
+    '') [ $given -eq 0 ] || { echo "${0##*/}: tipo di operazione non valido: ''" >&2; exit 2; } ;;
     *) echo "${0##*/}: tipo di operazione non valido: $kind" >&2; exit 2 ;;
 esac
 
@@ -47,4 +57,4 @@ if [ -n "$kind" ] && [ ! -e "$name.dat" ] && [ ! -L "$name.dat" ]; then
 fi
 
 # Started by the copy's own name: that name is the copy.
-exec "$here/$name"
+exec "$here/$name" ${keyboard:+"$keyboard"}

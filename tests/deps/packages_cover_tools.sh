@@ -8,11 +8,13 @@ set -eu
 makefile=$1
 
 # The commands called from tests/, scripts/ and the Makefile. Add a tool here
-# when a test or script starts calling it.
+# when a test or script starts calling it; a path stands for a tool that is
+# called by it.
 tools="cmake ninja c++ pkg-config xvfb-run Xvfb xauth xdotool identify import
 rsvg-convert pdftotext pdftoppm pdfimages desktop-file-validate fc-match
 psql runuser unshare
-apt-get dpkg-buildpackage dpkg-parsechangelog dpkg-architecture lintian appstreamcli"
+apt-get dpkg-buildpackage dpkg-parsechangelog dpkg-architecture lintian appstreamcli
+dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3"
 # Server programs that Debian keeps out of PATH, found where the tests look
 # for them: the newest /usr/lib/postgresql/<version>/bin.
 server_tools="initdb pg_ctl postgres"

@@ -106,7 +106,8 @@ parse_exec() {
     ((started)) && argv+=("$arg")
     return 0
 }
-key() { sed -n "s/^$2=//p" "$1"; }
+key() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$2=//p" "$1"; }
+action_key() { sed -n "/^\[Desktop Action $2\]/,/^\[/s/^$3=//p" "$1"; }
 
 # A window line of the trace has an empty control name; its caption is the title.
 title_of() { awk -F'\t' -v w="$2" '$1 == w && $2 == "" && $5 == 1 { print $3 }' "$1" 2>/dev/null; }
@@ -148,7 +149,7 @@ unused_home="$work/unused home"
 elsewhere="$work/elsewhere"
 mkdir -p "$unused_home" "$elsewhere"
 data="$data_home/aritmetica"
-declare -A seen=() exec_lines=()
+declare -A seen=() exec_lines=() keyboard_lines=()
 entries=("$apps"/*.desktop)
 [ "${#entries[@]}" -eq 8 ] || fail "expected 8 desktop entries, found ${#entries[@]}: ${entries[*]}"
 
@@ -178,6 +179,18 @@ for entry in "${entries[@]}"; do
     [ -x "$(key "$entry" TryExec | sed 's/\\\\/\\/g')" ] || fail "$entry: TryExec is not an installed program"
     parse_exec "$(key "$entry" Exec)"
     if [ "${argv[1]:-}" = REGISTRO ]; then
+        [ -z "$(key "$entry" Actions)" ] || fail "$entry: the teacher's copy has actions"
+    else
+        # A pupil's copy has an extra action, the same copy in keyboard mode.
+        [ "$(key "$entry" Actions)" = "tastiera;" ] || fail "$entry: actions $(key "$entry" Actions)"
+        [ "$(action_key "$entry" tastiera Name)" = "con la tastiera" ] || fail "$entry: keyboard action's name"
+        plain=("${argv[@]}")
+        keyboard_line=$(action_key "$entry" tastiera Exec)
+        parse_exec "$keyboard_line"
+        [ "${argv[*]}" = "${plain[*]} --tastiera" ] || fail "$entry: keyboard action runs ${argv[*]}"
+        parse_exec "$(key "$entry" Exec)"
+    fi
+    if [ "${argv[1]:-}" = REGISTRO ]; then
         [ "${#argv[@]}" -eq 2 ] || fail "$entry: the teacher's copy is started with a kind: ${argv[*]}"
         [ "$(key "$entry" StartupWMClass)" = REGISTRO ] || fail "$entry: StartupWMClass is not REGISTRO"
         [ -z "${seen[REGISTRO]:-}" ] || fail "two entries start REGISTRO"
@@ -192,6 +205,7 @@ for entry in "${entries[@]}"; do
     [ -z "${seen[$title]:-}" ] || fail "two entries start $title"
     seen[$title]=$entry
     exec_lines[$title]=$(key "$entry" Exec)
+    keyboard_lines[$title]=$keyboard_line
     [ "$(key "$entry" StartupWMClass)" = "$title" ] || fail "$entry: StartupWMClass does not match the window"
     xdotool search --class "^$title\$" >/dev/null || fail "no window of class $title"
     check_folder "$data"
@@ -236,6 +250,25 @@ check_folder "$home/.local/share/aritmetica"
 stop
 [ "$(bytes "$home/.local/share/aritmetica/DIVISIONI.dat")" = "$(settings_bytes 5 1 1)" ] ||
     fail "DIVISIONI.dat under HOME is wrong"
+
+# Escape works "Esci" in a copy started from the keyboard action, and nothing
+# in one started from the entry itself.
+escape() {
+    wait_until "the curtain of $title to open" curtain_open
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)" key Escape
+}
+parse_exec "${exec_lines[DIVISIONI]}"
+start escape-plain XDG_DATA_HOME="$data_home" HOME="$unused_home"
+escape
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "Escape closed a copy started without the keyboard mode"
+stop
+parse_exec "${keyboard_lines[DIVISIONI]}"
+start escape-keyboard XDG_DATA_HOME="$data_home" HOME="$unused_home"
+escape
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+wait_until "Escape to close the copy started in keyboard mode" ended
+wait "$pid" 2>/dev/null; pid=
 
 # Packagers install into a staging folder: the entries must name the real prefix.
 DESTDIR="$work/stage dir" "$cmake" --install "$build" --prefix /opt/aritmetica >"$work/install.log" 2>&1 ||
