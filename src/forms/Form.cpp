@@ -344,7 +344,7 @@ bool Form::acceptsInput(const Control& control) const
 
 void Form::setFocus(Control& control)
 {
-    if (m_focused == &control || !control.canTakeFocus() || m_unloaded)
+    if (m_focused == &control || !canFocus(control))
         return;
     Control* previous = m_focused;
     m_focused = &control;

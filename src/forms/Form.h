@@ -76,7 +76,7 @@ public:
     // --- focus -----------------------------------------------------------
     Control* focused() const { return m_focused; }
     // Moves the focus, firing LostFocus and GotFocus. Ignored for a control
-    // that cannot take the focus.
+    // that cannot take the focus or is covered.
     void setFocus(Control& control);
     // A control that can take the focus and is not covered.
     bool canFocus(const Control& control) const;

@@ -74,8 +74,12 @@ int keyCode(const QKeyEvent* event)
     case Qt::Key_Space: return forms::kKeySpace;
     case Qt::Key_Backspace: return forms::kKeyBackspace;
     case Qt::Key_Tab: return 9;
-    default: return event->key() & 0xFFFF;
+    default: break;
     }
+    // Characters are their own codes; other keys (Shift, arrows...) are kept
+    // clear of them: Shift is 0x01000020, whose low half would be a blank.
+    const int key = event->key();
+    return key < 0x01000000 ? key : 0x10000 | (key & 0xFFFF);
 }
 
 bool isActivationKey(int key)

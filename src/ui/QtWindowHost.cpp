@@ -72,7 +72,8 @@ void QtWindowHost::writeTrace()
                 << int(control->isEffectivelyEnabled()) << '\t' << int(area && area->isVisible());
             if (area) {
                 const QPoint topLeft = area->mapToGlobal(rect.topLeft());
-                out << '\t' << topLeft.x() << '\t' << topLeft.y() << '\t' << rect.width() << '\t' << rect.height();
+                out << '\t' << topLeft.x() << '\t' << topLeft.y() << '\t' << rect.width() << '\t' << rect.height()
+                    << '\t' << int(widget && widget->hasFocus());
             }
             out << '\n';
         }

@@ -32,7 +32,7 @@ public:
     bool syncing() const { return m_syncing; }
 
     // After every event, writes each window's controls (name, caption,
-    // enabled, visible, screen rectangle) to this file, for automation.
+    // enabled, visible, screen rectangle, focus) to this file, for automation.
     void setTraceFile(const QString& path) { m_traceFile = path; }
 
     // Keyboard mode: keys work the buttons of the windows (see

@@ -233,3 +233,142 @@ TEST(Form, NothingReachesAnUnloadedWindow)
     EXPECT_TRUE(f.log.isEmpty());
     EXPECT_EQ(f.resizes, 0);
 }
+
+// --- what covers what, reading order, focus and keys -------------------------------
+
+namespace {
+
+// Two frames side by side, two buttons stacked in the left one, a label tied
+// to a caption, and keys bound as a keypad binds them.
+class Keypad : public Form {
+public:
+    QStringList log;
+
+    Keypad() : Form(u"frmKeypad"_s, 8000, 4000)
+    {
+        Control& left = add(Kind::Frame, u"fraLeft"_s).geometry(100, 500, 3000, 2000);
+        Control& right = add(Kind::Frame, u"fraRight"_s).geometry(3500, 400, 3000, 2000);
+        add(Kind::OptionButton, u"Option1"_s, 1, &left).geometry(100, 100, 1000, 500);  // under 0
+        add(Kind::OptionButton, u"Option1"_s, 0, &left).geometry(100, 100, 1000, 500);
+        add(Kind::OptionButton, u"Option1"_s, 2, &left).geometry(100, 900, 1000, 500);
+        add(Kind::Line, u"Line1"_s, &left).geometry(100, 900, 1000, 500);
+        add(Kind::OptionButton, u"Option2"_s, 1, &right).geometry(1200, 100, 1000, 500);
+        add(Kind::OptionButton, u"Option2"_s, 0, &right).geometry(100, 150, 1000, 500);
+        add(Kind::TextBox, u"txtNome"_s, &right).geometry(100, 1000, 2000, 400);
+        Control& caption = add(Kind::Label, u"Label5"_s).caption(u"Risposte esatte "_s).geometry(100, 3000, 2000, 300);
+        add(Kind::Label, u"lblRisEsatte"_s).labelledBy(caption).geometry(100, 3300, 2000, 300);
+        add(Kind::Picture, u"Picture1"_s).geometry(3400, 0, 4000, 4000).visible(false);  // a curtain
+
+        for (const QString& name : {u"Option1"_s, u"Option2"_s}) {
+            on(name, Event::MouseDown, [this, name](int i) {
+                log << u"down:%1_%2"_s.arg(name).arg(i);
+                if (name == u"Option2" && i == 0)
+                    c(u"Option2"_s, 0).setEnabled(false);  // as "Verifica" disables itself
+            });
+            on(name, Event::MouseUp, [this, name](int i) { log << u"up:%1_%2"_s.arg(name).arg(i); });
+            on(name, Event::Click, [this, name](int i) { log << u"click:%1_%2"_s.arg(name).arg(i); });
+            on(name, Event::LostFocus, [this, name](int i) { log << u"lost:%1_%2"_s.arg(name).arg(i); });
+        }
+        bindKey('1', c(u"Option2"_s, 0));  // disabled after its first press...
+        bindKey('1', c(u"Option2"_s, 1));  // ...then this one takes the key
+        bindKey('2', c(u"Option1"_s, 1));  // covered: the key does nothing
+        bindKey(kKeyEscape, c(u"Option1"_s, 2));
+    }
+};
+
+QStringList names(const std::vector<Control*>& controls)
+{
+    QStringList out;
+    for (const Control* c : controls)
+        if (c->kind() != Kind::Label && c->kind() != Kind::Picture)
+            out << c->objectName();
+    return out;
+}
+
+}  // namespace
+
+TEST(FormAccess, WhatCoversAControlIsWhatAClickOnItsMiddleWouldReach)
+{
+    Keypad f;
+    EXPECT_TRUE(f.isCovered(f.c(u"Option1"_s, 1)));
+    EXPECT_FALSE(f.isCovered(f.c(u"Option1"_s, 0)));
+    EXPECT_FALSE(f.isCovered(f.c(u"Option1"_s, 2)));  // a line lets clicks through
+    f.c(u"Option1"_s, 0).setVisible(false);
+    EXPECT_FALSE(f.isCovered(f.c(u"Option1"_s, 1)));
+    // A control in front of a frame covers what the frame holds.
+    f.c(u"Picture1"_s).setVisible(true);
+    EXPECT_TRUE(f.isCovered(f.c(u"Option2"_s, 0)));
+    EXPECT_FALSE(f.isCovered(f.c(u"Option1"_s, 2)));
+    EXPECT_FALSE(f.canFocus(f.c(u"Option2"_s, 0)));
+    f.bringToFront(f.c(u"fraRight"_s));
+    EXPECT_FALSE(f.isCovered(f.c(u"Option2"_s, 0)));
+}
+
+TEST(FormAccess, ReadingOrderGoesFrameByFrameLineByLine)
+{
+    Keypad f;
+    // Right frame starts higher but a line runs as far down as its first
+    // control: both frames stand on one line. Option2(0) starts lower than
+    // Option2(1) but within its line, and stands left of it.
+    EXPECT_EQ(names(f.readingOrder()),
+              QStringList({u"fraLeft"_s, u"Option1_1"_s, u"Option1_0"_s, u"Option1_2"_s, u"fraRight"_s,
+                           u"Option2_0"_s, u"Option2_1"_s, u"txtNome"_s}));
+    EXPECT_EQ(f.c(u"lblRisEsatte"_s).spokenName(), u"Risposte esatte"_s);
+    f.c(u"lblRisEsatte"_s).setCaption(u"7"_s);
+    EXPECT_EQ(f.c(u"lblRisEsatte"_s).spokenName(), u"Risposte esatte: 7"_s);
+    f.c(u"lblRisEsatte"_s).setAccessibleName(u"sette"_s);
+    EXPECT_EQ(f.c(u"lblRisEsatte"_s).spokenName(), u"sette"_s);
+}
+
+TEST(FormAccess, FocusLeavesWhatAHandlerDisabledOrCoveredForTheNextInReadingOrder)
+{
+    Keypad f;
+    f.setFocus(f.c(u"Option1"_s, 1));  // covered: refused
+    EXPECT_EQ(f.focused(), nullptr);
+    f.focusFirst();
+    EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 0));
+
+    f.setFocus(f.c(u"Option2"_s, 0));
+    f.press(u"Option2"_s, 0);  // disables itself
+    EXPECT_EQ(f.focused(), &f.c(u"Option2"_s, 1));
+    EXPECT_TRUE(f.log.contains(u"lost:Option2_0"_s));
+
+    // Covered by the curtain, with nothing left to take it: the focus goes.
+    f.setFocus(f.c(u"Option2"_s, 1));
+    f.c(u"txtNome"_s).setEnabled(false);
+    f.c(u"Picture1"_s).setVisible(true);
+    for (int i : {0, 2}) f.c(u"Option1"_s, i).setEnabled(false);
+    f.log.clear();
+    f.formClick();  // any event: the focus settles after it
+    EXPECT_EQ(f.focused(), nullptr);
+    EXPECT_EQ(f.log, QStringList({u"lost:Option2_1"_s}));
+}
+
+TEST(FormAccess, KeysPressOnlyWhatAClickWouldReachNow)
+{
+    Keypad f;
+    EXPECT_TRUE(f.typeKey('1'));
+    EXPECT_EQ(f.log, QStringList({u"down:Option2_0"_s, u"up:Option2_0"_s}));  // disabled: no click
+    f.log.clear();
+    EXPECT_TRUE(f.typeKey('1'));  // the first is disabled now
+    EXPECT_EQ(f.log, QStringList({u"down:Option2_1"_s, u"up:Option2_1"_s, u"click:Option2_1"_s}));
+    f.log.clear();
+    EXPECT_FALSE(f.typeKey('2'));  // bound to a covered button
+    EXPECT_FALSE(f.typeKey('3'));  // bound to nothing
+    f.mouseClick(f.c(u"Option1"_s, 1));
+    EXPECT_TRUE(f.log.isEmpty());
+
+    // Space and Enter press the focused option button; a text box keeps its keys.
+    f.setFocus(f.c(u"Option1"_s, 0));
+    EXPECT_TRUE(f.typeKey(kKeySpace));
+    EXPECT_TRUE(f.typeKey(kKeyEnter));
+    EXPECT_EQ(f.log.count(u"click:Option1_0"_s), 2);
+    f.setFocus(f.c(u"txtNome"_s));
+    EXPECT_FALSE(f.typeKey(kKeySpace));
+    EXPECT_FALSE(f.typeKey('1'));
+    EXPECT_TRUE(f.typeKey(kKeyEscape));
+    EXPECT_TRUE(f.log.contains(u"click:Option1_2"_s));
+    // A window that a modal one blocks takes no key.
+    f.setInputBlocked(true);
+    EXPECT_FALSE(f.typeKey(kKeyEscape));
+}

@@ -342,6 +342,30 @@ TEST_F(StartWindowTest, FocusColoursOfAvantiAndEsci)
     EXPECT_FALSE(esci.selected());
 }
 
+// What the red strips say to a screen reader, and where the focus waits.
+TEST_F(StartWindowTest, TheChosenButtonsAreDescribedAndTheFocusWaitsOnTheFirstOneSeen)
+{
+    StartWindow& w = showStart();
+    EXPECT_EQ(w.focused(), nullptr);  // everything is under the curtain
+    openCurtain(w);
+    EXPECT_EQ(w.focused(), &w.c(u"Option1", 0));  // not objective 4, which it covers
+    const auto chosen = [&w] {
+        QStringList names;
+        for (const auto& control : w.controls())
+            if (control->accessibleDescription() == u"scelto") names << control->objectName();
+        return names;
+    };
+    w.press(u"Option1", 1);
+    w.press(u"Option1", 2);
+    w.press(u"Option2", 3);
+    EXPECT_EQ(chosen(), QStringList({u"Option1_2"_s, u"Option2_3"_s}));
+    w.activate();  // back from the practice window: nothing is chosen
+    EXPECT_EQ(chosen(), QStringList());
+    w.press(u"Option1", 0);
+    w.click(w.c(u"lblCambiaOb", 0));
+    EXPECT_EQ(chosen(), QStringList());
+}
+
 // --- curtain ------------------------------------------------------------------------------
 
 TEST_F(StartWindowTest, CurtainStartsAtHalfTheOuterWidthOnTop)

@@ -1,7 +1,9 @@
+#include "ui/Accessibility.h"
 #include "ui/FormView.h"
 #include "ui/QtWindowHost.h"
 #include "ui/Widgets.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +64,7 @@ public:
                 key = 0;
         });
         on(u"mnuVedi"_s, Event::Click, [this](int) { log << u"menu"_s; });
+        bindKey('0', c(u"Option1"_s, 0));  // keyboard mode only
         on(u"LblEsito"_s, Event::Click, [this](int) { log << u"label"_s; });
     }
 
@@ -89,6 +92,8 @@ class FormViewTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { ui::installAccessibility(); }
+
     void init()
     {
         host = std::make_unique<ui::QtWindowHost>([](const QString&) { return std::make_unique<Sample>(); });
@@ -222,6 +227,58 @@ private Q_SLOTS:
         QTRY_COMPARE(form->sizes.last(), QSize(0, 0));
         view->showNormal();
         QTRY_COMPARE(form->sizes.last(), QSize(12000, 6750));
+    }
+
+    // What a screen reader reads and presses: a push button whose press is
+    // a mouse press and leaves nothing selected, a frame by its title, and a
+    // covered button not shown and not pressed.
+    void assistiveTechnologyReadsAndPressesAsTheFormSays()
+    {
+        auto* button = widget<QPushButton>(u"Option1_1"_s);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(iface);
+        QCOMPARE(iface->role(), QAccessible::PushButton);
+        QCOMPARE(iface->text(QAccessible::Name), u"1"_s);
+        QVERIFY(!iface->state().checkable);
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QVERIFY(actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(form->log, QStringList({u"down1"_s, u"up1"_s}));
+        QVERIFY(!button->isChecked());
+        QCOMPARE(widget<QLabel>(u"LblEsito"_s)->text(), u"premuto 1"_s);
+
+        QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(widget<ui::FrameWidget>(u"fraTasti"_s));
+        QCOMPARE(frame->role(), QAccessible::Grouping);
+        QCOMPARE(frame->text(QAccessible::Name), u"TASTI"_s);
+
+        host->route([this] {
+            form->c(u"fraNome"_s).move(3600, 300, 2200, 1500);  // over "OK"
+            form->c(u"LblEsito"_s).setAccessibleDescription(u"scelto"_s);
+        });
+        QAccessibleInterface* ok = QAccessible::queryAccessibleInterface(widget<QPushButton>(u"optOK"_s));
+        QVERIFY(ok->state().offscreen);
+        QCOMPARE(widget<QPushButton>(u"optOK"_s)->focusPolicy(), Qt::NoFocus);
+        ok->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTest::qWait(20);
+        QCOMPARE(form->log.size(), 2);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget<QLabel>(u"LblEsito"_s))->text(QAccessible::Description),
+                 u"scelto"_s);
+    }
+
+    void keyboardModeLetsKeysPressWhatTheyAreBoundTo()
+    {
+        auto* other = widget<QPushButton>(u"Option1_1"_s);
+        other->setFocus();
+        QTRY_VERIFY(other->hasFocus());
+        QTest::keyClick(other, Qt::Key_0);
+        QVERIFY(form->log.isEmpty());  // not in keyboard mode
+        host->setKeyboardMode(true);
+        QTest::keyClick(other, Qt::Key_Shift);  // a modifier is no blank
+        QVERIFY(form->log.isEmpty());
+        QTest::keyClick(other, Qt::Key_0);
+        QCOMPARE(form->log, QStringList({u"down0"_s, u"up0"_s}));
+        QTest::keyClick(other, Qt::Key_Space);  // the focused button
+        QCOMPARE(form->log, QStringList({u"down0"_s, u"up0"_s, u"down1"_s, u"up1"_s}));
     }
 
     void theCloseBoxUnloadsTheWindow()
