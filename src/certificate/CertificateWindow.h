@@ -6,6 +6,7 @@
 #include "platform/DrawingSurface.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -54,6 +55,7 @@ private:
     std::vector<layout::ControlLayout> m_layout;
     std::unique_ptr<platform::DrawingSurface> m_card;
     QString m_cardText;
+    QStringList m_cardLines;  // what the card says, for a screen reader
 };
 
 }  // namespace certificate

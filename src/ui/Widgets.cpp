@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace ui {
 
 FrameWidget::FrameWidget(QWidget* parent) : QWidget(parent) {}
@@ -139,6 +141,18 @@ void PictureWidget::paintEvent(QPaintEvent*)
 OptionPushButton::OptionPushButton(QWidget* parent) : QPushButton(parent)
 {
     setCheckable(true);
+}
+
+void OptionPushButton::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+    if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        return;
+    QPainter p(this);
+    const int width = std::max(3, height() / 16);
+    p.setPen(QPen(QColor(0x00, 0x00, 0x00), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(rect()).adjusted(width / 2.0 + 1, width / 2.0 + 1, -width / 2.0 - 1, -width / 2.0 - 1));
 }
 
 }  // namespace ui

@@ -90,6 +90,9 @@ public:
 
 protected:
     void nextCheckState() override {}
+    // Once the keyboard has moved the focus, the focused button is framed
+    // boldly enough to be found from across a classroom.
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace ui

@@ -148,6 +148,11 @@ TEST_F(CertificateWindowTest, CardLinesComeInOrderWithTheirFontsAndColours)
         const double textWidth = e.text.size() * e.size * 10;
         EXPECT_NEAR(got.x, card().width() / 2.0 - textWidth / 2.0, 0.5) << i;
     }
+    // A screen reader reads the picture by its lines.
+    EXPECT_EQ(w.c(u"Picture1").spokenName(),
+              u"ATTESTATO DI MERITO, rilasciato a, Mario, per aver eseguito, ADDIZIONI, CALCOLO DEL RISULTATO, "
+              "NUMERO MASSIMO da 1 a 30, con la valutazione di, DISTINTO, con 17 risposte esatte su 20 richieste, "
+              "Data 08/12/26"_s);
 }
 
 TEST_F(CertificateWindowTest, CardIsShownAndUpdatedBeforeEachTextLine)
