@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <tuple>
 
 namespace forms {
 
@@ -216,6 +217,16 @@ void Form::settleFocus()
     if (m_unloading || !m_focused || canFocus(*m_focused))
         return;
     const std::vector<Control*> order = readingOrder();
+    // A button brought over the focused one takes its place, focus and all.
+    const auto place = [](const Control& c) {
+        const auto [left, top] = windowPosition(c);
+        return std::tuple(left, top, c.width(), c.height());
+    };
+    for (Control* other : order)
+        if (other != m_focused && place(*other) == place(*m_focused) && canFocus(*other)) {
+            setFocus(*other);
+            return;
+        }
     const auto at = std::find(order.begin(), order.end(), m_focused);
     const std::size_t start = at == order.end() ? 0 : std::size_t(at - order.begin());
     for (std::size_t step = 1; step <= order.size(); ++step) {

@@ -328,6 +328,11 @@ TEST(FormAccess, FocusLeavesWhatAHandlerDisabledOrCoveredForTheNextInReadingOrde
     f.focusFirst();
     EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 0));
 
+    // A button brought over the focused one takes the focus in its place.
+    f.bringToFront(f.c(u"Option1"_s, 1));
+    f.formClick();
+    EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 1));
+
     f.setFocus(f.c(u"Option2"_s, 0));
     f.press(u"Option2"_s, 0);  // disables itself
     EXPECT_EQ(f.focused(), &f.c(u"Option2"_s, 1));
@@ -337,7 +342,7 @@ TEST(FormAccess, FocusLeavesWhatAHandlerDisabledOrCoveredForTheNextInReadingOrde
     f.setFocus(f.c(u"Option2"_s, 1));
     f.c(u"txtNome"_s).setEnabled(false);
     f.c(u"Picture1"_s).setVisible(true);
-    for (int i : {0, 2}) f.c(u"Option1"_s, i).setEnabled(false);
+    for (int i : {0, 1, 2}) f.c(u"Option1"_s, i).setEnabled(false);
     f.log.clear();
     f.formClick();  // any event: the focus settles after it
     EXPECT_EQ(f.focused(), nullptr);

@@ -364,6 +364,7 @@ TEST_F(StartWindowTest, TheChosenButtonsAreDescribedAndTheFocusWaitsOnTheFirstOn
     w.press(u"Option1", 0);
     w.click(w.c(u"lblCambiaOb", 0));
     EXPECT_EQ(chosen(), QStringList());
+    EXPECT_EQ(w.focused(), &w.c(u"Option1", 3));  // in the place of the one it covers
 }
 
 // --- curtain ------------------------------------------------------------------------------
