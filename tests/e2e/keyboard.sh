@@ -53,13 +53,13 @@ if [ "$mode" = tastiera ]; then
     # in reading order.
     wait_until "the focus on objective 1" focused frmInizio Option1_0
     key Return
-    caption_is frmInizio Label1 "Obiettivo n.1:     CALCOLO DEL RISULTATO" || fail "Enter did not choose objective 1"
+    wait_until "Enter to choose objective 1" caption_is frmInizio Label1 "Obiettivo n.1:     CALCOLO DEL RISULTATO"
     key Tab Tab Tab
-    focused frmInizio Option2_0 || fail "three Tabs from objective 1 do not reach level 1"
+    wait_until "three Tabs from objective 1 to reach level 1" focused frmInizio Option2_0
     key space
-    caption_is frmInizio Label3 "Livello n.1:         NUMERO MASSIMO da  1 a 30" || fail "Space did not choose level 1"
+    wait_until "Space to choose level 1" caption_is frmInizio Label3 "Livello n.1:         NUMERO MASSIMO da  1 a 30"
     key Tab Tab Tab Tab
-    focused frmInizio Option3_0 || fail "Tab does not reach Avanti"
+    wait_until "Tab to reach Avanti" focused frmInizio Option3_0
     key Return
 else
     click frmInizio Option1_0
@@ -92,27 +92,28 @@ if [ "$mode" = mouse ]; then
 fi
 
 for n in $(seq 1 20); do
-    caption_is FrmOperativo LblOperazione "$n" || fail "operation $n shows $(field FrmOperativo LblOperazione 3)"
+    wait_until "operation $n" caption_is FrmOperativo LblOperazione "$n"
     right=$(answer)
     key Escape   # "Esci" is disabled while the operation waits: nothing happens
     kill -0 "$pid" || fail "Escape closed the window in the middle of an operation"
     if [ "$n" = 2 ]; then
         # A wrong answer: help is offered and the focus is on its buttons.
         key $(digits $((right + 1))) Return
-        caption_is FrmOperativo LblEsito Errato || fail "the wrong answer was not judged"
-        focused FrmOperativo Option3_1 || focused FrmOperativo Option3_0 || fail "the focus is not on the help panel"
+        wait_until "the wrong answer to be judged" caption_is FrmOperativo LblEsito Errato
+        on_help() { focused FrmOperativo Option3_1 || focused FrmOperativo Option3_0; }
+        wait_until "the focus on the help panel" on_help
         focused FrmOperativo Option3_0 || key shift+Tab
         focused FrmOperativo Option3_0 || key Tab
         key Return   # "No": try again
-        caption_is FrmOperativo lblRisultato1 "?" || fail "No did not clear the answer"
+        wait_until "No to clear the answer" caption_is FrmOperativo lblRisultato1 "?"
     fi
     key 9 BackSpace
-    caption_is FrmOperativo lblRisultato1 "?" || fail "Backspace did not work Cancella"
+    wait_until "Backspace to work Cancella" caption_is FrmOperativo lblRisultato1 "?"
     key $(digits "$right") Return
-    caption_is FrmOperativo LblEsito Esatto || fail "operation $n: $right not judged right: $(field FrmOperativo lblRisultato1 3) $(field FrmOperativo LblEsito 3)"
+    wait_until "operation $n: $right to be judged right" caption_is FrmOperativo LblEsito Esatto
     [ "$n" = 20 ] || key Return   # Avanti
 done
-enabled FrmOperativo Option4_0 || fail "the end panel is not in front after twenty operations"
+wait_until "the end panel after twenty operations" enabled FrmOperativo Option4_0
 caption_is FrmOperativo lblRisEsatte 20 || fail "right answers: $(field FrmOperativo lblRisEsatte 3)"
 caption_is FrmOperativo lblRisErrate 1 || fail "wrong answers: $(field FrmOperativo lblRisErrate 3)"
 echo "PASS: a whole run worked from the keyboard"
