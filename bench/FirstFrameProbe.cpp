@@ -3,9 +3,10 @@
 // Qt backing store puts on a window, with or without shared memory. Times are
 // CLOCK_MONOTONIC, in nanoseconds. The first frame's time is written to the
 // file named by ARITMETICA_FIRST_FRAME_FILE; with ARITMETICA_FRAME_FD set,
-// every image's time goes to that file descriptor, a line each, and so does,
+// every image's time goes to that file descriptor, a line each, and so do,
 // marked "t", the moment the program puts its trace of the windows in place
-// (ARITMETICA_TRACE, saved after each event it has handled). The program
+// (ARITMETICA_TRACE, saved after each event it has handled), and, marked "p",
+// the moments Qt begins to paint a window. The program
 // itself is not changed, and its exit (teardown included) no longer counts
 // as part of its start.
 #include <dlfcn.h>
@@ -132,6 +133,16 @@ __attribute__((visibility("default"))) int rename(const char* from, const char* 
     static const char* const trace = std::getenv("ARITMETICA_TRACE");
     if (result == 0 && trace && to && std::strcmp(to, trace) == 0) note(nowNanoseconds(), "t");
     return result;
+}
+
+// QBackingStore::beginPaint(const QRegion&): Qt is about to paint a window.
+__attribute__((visibility("default"))) void _ZN13QBackingStore10beginPaintERK7QRegion(void* self,
+                                                                                       const void* region)
+{
+    using Fn = void (*)(void*, const void*);
+    static const Fn next = real<Fn>("libQt6Gui.so.6", "_ZN13QBackingStore10beginPaintERK7QRegion");
+    note(nowNanoseconds(), "p");
+    next(self, region);
 }
 
 }  // extern "C"
