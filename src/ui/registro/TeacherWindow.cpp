@@ -104,7 +104,10 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
         date->setDisplayFormat(u"dd/MM/yyyy"_s);
         date->setCalendarPopup(true);
         date->setEnabled(false);
-        date->setDate(QDate(2000, 1, 1));
+        // Blank until the journal has a run whose day they can start from.
+        date->setMinimumDate(QDate(2000, 1, 1));
+        date->setSpecialValueText(u" "_s);
+        date->setDate(date->minimumDate());
     }
     m_from->setAccessibleName(u"Dal giorno"_s);
     m_to->setAccessibleName(u"Al giorno"_s);
@@ -305,7 +308,10 @@ void TeacherWindow::applyFilter()
 void TeacherWindow::showRun(const QModelIndex& index)
 {
     if (!index.isValid()) {
-        m_runTitle->clear();
+        const bool filtered = filter() != registro::RunFilter{};
+        m_runTitle->setText(filtered ? u"Nessuna esecuzione con questi filtri."_s
+                                     : u"Il registro non ha ancora esecuzioni: compaiono qui quando un alunno "
+                                       u"comincia a esercitarsi."_s);
         m_lines->clear();
         return;
     }
