@@ -27,10 +27,8 @@ PupilChart::PupilChart(QWidget* parent)
     chart->legend()->setAlignment(Qt::AlignTop);
     m_right->setName(u"Risposte esatte (%)"_s);
     m_seconds->setName(u"Secondi per operazione"_s);
-    for (QLineSeries* series : {m_right, m_seconds}) {
-        series->setPointsVisible(true);
+    for (QLineSeries* series : {m_right, m_seconds})
         chart->addSeries(series);
-    }
     m_time->setFormat(u"dd/MM/yy"_s);
     m_time->setTitleText(u"Data"_s);
     // A little above 100, so that a perfect run is not cut by the frame.
@@ -67,7 +65,11 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTim
         seconds.append({double(point.startedMs), point.secondsPerOperation});
         slowest = std::max(slowest, point.secondsPerOperation);
     }
-    // One call each: the chart redraws once, not once a point.
+    // One call each: the chart redraws once, not once a point. A dot for each
+    // run while they can be told apart; beyond that the line says it.
+    const bool dots = points.size() <= 60;
+    m_right->setPointsVisible(dots);
+    m_seconds->setPointsVisible(dots);
     m_right->replace(right);
     m_seconds->replace(seconds);
 
