@@ -254,13 +254,15 @@ private:
 
 // What one press took: until the program had handled it (trace saved),
 // until Qt began to paint, until its frame, and meanwhile, of the program's
-// window thread, the time it ran and the time it waited for a processor.
+// window thread, the time it ran and the time it waited for a processor, and
+// the X server's wait for one.
 struct Timing {
     double handled = 0;
     double painting = 0;
     double frame = 0;
     double running = 0;
     double waiting = 0;
+    double serverWaiting = 0;  // the X server's main thread in the run queue
 };
 
 struct PathTimes {
@@ -276,10 +278,29 @@ std::pair<std::int64_t, std::int64_t> schedulerTimes(pid_t pid)
     return {running, waiting};
 }
 
+// The X server of DISPLAY when it is an Xvfb of this machine (xvfb-run
+// starts it as "Xvfb :N ..."); 0 when not found.
+pid_t xServer()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (!display) return 0;
+    const std::string wanted = std::string(display).substr(0, std::string(display).find('.'));
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "cmdline");
+        std::string command, argument;
+        std::getline(in, command, '\0');
+        std::getline(in, argument, '\0');
+        if (fs::path(command).filename() == "Xvfb" && argument == wanted)
+            return pid_t(std::atoi(entry.path().filename().c_str()));
+    }
+    return 0;
+}
+
 class Session {
 public:
-    Session(Program& program, Pointer& pointer) : m_program(program), m_pointer(pointer), m_frames(program.frames()),
-                                                   m_trace(program.tracePath())
+    Session(Program& program, Pointer& pointer)
+        : m_program(program), m_pointer(pointer), m_frames(program.frames()), m_trace(program.tracePath()),
+          m_server(xServer())
     {
     }
 
@@ -323,6 +344,7 @@ public:
         for (const bool pressing : {true, false}) {
             const bool acting = pressing == (acts == Acts::OnPress);
             const auto [ranBefore, waitedBefore] = schedulerTimes(m_program.pid());
+            const auto serverBefore = m_server ? schedulerTimes(m_server).second : 0;
             const std::int64_t sent = now();
             pressing ? m_pointer.press() : m_pointer.release();
             if (acting) {
@@ -338,8 +360,9 @@ public:
                     if (more->kind == 'i') last = more;
                 const auto [ran, waited] = schedulerTimes(m_program.pid());
                 const auto ms = [sent](std::int64_t t) { return double(t - sent) / 1e6; };
+                const auto serverWaited = m_server ? schedulerTimes(m_server).second : 0;
                 timing = {ms(handled->time), ms(painting->time), ms(last->time), double(ran - ranBefore) / 1e6,
-                          double(waited - waitedBefore) / 1e6};
+                          double(waited - waitedBefore) / 1e6, double(serverWaited - serverBefore) / 1e6};
             }
             m_frames.settle();
             m_trace.read();
@@ -355,6 +378,7 @@ private:
     Pointer& m_pointer;
     Notes m_frames;
     Trace m_trace;
+    pid_t m_server;
 };
 
 int number(const std::string& text) { return std::atoi(text.c_str()); }
@@ -470,10 +494,10 @@ int main(int argc, char* argv[])
 
     bool met = true;
     std::printf("From a mouse press to the frame that shows its effect, ms (target: p99 <= %.1f)\n", targetMs);
-    std::printf("%-38s %4s  %13s  %13s  %13s  %13s  %13s\n", "", "", "to the frame", "handled", "paint begins",
-                "thread ran", "thread waited");
+    std::printf("%-38s %4s  %13s  %13s  %13s  %13s  %13s  %13s\n", "", "", "to the frame", "handled", "paint begins",
+                "thread ran", "thread waited", "X waited");
     std::printf("%-38s %4s", "path", "n");
-    for (int column = 0; column < 5; ++column) std::printf("  %6s %6s", "p50", "p99");
+    for (int column = 0; column < 6; ++column) std::printf("  %6s %6s", "p50", "p99");
     std::printf("\n");
     for (const PathTimes* p : {&digit, &verifica, &avanti, &sheet}) {
         const auto frame = field(*p, &Timing::frame);
@@ -482,7 +506,8 @@ int main(int argc, char* argv[])
         met = met && ok;
         std::printf("%-38s %4zu", p->name.c_str(), frame.size());
         for (double Timing::*member :
-             {&Timing::frame, &Timing::handled, &Timing::painting, &Timing::running, &Timing::waiting}) {
+             {&Timing::frame, &Timing::handled, &Timing::painting, &Timing::running, &Timing::waiting,
+              &Timing::serverWaiting}) {
             const auto values = field(*p, member);
             std::printf("  %6.2f %6.2f", percentile(values, 0.5), percentile(values, 0.99));
         }
@@ -490,6 +515,6 @@ int main(int argc, char* argv[])
     }
     std::printf("handled: the program has handled the input and saved its trace; paint begins: Qt starts to paint\n"
                 "the window; thread ran and waited: the program's window thread on a processor and in the run\n"
-                "queue, from the input to the frame.\n");
+                "queue, from the input to the frame; X waited: the X server (Xvfb) in the run queue meanwhile.\n");
     return met ? 0 : 1;
 }
