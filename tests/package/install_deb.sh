@@ -76,7 +76,8 @@ runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA
     fail "the installed copies did not run as they should"
 data=$home/.local/share/aritmetica
 (cd "$data" && find . -type f -exec sha256sum {} + | sort) >"$work/data.sums"
-[ "$(grep -c '\.dat$' "$work/data.sums")" = "$pupils" ] || fail "the data folder holds: $(ls "$data")"
+[ "$(grep -c '\.dat$' "$work/data.sums")" = "$pupils" ] && [ "$(grep -c '\.pdf$' "$work/data.sums")" = "$pupils" ] &&
+    grep -q ' \./registro\.sqlite$' "$work/data.sums" || fail "the data folder holds: $(ls "$data")"
 outside=$(cd "$home" && find . -type f ! -path './.local/share/aritmetica/*' ! -path './.cache/*')
 [ -z "$outside" ] || fail "the copies wrote outside the data folder: $outside"
 

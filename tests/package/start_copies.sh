@@ -1,9 +1,9 @@
 #!/bin/bash
 # Run as an ordinary user under xvfb-run by install_deb.sh: starts every copy
 # of the installed package from its desktop entry, the way a menu would, and
-# checks its window title, its working folder, its settings file, the
-# version its about window shows, and a printout of a worksheet landing in
-# the user's data folder as a PDF.
+# checks its window title, its working folder, its settings file, its results
+# journal, the version its about window shows, and a printout of a worksheet
+# landing in the user's data folder as a PDF.
 #   start_copies.sh <version> <NAME:KIND>...    (KIND "-": no settings file)
 set -u
 version=$1
@@ -77,10 +77,16 @@ for copy in "$@"; do
     [ "$(readlink "/proc/$pid/exe")" = /usr/libexec/aritmetica/aritmetica ] ||
         fail "$name runs $(readlink "/proc/$pid/exe"), not the installed program"
     [ "$(readlink "/proc/$pid/cwd")" = "$data" ] || fail "$name runs in $(readlink "/proc/$pid/cwd"), not in $data"
+    # The results journal, an SQLite file, opens once the window is up.
+    journal_made() {
+        [ "$(head -c 15 "$data/registro.sqlite" 2>/dev/null)" = "SQLite format 3" ] &&
+            find "/proc/$pid/fd" -lname "$data/registro.sqlite" 2>/dev/null | grep -q .
+    }
+    wait_until "the journal $data/registro.sqlite" journal_made
     if [ "$kind" = - ]; then
         [ ! -e "$data/$name.dat" ] || fail "$name made a settings file"
         kill "$pid"; wait "$pid" 2>/dev/null; pid=
-        echo "$name: window in $data"
+        echo "$name: window and journal in $data"
         continue
     fi
     cmp -s "$data/$name.dat" <(printf ' %s  1  1 \r\n' "$kind") ||
@@ -111,6 +117,6 @@ for copy in "$@"; do
     [ "$(pdftotext "$pdf" - | grep -c '=')" -ge 30 ] || fail "$pdf does not hold a sheet of operations"
 
     kill "$pid"; wait "$pid" 2>/dev/null; pid=
-    echo "$name: window, settings and printout in $data"
+    echo "$name: window, settings, journal and printout in $data"
 done
 [ -z "$(ls -A "$elsewhere")" ] || fail "a copy wrote into the folder it was started from: $(ls -A "$elsewhere")"
