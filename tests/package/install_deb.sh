@@ -32,10 +32,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The copies as the project lists them: name and operation kind ("-" for a
-# copy without a settings file).
-mapfile -t copies < <(sed -n 's/^ *(\?set(ARITMETICA_COPIES *//; s/^ *"\([A-Z]*\)|\([^|]*\)|.*/\1:\2/p' "$copies_file")
-pupils=$(printf '%s\n' "${copies[@]}" | grep -c ':[0-9]$')
+# The copies as the project lists them: name, operation kind ("-" for the
+# teacher's copy, which has no settings file) and menu name.
+mapfile -t copies < <(sed -n 's/^ *"\([A-Z]*|[^|]*|[^|]*\)|.*/\1/p' "$copies_file")
+pupils=$(printf '%s\n' "${copies[@]}" | grep -c '^[A-Z]*|[0-9]|')
 ((pupils >= 7)) || fail "read only $pupils pupils' copies from $copies_file"
 
 # The package file readable by apt's own user, as a download would be.
@@ -50,7 +50,7 @@ expect=(/usr/libexec/aritmetica/aritmetica /usr/libexec/aritmetica/avvia
         /usr/share/man/man1/aritmetica.1.gz /usr/share/man/it/man1/aritmetica.1.gz
         /usr/share/doc/aritmetica/copyright)
 for copy in "${copies[@]}"; do
-    name=${copy%%:*}
+    name=${copy%%|*}
     expect+=("/usr/libexec/aritmetica/$name" "/usr/share/applications/aritmetica-${name,,}.desktop")
 done
 for path in "${expect[@]}"; do
@@ -76,7 +76,7 @@ runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA
     fail "the installed copies did not run as they should"
 data=$home/.local/share/aritmetica
 (cd "$data" && find . -type f -exec sha256sum {} + | sort) >"$work/data.sums"
-[ "$(grep -c '\.dat$' "$work/data.sums")" = "$pupils" ] && [ "$(grep -c '\.pdf$' "$work/data.sums")" = "$pupils" ] &&
+[ "$(grep -c '\.dat$' "$work/data.sums")" = "$pupils" ] && [ "$(grep -c '\.pdf$' "$work/data.sums")" = "${#copies[@]}" ] &&
     grep -q ' \./registro\.sqlite$' "$work/data.sums" || fail "the data folder holds: $(ls "$data")"
 outside=$(cd "$home" && find . -type f ! -path './.local/share/aritmetica/*' ! -path './.cache/*')
 [ -z "$outside" ] || fail "the copies wrote outside the data folder: $outside"

@@ -4,7 +4,9 @@
 # checks its window title, its working folder, its settings file, its results
 # journal, the version its about window shows, and a printout of a worksheet
 # landing in the user's data folder as a PDF.
-#   start_copies.sh <version> <NAME:KIND>...    (KIND "-": no settings file)
+#   start_copies.sh <version> <NAME|KIND|MENU NAME>...
+# A pupils' copy is titled with its name; the teacher's (KIND "-") has no
+# settings file, and its window is titled with its menu name.
 set -u
 version=$1
 shift
@@ -58,8 +60,9 @@ window_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 
 pdfs() { find "$data" -maxdepth 1 -name "$1-schede-*.pdf" -size +0 | wc -l; }
 
 for copy in "$@"; do
-    name=${copy%%:*}
-    kind=${copy#*:}
+    IFS='|' read -r name kind menu_name <<<"$copy"
+    title=$name
+    [ "$kind" = - ] && title=$menu_name
     entry=/usr/share/applications/aritmetica-${name,,}.desktop
     [ -f "$entry" ] || fail "no desktop entry for $name at $entry"
     split_exec "$(entry_key "$entry" Exec)"
@@ -68,12 +71,11 @@ for copy in "$@"; do
     trace=$work/trace-$name.tsv
     (cd "$elsewhere" && exec env ARITMETICA_TRACE="$trace" "${argv[@]}") >"$work/out-$name.log" 2>&1 &
     pid=$!
-    # The teacher's copy opens its own window; the pupils' are titled with the copy.
-    title=$name
-    [ "$kind" = - ] && title="Registro dei risultati"
     shown() { [ -n "$(window_of "$title")" ] || ! kill -0 "$pid" 2>/dev/null; }
     wait_until "a window titled $title" shown
     kill -0 "$pid" 2>/dev/null || { cat "$work/out-$name.log"; fail "$name ended without a window"; }
+    # The menu entry's StartupWMClass names the copy.
+    xdotool search --class "^$name\$" >/dev/null || fail "no window of class $name"
     [ "$(readlink "/proc/$pid/exe")" = /usr/libexec/aritmetica/aritmetica ] ||
         fail "$name runs $(readlink "/proc/$pid/exe"), not the installed program"
     [ "$(readlink "/proc/$pid/cwd")" = "$data" ] || fail "$name runs in $(readlink "/proc/$pid/cwd"), not in $data"
@@ -85,8 +87,16 @@ for copy in "$@"; do
     wait_until "the journal $data/registro.sqlite" journal_made
     if [ "$kind" = - ]; then
         [ ! -e "$data/$name.dat" ] || fail "$name made a settings file"
+        # "Stampa" by its mnemonic prints the report of the runs.
+        xdotool windowfocus --sync "$(window_of "$title")"
+        xdotool key alt+s
+        report_printed() { find "$data" -maxdepth 1 -name "$name-*.pdf" -size +0 | grep -q .; }
+        wait_until "a PDF report of $name in $data" report_printed
+        pdf=$(find "$data" -maxdepth 1 -name "$name-*.pdf" | head -n 1)
+        wait_until "$pdf to be complete" grep -q '%%EOF' "$pdf"
+        pdftotext "$pdf" - | grep -q . || fail "$pdf holds no text"
         kill "$pid"; wait "$pid" 2>/dev/null; pid=
-        echo "$name: window and journal in $data"
+        echo "$name: window, journal and printout in $data"
         continue
     fi
     cmp -s "$data/$name.dat" <(printf ' %s  1  1 \r\n' "$kind") ||
