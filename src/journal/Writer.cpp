@@ -446,8 +446,13 @@ void Writer::Impl::writerLoop()
             wake.wait_until(lock, retryAt);
             continue;
         }
-        // Short transactions: other copies wait for the file no longer than one batch.
-        std::vector<Row> batch(queue.begin(), queue.begin() + qsizetype(std::min<std::size_t>(queue.size(), kBatchRows)));
+        // Short transactions: other copies wait for the file no longer than
+        // one batch. The rows are moved out, so the window's thread never
+        // waits for a copy.
+        const auto taken = qsizetype(std::min<std::size_t>(queue.size(), kBatchRows));
+        std::vector<Row> batch(std::make_move_iterator(queue.begin()),
+                               std::make_move_iterator(queue.begin() + taken));
+        queue.erase(queue.begin(), queue.begin() + taken);
         writing = true;
         lock.unlock();
         for (Row& row : batch) {
@@ -471,8 +476,9 @@ void Writer::Impl::writerLoop()
         for (const Row& row : batch) wakesSync = wakesSync || row.wakesSync;
         lock.lock();
         writing = false;
+        if (fault != Fault::None)  // back in front, to be tried again
+            queue.insert(queue.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
         if (fault == Fault::None) {
-            queue.erase(queue.begin(), queue.begin() + qsizetype(batch.size()));
             retryAt = Clock::time_point::min();
             busySince = Clock::time_point::max();
             if (wakesSync && outboxWanted()) kickSync();
