@@ -1,11 +1,14 @@
 #include "forms/Form.h"
 
+#include "forms/WindowHost.h"
+
 #include <QDebug>
 
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 
 namespace forms {
 
@@ -200,16 +203,52 @@ std::vector<Control*> Form::readingOrder() const
 
 bool Form::canFocus(const Control& control) const
 {
-    return !m_unloaded && control.canTakeFocus() && !isCovered(control);
+    if (m_unloaded)
+        return false;
+    const bool takes = control.canTakeFocus() || (keyboardMode() && isClickTarget(control) &&
+                                                  control.isEffectivelyEnabled() && control.isEffectivelyVisible());
+    return takes && !isCovered(control);
+}
+
+bool Form::isClickTarget(const Control& control) const
+{
+    switch (control.kind()) {
+    case Kind::Label:
+    case Kind::Frame:
+    case Kind::Picture:
+    case Kind::Image: return hasHandler(control, Event::Click);
+    default: return false;
+    }
+}
+
+bool Form::keyboardMode() const { return m_host && m_host->keyboardMode(); }
+
+void Form::focusBackground()
+{
+    if (m_unloaded || !m_backgroundClickable || !keyboardMode() || m_backgroundFocused)
+        return;
+    Control* previous = std::exchange(m_focused, nullptr);
+    m_backgroundFocused = true;
+    noteChanged();
+    if (previous)
+        fire(*previous, Event::LostFocus);
 }
 
 void Form::focusFirst()
 {
+    // A button is where a pupil starts; a click target only where none is.
+    Control* target = nullptr;
     for (Control* control : readingOrder())
         if (canFocus(*control)) {
-            setFocus(*control);
-            return;
+            if (!isClickTarget(*control)) {
+                setFocus(*control);
+                return;
+            }
+            if (!target)
+                target = control;
         }
+    if (target)
+        setFocus(*target);
 }
 
 void Form::settleFocus()
@@ -229,13 +268,16 @@ void Form::settleFocus()
         }
     const auto at = std::find(order.begin(), order.end(), m_focused);
     const std::size_t start = at == order.end() ? 0 : std::size_t(at - order.begin());
-    for (std::size_t step = 1; step <= order.size(); ++step) {
-        Control* next = order[(start + step) % order.size()];
-        if (canFocus(*next)) {
-            setFocus(*next);
-            return;
+    // The next button, as without keyboard mode; a click target only when no
+    // button is left (a wrong answer sends the focus to the help, not past it).
+    for (bool targets : {false, true})
+        for (std::size_t step = 1; step <= order.size(); ++step) {
+            Control* next = order[(start + step) % order.size()];
+            if (canFocus(*next) && (targets || !isClickTarget(*next))) {
+                setFocus(*next);
+                return;
+            }
         }
-    }
     Control* previous = m_focused;
     m_focused = nullptr;
     noteChanged();
@@ -288,10 +330,16 @@ bool Form::typeKey(int keyCode)
             mouseClick(*control);
             return true;
         }
+    const bool space = keyCode == kKeySpace, enter = keyCode == kKeyEnter;
+    if (!focus) {
+        if (!m_backgroundFocused || !(space || enter))
+            return false;
+        formClick();
+        return true;
+    }
     // A command button takes Space by itself.
-    const bool presses = focus && ((focus->kind() == Kind::OptionButton && keyCode == kKeySpace) ||
-                                   ((focus->kind() == Kind::OptionButton || focus->kind() == Kind::CommandButton) &&
-                                    keyCode == kKeyEnter));
+    const bool presses = ((focus->kind() == Kind::OptionButton || isClickTarget(*focus)) && (space || enter)) ||
+                         (focus->kind() == Kind::CommandButton && enter);
     if (presses && acceptsInput(*focus) && !isCovered(*focus)) {
         mouseClick(*focus);
         return true;
@@ -359,6 +407,7 @@ void Form::setFocus(Control& control)
         return;
     Control* previous = m_focused;
     m_focused = &control;
+    m_backgroundFocused = false;
     noteChanged();
     if (previous)
         fire(*previous, Event::LostFocus);
@@ -498,6 +547,7 @@ void Form::unload()
     deliver([this] { Form_Unload(); });
     m_unloaded = true;
     m_focused = nullptr;
+    m_backgroundFocused = false;
     m_pressed = nullptr;
     m_queue.clear();
     noteChanged();

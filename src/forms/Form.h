@@ -78,9 +78,21 @@ public:
     // Moves the focus, firing LostFocus and GotFocus. Ignored for a control
     // that cannot take the focus or is covered.
     void setFocus(Control& control);
-    // A control that can take the focus and is not covered.
+    // A control that can take the focus and is not covered. In keyboard mode
+    // a click target takes it too: the keyboard reaches all a click reaches.
     bool canFocus(const Control& control) const;
-    // The focus to the first control in reading order that can take it.
+    // Not a button, yet a click on it acts: a label, frame or picture with a
+    // click handler.
+    bool isClickTarget(const Control& control) const;
+    // A click on the window's own background acts (Form_Click).
+    bool backgroundClickable() const { return m_backgroundClickable; }
+    // Keyboard mode, where the background acts on a click: the window itself
+    // takes the focus from its controls, and Space or Enter click it.
+    void focusBackground();
+    bool backgroundFocused() const { return m_backgroundFocused; }
+    bool keyboardMode() const;
+    // The focus to the first control in reading order that can take it, a
+    // click target only when nothing else can.
     void focusFirst();
 
     // --- input, from the view or from tests -----------------------------
@@ -104,8 +116,9 @@ public:
     void mouseClick(Control& control);
     // Keyboard mode: the key presses the first control bound to it that a
     // click could reach now; Space, and Enter where no bound control takes
-    // it, press the focused option button (Enter a command button too). Keys
-    // typed into a text box stay there. Returns whether it pressed anything.
+    // it, press the focused option button, click target or background (Enter
+    // a command button too). Keys typed into a text box stay there. Returns
+    // whether it pressed anything.
     bool typeKey(int keyCode);
     bool hasHandler(const Control& control, Event event) const;
     bool hasKeyHandler(const Control& control) const;
@@ -137,6 +150,8 @@ protected:
     // Keyboard mode: the key works the control as a click would.
     void bindKey(int keyCode, Control& control);
     void setFixedSize(bool fixed) { m_fixedSize = fixed; }
+    // For the windows that override Form_Click.
+    void setBackgroundClickable(bool on) { m_backgroundClickable = on; }
 
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
@@ -165,6 +180,8 @@ private:
     int m_innerWidth;
     int m_innerHeight;
     bool m_fixedSize = false;
+    bool m_backgroundClickable = false;
+    bool m_backgroundFocused = false;
     bool m_resizedOnce = false;
     bool m_unloaded = false;
     bool m_unloading = false;

@@ -52,6 +52,12 @@ public:
     // Lets the screen catch up in the middle of a long handler.
     virtual void doEvents() {}
 
+    // Keyboard mode: keys work what a click would work (Form::typeKey), and
+    // whatever acts on a click takes the focus. Off, no key acts on a button
+    // that the windows say the keyboard leaves alone. Set before any window.
+    void setKeyboardMode(bool on) { m_keyboardMode = on; }
+    bool keyboardMode() const { return m_keyboardMode; }
+
     // Frees windows unloaded earlier. Call only when no handler runs.
     void collect() { m_unloaded.clear(); }
 
@@ -80,6 +86,7 @@ private:
     std::vector<Form*> m_stack;  // shown windows, most recently active last
     Form* m_active = nullptr;
     bool m_closingAll = false;
+    bool m_keyboardMode = false;
     std::vector<std::unique_ptr<Form>> m_unloaded;
 };
 

@@ -50,6 +50,7 @@ PracticeWindow::PracticeWindow(Services& services)
 {
     buildDesign();
     connectHandlers();
+    setBackgroundClickable(true);  // it shows and hides the statistics
 }
 
 // --- window events ---------------------------------------------------------

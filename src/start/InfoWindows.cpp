@@ -70,6 +70,7 @@ ValutazioneWindow::ValutazioneWindow(Services& services)
 
     setCaption(u"SCALA  DI  VALUTAZIONE"_s);
     setBackColor(kBack);
+    setBackgroundClickable(true);
 
     forms::Control& scale =
         add(Kind::Frame, u"Frame1"_s).geometry(240, kPanelTop, 3600, kPanelHeight).back(kPanel).border();

@@ -35,12 +35,6 @@ public:
     // enabled, visible, screen rectangle, focus) to this file, for automation.
     void setTraceFile(const QString& path) { m_traceFile = path; }
 
-    // Keyboard mode: keys work the buttons of the windows (see
-    // forms::Form::typeKey). Off, no key acts on a button that the windows
-    // say the keyboard leaves alone.
-    void setKeyboardMode(bool on) { m_keyboardMode = on; }
-    bool keyboardMode() const { return m_keyboardMode; }
-
     int screenWidth() const override;
     int screenHeight() const override;
     void doEvents() override;
@@ -60,7 +54,6 @@ private:
     std::vector<std::function<void()>> m_queue;
     bool m_routing = false;
     bool m_syncing = false;
-    bool m_keyboardMode = false;
 };
 
 }  // namespace ui

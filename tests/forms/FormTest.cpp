@@ -1,4 +1,5 @@
 #include "forms/Form.h"
+#include "forms/WindowHost.h"
 
 #include <gtest/gtest.h>
 
@@ -376,4 +377,71 @@ TEST(FormAccess, KeysPressOnlyWhatAClickWouldReachNow)
     // A window that a modal one blocks takes no key.
     f.setInputBlocked(true);
     EXPECT_FALSE(f.typeKey(kKeyEscape));
+}
+
+namespace {
+
+// A label and a picture that act on a click, read before the one button, and
+// a background that acts on a click too.
+class Clickable : public Form {
+public:
+    QStringList log;
+
+    Clickable() : Form(u"frmClick"_s, 6000, 4000)
+    {
+        add(Kind::Label, u"lblCambia"_s).geometry(100, 100, 2000, 300);
+        add(Kind::Picture, u"Picture1"_s).geometry(2200, 100, 2000, 300);
+        add(Kind::Label, u"lblTesto"_s).geometry(100, 600, 2000, 300);  // no click handler
+        add(Kind::OptionButton, u"Option1"_s, 0).geometry(100, 1000, 1000, 500);
+        for (const QString& name : {u"lblCambia"_s, u"Picture1"_s, u"Option1"_s})
+            on(name, Event::Click, [this, name](int) { log << name; });
+        on(u"lblCambia"_s, Event::LostFocus, [this](int) { log << u"lost"_s; });
+        setBackgroundClickable(true);
+    }
+
+    void Form_Click() override { log << u"form"_s; }
+};
+
+}  // namespace
+
+TEST(FormAccess, InKeyboardModeWhatActsOnAClickTakesTheFocusAndItsKeys)
+{
+    WindowHost host(nullptr);
+    Clickable f;
+    f.setHost(&host);
+    Control& label = f.c(u"lblCambia"_s);
+    // Without the mode nothing but buttons takes the focus or a key.
+    f.setFocus(label);
+    f.focusBackground();
+    EXPECT_EQ(f.focused(), nullptr);
+    EXPECT_FALSE(f.backgroundFocused());
+    EXPECT_FALSE(f.typeKey(kKeySpace));
+
+    host.setKeyboardMode(true);
+    EXPECT_TRUE(f.canFocus(f.c(u"Picture1"_s)));
+    EXPECT_FALSE(f.canFocus(f.c(u"lblTesto"_s)));
+    f.focusFirst();  // a button before the targets read ahead of it
+    EXPECT_EQ(f.focused(), &f.c(u"Option1"_s, 0));
+    f.setFocus(label);
+    EXPECT_TRUE(f.typeKey(kKeySpace));
+    EXPECT_TRUE(f.typeKey(kKeyEnter));
+    EXPECT_FALSE(f.typeKey('x'));
+    EXPECT_EQ(f.log, QStringList({u"lblCambia"_s, u"lblCambia"_s}));
+
+    // A disabled target is no place for the focus, and its key does nothing.
+    label.setEnabled(false);
+    EXPECT_FALSE(f.canFocus(label));
+    EXPECT_FALSE(f.typeKey(kKeySpace));
+    label.setEnabled(true);
+
+    f.log.clear();
+    f.focusBackground();
+    EXPECT_EQ(f.focused(), nullptr);
+    EXPECT_TRUE(f.typeKey(kKeySpace));
+    EXPECT_EQ(f.log, QStringList({u"lost"_s, u"form"_s}));
+    f.setFocus(f.c(u"Picture1"_s));
+    EXPECT_FALSE(f.backgroundFocused());
+    f.setInputBlocked(true);  // under a modal window
+    EXPECT_FALSE(f.typeKey(kKeySpace));
+    EXPECT_EQ(f.log, QStringList({u"lost"_s, u"form"_s}));
 }
