@@ -51,7 +51,11 @@ int main(int argc, char* argv[])
     ui::FontConfigLoader fontConfig;  // meanwhile, on a thread of its own
     QApplication app(argc, argv);
     const auto fontConfigLoaded = qScopeGuard([&fontConfig] { fontConfig.wait(); });  // before the app goes
-    QApplication::setStyle(new ui::ProgramStyle);  // Fusion
+    // The one option: the pupil works the windows from the keyboard.
+    const bool keyboardMode = QApplication::arguments().contains(QStringLiteral("--tastiera"));
+    auto* style = new ui::ProgramStyle;  // Fusion
+    style->setKeyboardMode(keyboardMode);
+    QApplication::setStyle(style);
     ui::installAccessibility();
 
     // Each copy of the program is a link with its own name: the name it was
@@ -97,8 +101,7 @@ int main(int argc, char* argv[])
     const auto quiet = qScopeGuard([&journal] { journal.setProblemCallback({}); });
     if (const QString trace = qEnvironmentVariable("ARITMETICA_TRACE"); !trace.isEmpty())
         host.setTraceFile(trace);
-    // The one option: the pupil works the windows from the keyboard.
-    host.setKeyboardMode(QApplication::arguments().contains(QStringLiteral("--tastiera")));
+    host.setKeyboardMode(keyboardMode);
 
     std::unique_ptr<AfterFirstPaint> quitAfterPaint;
     if (qEnvironmentVariableIsSet("ARITMETICA_EXIT_AFTER_PAINT"))

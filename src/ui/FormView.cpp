@@ -168,15 +168,24 @@ void FormView::build()
 
     for (const auto& control : m_form.controls())
         m_entries.push_back(makeEntry(*control));
-    // Tab goes through the controls in reading order.
+    // Tab goes through the controls in reading order; in keyboard mode
+    // through whatever acts on a click too, and last the window itself.
+    const bool keyboard = m_host.keyboardMode();
     QWidget* previous = nullptr;
     for (const Control* control : m_form.readingOrder())
-        if (takesFocus(control->kind()))
+        if (takesFocus(control->kind()) || (keyboard && m_form.isClickTarget(*control)))
             if (QWidget* w = widgetFor(*control)) {
                 if (previous)
                     QWidget::setTabOrder(previous, w);
                 previous = w;
             }
+    if (keyboard && m_form.backgroundClickable()) {
+        m_background = new BackgroundFocusWidget(m_client);
+        m_background->setObjectName(m_form.name() + u"_background");
+        m_background->installEventFilter(this);
+        if (previous)
+            QWidget::setTabOrder(previous, m_background);
+    }
 
     const int menuHeight = menuBar()->actions().isEmpty() ? 0 : menuBar()->sizeHint().height();
     if (menuBar()->actions().isEmpty())
@@ -420,14 +429,18 @@ void FormView::sync()
 void FormView::applyAccessibility()
 {
     const bool listening = QAccessible::isActive() && isVisible();
+    const bool keyboard = m_host.keyboardMode();
     for (Entry& e : m_entries) {
         if (!e.widget)
             continue;
         const Control& c = *e.control;
         // A control that is disabled, hidden or covered is no place for the
-        // focus, from Tab or from Qt's own moves.
-        if (takesFocus(c.kind())) {
-            const Qt::FocusPolicy policy = m_form.canFocus(c) ? Qt::StrongFocus : Qt::NoFocus;
+        // focus, from Tab or from Qt's own moves. A click target takes it
+        // from Tab alone: a click on it moves no focus, as before.
+        const bool button = takesFocus(c.kind());
+        if (button || (keyboard && m_form.isClickTarget(c))) {
+            const Qt::FocusPolicy policy =
+                !m_form.canFocus(c) ? Qt::NoFocus : button ? Qt::StrongFocus : Qt::TabFocus;
             if (e.widget->focusPolicy() != policy)
                 e.widget->setFocusPolicy(policy);
         }
@@ -455,12 +468,15 @@ void FormView::applyAccessibility()
 void FormView::mirrorFocus()
 {
     Control* wanted = m_form.focused();
+    const bool background = m_background && m_form.backgroundFocused();
     QWidget* current = focusWidget();
     Control* shown = controlFor(current);
-    if (wanted == m_mirroredFocus && (!shown || shown == wanted || m_form.canFocus(*shown)))
+    if (wanted == m_mirroredFocus && background == m_mirroredBackground &&
+        (!shown || shown == wanted || m_form.canFocus(*shown)))
         return;
     m_mirroredFocus = wanted;
-    if (QWidget* w = wanted ? widgetFor(*wanted) : nullptr)
+    m_mirroredBackground = background;
+    if (QWidget* w = wanted ? widgetFor(*wanted) : background ? m_background : nullptr)
         w->setFocus(Qt::OtherFocusReason);
     else if (shown)
         current->clearFocus();
@@ -501,10 +517,23 @@ bool FormView::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_retired)
         return false;
+    if (m_background && watched == m_background) {
+        if (event->type() == QEvent::FocusIn && !m_host.syncing()) {
+            forms::Form* form = &m_form;
+            QPointer<QWidget> widget(m_background);
+            route([form, widget] {
+                if (widget && widget->hasFocus())
+                    form->focusBackground();
+            });
+        }
+        return false;
+    }
     if (watched == m_client) {
-        if (event->type() == QEvent::Resize)
+        if (event->type() == QEvent::Resize) {
+            if (m_background)
+                m_background->setGeometry(m_client->rect());
             reportInnerSize();
-        else if (event->type() == QEvent::MouseButtonRelease &&
+        } else if (event->type() == QEvent::MouseButtonRelease &&
                  static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             forms::Form* form = &m_form;
             route([form] { form->formClick(); });
@@ -522,8 +551,16 @@ bool FormView::eventFilter(QObject* watched, QEvent* event)
         if (m_host.syncing())
             return false;
         QPointer<QWidget> widget(static_cast<QWidget*>(watched));
-        route([form, c, widget] {
-            if (widget && widget->hasFocus())  // not overtaken meanwhile
+        // Qt opens a window on the first of its tab order, which may be a
+        // click target now; a window opens on a button, as before.
+        const bool opening = static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason &&
+                             !form->focused() && !form->backgroundFocused() && form->isClickTarget(*c);
+        route([form, c, widget, opening] {
+            if (!widget || !widget->hasFocus())  // overtaken meanwhile
+                return;
+            if (opening)
+                form->focusFirst();
+            else
                 form->setFocus(*c);
         });
         return false;

@@ -88,6 +88,9 @@ private:
     QHash<const forms::Control*, std::vector<QWidget*>> m_zOrder;
     std::uint64_t m_formRevision = 0;
     forms::Control* m_mirroredFocus = nullptr;
+    bool m_mirroredBackground = false;
+    // Keyboard mode, where the background acts on a click.
+    QWidget* m_background = nullptr;
     double m_scale = 1.0 / 15.0;
     bool m_retired = false;
     bool m_minimised = false;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QWidget>
 
 namespace ui {
 
@@ -97,6 +98,21 @@ void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         drawWithSharedPalette(QStyleOptionButton(*button));
     else
         drawWithSharedPalette(QStyleOption(*option));
+}
+
+void ProgramStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                               const QWidget* widget) const
+{
+    // The menu bar has the focus only while the keyboard walks it (Alt).
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (m_keyboardMode && element == CE_MenuBarItem && item && (item->state & State_Selected) && widget &&
+        widget->hasFocus()) {
+        QStyleOptionMenuItem walked(*item);
+        walked.state |= State_Sunken;
+        QProxyStyle::drawControl(element, &walked, painter, widget);
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 const QPalette& ProgramStyle::sharedPalette(const QPalette& palette) const

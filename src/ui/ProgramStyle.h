@@ -6,7 +6,9 @@
 
 namespace ui {
 
-// Fusion, the program's style, with two differences.
+// Fusion, the program's style, with two differences, and a third in
+// keyboard mode: the menu bar marks the item the keyboard is on, which
+// Fusion marks only while a menu is open (these items open none).
 //
 // The overflow button that every menu bar makes gets its icon only when the
 // icon is first drawn or measured. Asked for at once, the icon reads its
@@ -24,16 +26,20 @@ namespace ui {
 class ProgramStyle final : public QProxyStyle {
 public:
     ProgramStyle();
+    void setKeyboardMode(bool on) { m_keyboardMode = on; }
 
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
 
 private:
     const QPalette& sharedPalette(const QPalette& palette) const;
 
     mutable QHash<QByteArray, QPalette> m_palettes;  // by their colours
+    bool m_keyboardMode = false;
 };
 
 }  // namespace ui

@@ -7,6 +7,24 @@
 
 namespace ui {
 
+namespace {
+// Labels, frames and the window: the width of a start-window button's frame.
+constexpr int kFocusFrameWidth = 3;
+}  // namespace
+
+bool showsKeyboardFocus(const QWidget* widget)
+{
+    return widget->hasFocus() && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void paintFocusFrame(QWidget* widget, int width)
+{
+    QPainter p(widget);
+    p.setPen(QPen(QColor(0x00, 0x00, 0x00), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(widget->rect()).adjusted(width / 2.0 + 1, width / 2.0 + 1, -width / 2.0 - 1, -width / 2.0 - 1));
+}
+
 FrameWidget::FrameWidget(QWidget* parent) : QWidget(parent) {}
 
 void FrameWidget::setTitle(const QString& title)
@@ -40,25 +58,29 @@ void FrameWidget::paintEvent(QPaintEvent*)
     QPainter p(this);
     if (m_fill.isValid())
         p.fillRect(rect(), m_fill);
-    if (!m_border)
-        return;
-    const QFontMetrics fm(font());
-    const int top = m_title.isEmpty() ? 0 : fm.height() / 2;
-    p.setPen(palette().color(QPalette::Mid));
-    p.drawRect(QRect(0, top, width() - 1, height() - top - 1));
-    if (m_title.isEmpty())
-        return;
-    const int textWidth = fm.horizontalAdvance(m_title);
-    const QRect textRect(8, 0, textWidth + 6, fm.height());
-    if (m_fill.isValid())
-        p.fillRect(textRect, m_fill);
-    else
-        p.fillRect(textRect, palette().color(QPalette::Window));
-    QColor color = m_titleColor.isValid() ? m_titleColor : palette().color(QPalette::WindowText);
-    if (!isEnabled())
-        color = palette().color(QPalette::Disabled, QPalette::WindowText);
-    p.setPen(color);
-    p.drawText(textRect, Qt::AlignCenter, m_title);
+    if (m_border) {
+        const QFontMetrics fm(font());
+        const int top = m_title.isEmpty() ? 0 : fm.height() / 2;
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(QRect(0, top, width() - 1, height() - top - 1));
+        if (!m_title.isEmpty()) {
+            const int textWidth = fm.horizontalAdvance(m_title);
+            const QRect textRect(8, 0, textWidth + 6, fm.height());
+            if (m_fill.isValid())
+                p.fillRect(textRect, m_fill);
+            else
+                p.fillRect(textRect, palette().color(QPalette::Window));
+            QColor color = m_titleColor.isValid() ? m_titleColor : palette().color(QPalette::WindowText);
+            if (!isEnabled())
+                color = palette().color(QPalette::Disabled, QPalette::WindowText);
+            p.setPen(color);
+            p.drawText(textRect, Qt::AlignCenter, m_title);
+        }
+    }
+    if (showsKeyboardFocus(this)) {
+        p.end();
+        paintFocusFrame(this, kFocusFrameWidth);
+    }
 }
 
 LineWidget::LineWidget(QWidget* parent) : QWidget(parent)
@@ -136,6 +158,84 @@ void PictureWidget::paintEvent(QPaintEvent*)
     if (m_source)
         if (const QImage* image = m_source(); image && !image->isNull())
             p.drawImage(QPoint(0, 0), *image);
+    if (showsKeyboardFocus(this)) {
+        p.end();
+        paintFocusFrame(this, kFocusFrameWidth);
+    }
+}
+
+FocusRing::FocusRing(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void FocusRing::paintEvent(QPaintEvent*)
+{
+    paintFocusFrame(this, kFocusFrameWidth);
+}
+
+void LabelWidget::focusInEvent(QFocusEvent* event)
+{
+    QLabel::focusInEvent(event);
+    placeRing();
+}
+
+void LabelWidget::focusOutEvent(QFocusEvent* event)
+{
+    QLabel::focusOutEvent(event);
+    placeRing();
+}
+
+void LabelWidget::moveEvent(QMoveEvent* event)
+{
+    QLabel::moveEvent(event);
+    if (m_ring)
+        placeRing();
+}
+
+void LabelWidget::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    if (m_ring)
+        placeRing();
+}
+
+void LabelWidget::hideEvent(QHideEvent* event)
+{
+    QLabel::hideEvent(event);
+    if (m_ring)
+        m_ring->hide();
+}
+
+void LabelWidget::placeRing()
+{
+    if (!showsKeyboardFocus(this) || !isVisible() || !parentWidget()) {
+        if (m_ring)
+            m_ring->hide();
+        return;
+    }
+    if (!m_ring) {
+        m_ring = new FocusRing(parentWidget());
+        m_ring->setObjectName(objectName() + u"_focus");
+    }
+    const int m = FocusRing::kMargin;
+    m_ring->setGeometry(geometry().adjusted(-m, -m, m, m));
+    m_ring->raise();
+    m_ring->show();
+}
+
+BackgroundFocusWidget::BackgroundFocusWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::TabFocus);
+    setGeometry(parent->rect());
+    lower();
+}
+
+void BackgroundFocusWidget::paintEvent(QPaintEvent*)
+{
+    if (showsKeyboardFocus(this))
+        paintFocusFrame(this, kFocusFrameWidth);
 }
 
 OptionPushButton::OptionPushButton(QWidget* parent) : QPushButton(parent)
@@ -146,13 +246,8 @@ OptionPushButton::OptionPushButton(QWidget* parent) : QPushButton(parent)
 void OptionPushButton::paintEvent(QPaintEvent* event)
 {
     QPushButton::paintEvent(event);
-    if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
-        return;
-    QPainter p(this);
-    const int width = std::max(3, height() / 16);
-    p.setPen(QPen(QColor(0x00, 0x00, 0x00), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(rect()).adjusted(width / 2.0 + 1, width / 2.0 + 1, -width / 2.0 - 1, -width / 2.0 - 1));
+    if (showsKeyboardFocus(this))
+        paintFocusFrame(this, std::max(kFocusFrameWidth, height() / 16));
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -9,6 +10,11 @@
 
 // The small custom widgets behind the controls that Qt has no ready match for.
 namespace ui {
+
+// Once the keyboard has moved the focus, the focused control is framed in
+// bold black, boldly enough to be found from across a classroom.
+bool showsKeyboardFocus(const QWidget* widget);
+void paintFocusFrame(QWidget* widget, int width);
 
 // A frame: background, optional border with its title set into the top line.
 class FrameWidget : public QWidget {
@@ -76,10 +82,42 @@ private:
     ImageSource m_source;
 };
 
+// The focus frame of a label, drawn around it on its parent: inside, it
+// would strike through the text, which fills the label.
+class FocusRing : public QWidget {
+public:
+    static constexpr int kMargin = 4;
+    explicit FocusRing(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
 // A label of a window (a type of its own, so that accessibility knows it).
 class LabelWidget : public QLabel {
 public:
     using QLabel::QLabel;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void placeRing();
+    QPointer<FocusRing> m_ring;
+};
+
+// The window's own place in the tab order where a click on its background
+// acts (keyboard mode only): under every control, and clicks go through it.
+class BackgroundFocusWidget : public QWidget {
+public:
+    explicit BackgroundFocusWidget(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
 };
 
 // An option button used as a push-button: it looks pressed while the form
@@ -90,8 +128,6 @@ public:
 
 protected:
     void nextCheckState() override {}
-    // Once the keyboard has moved the focus, the focused button is framed
-    // boldly enough to be found from across a classroom.
     void paintEvent(QPaintEvent* event) override;
 };
 

@@ -66,6 +66,7 @@ public:
         on(u"mnuVedi"_s, Event::Click, [this](int) { log << u"menu"_s; });
         bindKey('0', c(u"Option1"_s, 0));  // keyboard mode only
         on(u"LblEsito"_s, Event::Click, [this](int) { log << u"label"_s; });
+        setBackgroundClickable(true);
     }
 
     QList<QSize> sizes;
@@ -279,6 +280,47 @@ private Q_SLOTS:
         QCOMPARE(form->log, QStringList({u"down0"_s, u"up0"_s}));
         QTest::keyClick(other, Qt::Key_Space);  // the focused button
         QCOMPARE(form->log, QStringList({u"down0"_s, u"up0"_s, u"down1"_s, u"up1"_s}));
+    }
+
+    // Tab reaches a label that acts on a click, framed around it, and last
+    // the window, whose background acts on a click too; Space clicks them.
+    void inKeyboardModeTabReachesWhatActsOnAClick()
+    {
+        QCOMPARE(widget<QLabel>(u"LblEsito"_s)->focusPolicy(), Qt::NoFocus);  // without the mode
+        QVERIFY(!view->findChild<QWidget*>(u"frmSample_background"_s));
+        host = std::make_unique<ui::QtWindowHost>([](const QString&) { return std::make_unique<Sample>(); });
+        host->setKeyboardMode(true);
+        host->route([this] { host->show(u"frmSample"_s); });
+        form = static_cast<Sample*>(host->find(u"frmSample"_s));
+        view = host->viewOf(*form);
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+
+        auto* label = widget<QLabel>(u"LblEsito"_s);
+        QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY(!label->hasFocus());  // a click moves no focus, as before
+        auto* avanti = widget<QPushButton>(u"cmdAvanti"_s);
+        avanti->setFocus();
+        QTRY_VERIFY(avanti->hasFocus());
+        QTest::keyClick(avanti, Qt::Key_Tab);
+        QTRY_VERIFY(label->hasFocus());
+        QCOMPARE(form->focused(), &form->c(u"LblEsito"_s));
+        auto* ring = widget<QWidget>(u"LblEsito_focus"_s);
+        QVERIFY(ring->isVisible());
+        QCOMPARE(ring->geometry(), label->geometry().adjusted(-4, -4, 4, 4));
+        QTest::keyClick(label, Qt::Key_Space);
+        QCOMPARE(form->log, QStringList({u"label"_s, u"label"_s}));
+
+        const QPoint edge(2, view->client()->height() / 2);
+        QVERIFY(view->client()->grab().toImage().pixelColor(edge) != QColor(Qt::black));
+        QTest::keyClick(label, Qt::Key_Tab);
+        QTest::keyClick(widget<QLineEdit>(u"txtNome"_s), Qt::Key_Tab);
+        auto* background = widget<QWidget>(u"frmSample_background"_s);
+        QTRY_VERIFY(background->hasFocus());
+        QTRY_VERIFY(form->backgroundFocused());
+        QVERIFY(!ring->isVisible());
+        QCOMPARE(view->client()->grab().toImage().pixelColor(edge), QColor(Qt::black));
+        QTest::keyClick(background, Qt::Key_Space);
+        QCOMPARE(form->log, QStringList({u"label"_s, u"label"_s, u"form"_s}));
     }
 
     void theCloseBoxUnloadsTheWindow()

@@ -1,7 +1,10 @@
 #include "ui/ProgramStyle.h"
 
 #include <QApplication>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionMenuItem>
 #include <QStyleFactory>
 #include <QTest>
 
@@ -40,6 +43,40 @@ private Q_SLOTS:
                     button.setStyle(&program);
                     QCOMPARE(button.grab().toImage(), expected);
                 }
+    }
+
+    // Fusion marks a menu bar item only while its menu is open, and these
+    // items open none: walked with the keyboard, in keyboard mode, the item
+    // is marked; hovered by the mouse, or outside the mode, it is not.
+    void inKeyboardModeTheMenuBarMarksTheItemTheKeyboardIsOn()
+    {
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
+        ui::ProgramStyle program;
+        QMenuBar bar;
+        bar.addAction(u"Valutazione"_s);
+        bar.show();
+        bar.activateWindow();
+        bar.setFocus();
+        QTRY_VERIFY(bar.hasFocus());
+        const auto paint = [&bar](const QStyle& style) {
+            QStyleOptionMenuItem item;
+            item.initFrom(&bar);
+            item.rect = QRect(0, 0, 100, 24);
+            item.text = u"Valutazione"_s;
+            item.state |= QStyle::State_Selected;
+            QImage image(item.rect.size(), QImage::Format_RGB32);
+            QPainter painter(&image);
+            style.drawControl(QStyle::CE_MenuBarItem, &item, &painter, &bar);
+            return image;
+        };
+        const QImage plain = paint(*fusion);
+        QCOMPARE(paint(program), plain);
+        program.setKeyboardMode(true);
+        const QImage walked = paint(program);
+        QCOMPARE(walked.pixelColor(2, 12), bar.palette().color(QPalette::Highlight));
+        QVERIFY(plain.pixelColor(2, 12) != bar.palette().color(QPalette::Highlight));
+        bar.clearFocus();
+        QCOMPARE(paint(program), plain);
     }
 };
 
