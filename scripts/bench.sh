@@ -27,11 +27,11 @@ run() {
 # Both under one virtual X server, alternating, each quitting right after
 # its first paint.
 run "Start-up: program against an empty window" \
-    "xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=xcb $build/bench/startup_compare --runs $startup_runs $build/run/ADDIZIONI $build/bench/empty_window"
+    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb $build/bench/startup_compare --runs $startup_runs $build/run/ADDIZIONI $build/bench/empty_window"
 
 # Real X input on the real program, every frame it sends noted.
 run "Click to frame: a key, Verifica, Avanti and a pupil sheet on the real program, p99 <= 16.7 ms (one frame at 60 Hz)" \
-    "xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=xcb $build/bench/click_latency $build/run/ADDIZIONI"
+    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb $build/bench/click_latency $build/run/ADDIZIONI"
 
 run "Response: every event path through the logic, p99 <= 1 ms" \
     "$build/bench/response_bench"
@@ -41,7 +41,7 @@ run "Journal: file size per run; $journal_runs runs queued on a machine, then se
 
 # The journal (about 450 MiB) is made in a temporary folder and removed.
 run "Teacher's window over 100,000 runs: first paint <= 500 ms, filter and chart <= 100 ms" \
-    "xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 $build/bench/registro_bench --runs 100000"
+    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 $build/bench/registro_bench --runs 100000"
 
 run "Soak: $soak_runs practice runs and $soak_runs pupil sheets" \
     "SOAK_RUNS=$soak_runs QT_QPA_PLATFORM=offscreen $build/tests/soak/soak_tests"

@@ -5,11 +5,11 @@ set -eu
 build=$1
 out=$2
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 \
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 \
     "$build/tools/screenshots" "$out"
 # The start and practice windows at the desktop scale factor 2.
 big=$(mktemp -d)
-xvfb-run -a -s "-screen 0 2560x2048x24" env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 QT_SCALE_FACTOR=2 \
+xvfb-run -a -s "-screen 0 2560x2048x24 -noreset" env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 QT_SCALE_FACTOR=2 \
     "$build/tools/screenshots" "$big" start practice
 cp "$big/start.png" "$out/start-scale2.png"
 cp "$big/practice-helped.png" "$out/practice-scale2.png"

@@ -72,10 +72,11 @@ mkdir "$home"
 chown "$user:" "$home"
 cp "$here/start_copies.sh" "$work/"
 # Away from the display numbers other X servers on this machine start from:
-# xvfb-run's choice of a free one is not atomic.
+# xvfb-run's choice of a free one is not atomic. -noreset: the copies start
+# one after another, and a resetting Xvfb refuses the next one.
 display=$((200 + RANDOM % 800))
 runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -n "$display" -s '-screen 0 1280x1024x24' "$work/start_copies.sh" "$version" "${copies[@]}" ||
+    xvfb-run -a -n "$display" -s '-screen 0 1280x1024x24 -noreset' "$work/start_copies.sh" "$version" "${copies[@]}" ||
     fail "the installed copies did not run as they should"
 data=$home/.local/share/aritmetica
 (cd "$data" && find . -type f -exec sha256sum {} + | sort) >"$work/data.sums"
