@@ -112,29 +112,23 @@ Reader::Where Reader::whereFor(const RunFilter& filter, bool paging) const
 
 QStringList Reader::pupils()
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
     // Each name once, if one of its rows was not replaced by a later name on
     // its run; this way the plan stays cheap with or without statistics.
-    if (!query.exec(u"SELECT p.pupil FROM (SELECT DISTINCT pupil FROM pupil_names WHERE pupil <> '') p "
-                    u"WHERE EXISTS (SELECT 1 FROM pupil_names n WHERE n.pupil = p.pupil "
-                    u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced % u")"_s)) {
-        fail(query);
-        return {};
-    }
-    m_error.clear();
-    QStringList names;
-    while (query.next())
-        names << query.value(0).toString();
-    sortForPeople(names);
-    return names;
+    return names(u"SELECT p.pupil FROM (SELECT DISTINCT pupil FROM pupil_names WHERE pupil <> '') p "
+                 u"WHERE EXISTS (SELECT 1 FROM pupil_names n WHERE n.pupil = p.pupil "
+                 u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced % u")"_s);
 }
 
 QStringList Reader::copies()
 {
+    return names(u"SELECT DISTINCT copy FROM runs"_s);
+}
+
+QStringList Reader::names(const QString& sql)
+{
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(u"SELECT DISTINCT copy FROM runs"_s)) {
+    if (!query.exec(sql)) {
         fail(query);
         return {};
     }

@@ -109,6 +109,8 @@ private:
     struct Where;
     Where whereFor(const RunFilter& filter, bool paging = false) const;
     bool fail(const class QSqlQuery& query);
+    // The first column of a query, each value once, sorted as people read.
+    QStringList names(const QString& sql);
     void completeFromOperations(RunRow& row);
 
     QSqlDatabase m_db;
