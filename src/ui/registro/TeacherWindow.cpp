@@ -142,15 +142,15 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_table->setTextElideMode(Qt::ElideMiddle);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     // Widths from the texts a column holds, not from reading every row; the
-    // long objective and level texts share what is left, with the whole text
+    // objective, whose texts are long, takes what is left, with the whole text
     // in the tooltip.
     const QFontMetrics metrics = m_table->fontMetrics();
-    const QString widest[] = {u"00/00/0000 00:00"_s, u"Mmmmmmmmmm"_s, u"MOLTIPLICAZIONI"_s, {}, {}, u"20"_s, u"20"_s,
-                              u"20"_s, u"0000"_s, u"SUFFICIENTE (!)"_s};
+    const QString widest[] = {u"00/00/0000 00:00"_s, u"Mmmmmmmmmm"_s, u"MOLTIPLICAZIONI"_s, {}, u"NUMERO MASSIMO da  60 a 99"_s,
+                              u"20"_s, u"20"_s, u"20"_s, u"0000"_s, u"SUFFICIENTE (!)"_s};
     QHeaderView* header = m_table->horizontalHeader();
     for (int column = 0; column < int(registro::Column::Count); ++column) {
         const auto kind = registro::Column(column);
-        if (kind == registro::Column::Objective || kind == registro::Column::Level) {
+        if (kind == registro::Column::Objective) {
             header->setSectionResizeMode(column, QHeaderView::Stretch);
             continue;
         }
