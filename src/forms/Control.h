@@ -10,6 +10,10 @@ class DrawingSurface;
 
 namespace forms {
 
+// Said of the choice whose marker shows it chosen, for those who cannot see
+// the marker.
+inline const QString kChosenDescription = QStringLiteral("scelto");
+
 class Form;
 
 enum class Kind {

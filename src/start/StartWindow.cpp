@@ -14,10 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 using forms::Event;
 using model::int16;
 
-namespace {
-const QString kChosenWord = u"scelto"_s;
-}  // namespace
-
 StartWindow::StartWindow(Services& services)
     : Form(kStartWindow, kDesignWidth, kDesignHeight), m_services(services), m_state(services.state)
 {
@@ -117,7 +113,7 @@ void StartWindow::Option1_MouseDown(int index)
     marker.setBackColor(kChosen);
     c(u"Option1", index).setForeColor(kChosen);
     // The red strip, said to those who cannot see it.
-    c(u"Option1", index).setAccessibleDescription(kChosenWord);
+    c(u"Option1", index).setAccessibleDescription(forms::kChosenDescription);
 
     m_state.objectiveText = objective.text.toString();
     c(u"Label1").setCaption(objective.summaryPrefix % m_state.objectiveText);
@@ -145,7 +141,7 @@ void StartWindow::Option2_MouseDown(int index)
 
     c(u"Label10", index).setBackColor(kChosen);
     c(u"Option2", index).setForeColor(kChosen);
-    c(u"Option2", index).setAccessibleDescription(kChosenWord);
+    c(u"Option2", index).setAccessibleDescription(forms::kChosenDescription);
 }
 
 void StartWindow::Option3_MouseDown(int index)

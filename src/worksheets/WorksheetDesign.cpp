@@ -160,6 +160,7 @@ void WorksheetWindow::buildDesign()
         strip(u"Label11"_s, i, operations, left + kPairWidth + kStripGap, top);
     }
     c(u"Option3", 0).setForeColor(kChosen);
+    c(u"Option3", 0).setAccessibleDescription(forms::kChosenDescription);
     c(u"Label11", 0).setBackColor(kChosen);
 
     // --- objectives: set 2 created first, so set 1 covers it at start ---------------

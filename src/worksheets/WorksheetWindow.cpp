@@ -98,6 +98,7 @@ void WorksheetWindow::Option1_MouseDown(int index)
     bringToFront(marker);
     marker.setBackColor(kChosen);
     c(u"Option1", index).setForeColor(kChosen);
+    c(u"Option1", index).setAccessibleDescription(forms::kChosenDescription);
 
     m_objective = index;
     m_levelChosen = false;
@@ -139,6 +140,7 @@ void WorksheetWindow::Option2_MouseDown(int index)
 
     c(u"Label10", index).setBackColor(kChosen);
     c(u"Option2", index).setForeColor(kChosen);
+    c(u"Option2", index).setAccessibleDescription(forms::kChosenDescription);
 }
 
 // The buttons act on the press; on the release they must not stay chosen.
@@ -157,6 +159,7 @@ void WorksheetWindow::Option3_MouseDown(int index)
     resetOperationButtons();
     c(u"Label11", index).setBackColor(kChosen);
     c(u"Option3", index).setForeColor(kChosen);
+    c(u"Option3", index).setAccessibleDescription(forms::kChosenDescription);
     m_operation = index;
     m_generator.setOperation(operation.operation);
     setCaption(operation.name % u".1");
@@ -217,6 +220,7 @@ void WorksheetWindow::resetObjectiveButtons()
 {
     for (int i = 0; i < int(kSheetObjectives.size()); ++i) {
         c(u"Option1", i).setForeColor(kButtonText);
+        c(u"Option1", i).setAccessibleDescription(QString());
         c(u"Label9", i).setBackColor(kMarker);
     }
 }
@@ -225,6 +229,7 @@ void WorksheetWindow::resetLevelButtons()
 {
     for (int i = 0; i < int(kSheetLevels.size()); ++i) {
         c(u"Option2", i).setForeColor(kButtonText);
+        c(u"Option2", i).setAccessibleDescription(QString());
         c(u"Label10", i).setBackColor(kMarker);
     }
 }
@@ -233,6 +238,7 @@ void WorksheetWindow::resetOperationButtons()
 {
     for (int i = 0; i < int(kSheetOperations.size()); ++i) {
         c(u"Option3", i).setForeColor(kButtonText);
+        c(u"Option3", i).setAccessibleDescription(QString());
         c(u"Label11", i).setBackColor(kMarker);
     }
 }

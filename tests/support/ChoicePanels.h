@@ -31,6 +31,9 @@ inline void expectMarks(const forms::Form& w, QStringView button, QStringView st
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(w.c(button, i).foreColor(), i == chosen ? kRed : kDarkBlue) << button.toString().toStdString() << i;
         EXPECT_EQ(w.c(strip, i).backColor(), i == chosen ? kRed : kYellow) << strip.toString().toStdString() << i;
+        // What the red strip says to a screen reader.
+        EXPECT_EQ(w.c(button, i).accessibleDescription(), i == chosen ? QStringLiteral("scelto") : QString())
+            << button.toString().toStdString() << i;
     }
 }
 
