@@ -13,11 +13,13 @@
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
 #include "ui/QtWindowHost.h"
+#include "ui/registro/TeacherModule.h"
 #include "ui/registro/TeacherProgram.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <QTimer>
@@ -26,6 +28,19 @@
 #include <memory>
 
 namespace {
+
+// The teacher's window lives in a module beside the program (the real file,
+// not the copy's link), so that the pupils' copies never load Qt Charts.
+int runTeacherModule(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
+{
+    QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(registro_ui::kTeacherModuleFile));
+    const auto entry = reinterpret_cast<registro_ui::TeacherModuleEntry>(module.resolve(registro_ui::kTeacherModuleEntry));
+    if (!entry) {
+        qCritical("%s", qUtf8Printable(module.errorString()));
+        return 1;
+    }
+    return entry(&printers, &clock, &dialogs);
+}
 
 // Runs a step once the start window has been painted for the first time:
 // the journal opens then, and start-up measurements end there.
@@ -72,7 +87,7 @@ int main(int argc, char* argv[])
     ui::QtDrawingSurfaceFactory surfaces;
     // The teacher's copy reads the journal; it has no pupil windows.
     if (programName == registro_ui::kTeacherCopy)
-        return registro_ui::runTeacherWindow(printers, clock, dialogs);
+        return runTeacherModule(printers, clock, dialogs);
 
     // The results journal outlives the windows, which hand it their last entries.
     journal::SystemWallClock wallClock;
