@@ -27,6 +27,8 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // The teacher's window lives in a module beside the program (the real file,
@@ -36,7 +38,10 @@ int runTeacherModule(platform::PrinterFactory& printers, platform::Clock& clock,
     QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(registro_ui::kTeacherModuleFile));
     const auto entry = reinterpret_cast<registro_ui::TeacherModuleEntry>(module.resolve(registro_ui::kTeacherModuleEntry));
     if (!entry) {
+        // A broken installation: said to the teacher, not only on a terminal.
         qCritical("%s", qUtf8Printable(module.errorString()));
+        dialogs.message(u"Il registro dei risultati non si può aprire: manca una parte del programma,\n"_s %
+                        module.fileName() % u"\nReinstallare il programma."_s);
         return 1;
     }
     return entry(&printers, &clock, &dialogs);
