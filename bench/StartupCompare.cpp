@@ -1,6 +1,8 @@
 // Start-up of the program against the empty window, in one run of this tool:
-//   startup_compare [--runs N] [--time-ratio R] [--memory-ratio R] PROGRAM EMPTY
-// Both are started the same way, alternating, each in a fresh temporary
+//   startup_compare [--runs N] [--time-ratio R] [--memory-ratio R] PROGRAM EMPTY [TEXT]
+// TEXT, a window with one line of text and a menu bar, shows what any text
+// costs: its ratios are printed, and the targets stay the empty window's.
+// All are started the same way, alternating, each in a fresh temporary
 // working directory with ARITMETICA_EXIT_AFTER_PAINT=1, so that each quits
 // right after its first paint, and with the first-frame probe preloaded (the
 // library next to this tool), which notes when the first frame reaches the X
@@ -9,7 +11,7 @@
 //   - time to exit: from just before fork() to the end of the process;
 //   - CPU time (user + system) and peak memory (maximum resident set), from
 //     wait4().
-// Prints medians and ratios, program over empty window; exits with 1 when
+// Prints medians and ratios over the empty window; exits with 1 when
 // the time to the first frame or the memory misses its target, or a start
 // fails.
 #include <fcntl.h>
@@ -168,7 +170,8 @@ std::string spread(const Subject& s, double Sample::*member, int decimals)
 
 int usage(const char* self)
 {
-    std::cerr << "usage: " << self << " [--runs N] [--time-ratio R] [--memory-ratio R] PROGRAM EMPTY_WINDOW\n";
+    std::cerr << "usage: " << self
+              << " [--runs N] [--time-ratio R] [--memory-ratio R] PROGRAM EMPTY_WINDOW [TEXT_WINDOW]\n";
     return 2;
 }
 
@@ -194,7 +197,7 @@ int main(int argc, char* argv[])
         else
             paths.push_back(arg);
     }
-    if (paths.size() != 2 || runs < 1) return usage(argv[0]);
+    if (paths.size() < 2 || paths.size() > 3 || runs < 1) return usage(argv[0]);
 
     const fs::path probe = fs::read_symlink("/proc/self/exe").parent_path() / "libfirst_frame_probe.so";
     if (!fs::exists(probe)) {
@@ -204,16 +207,19 @@ int main(int argc, char* argv[])
     // Absolute, but not resolved: a copy of the program is named by its link.
     Subject program{"program", fs::absolute(paths[0]).string(), {}};
     Subject empty{"empty window", fs::absolute(paths[1]).string(), {}};
+    Subject text{"one line of text and a menu bar", paths.size() > 2 ? fs::absolute(paths[2]).string() : "", {}};
+    std::vector<Subject*> subjects{&program, &empty};
+    if (!text.path.empty()) subjects.push_back(&text);
 
     // One start each that does not count: libraries and fonts come from disk
     // only the first time.
-    for (Subject* s : {&program, &empty})
+    for (Subject* s : subjects)
         if (!runOnce(s->path, probe.string())) return 1;
-    // Alternating, and the order flips every round, so that neither is
-    // always the one started right after the other.
+    // Alternating, and the order flips every round, so that none is always
+    // the one started right after another.
     for (int round = 0; round < runs; ++round) {
-        Subject* order[2] = {&program, &empty};
-        if (round % 2) std::swap(order[0], order[1]);
+        std::vector<Subject*> order = subjects;
+        if (round % 2) std::reverse(order.begin(), order.end());
         for (Subject* s : order) {
             const auto sample = runOnce(s->path, probe.string());
             if (!sample) return 1;
@@ -222,14 +228,17 @@ int main(int argc, char* argv[])
     }
 
     std::cout << "Start-up, " << runs << " starts each, alternating (medians, then min and max):\n";
-    for (const Subject* s : {&program, &empty})
+    for (const Subject* s : subjects)
         std::cout << "  " << s->label << " (" << s->path << "):\n"
                   << "    to the first frame  " << spread(*s, &Sample::firstFrameMs, 1) << " ms\n"
                   << "    to exit             " << spread(*s, &Sample::exitMs, 1) << " ms\n"
                   << "    CPU (user + system) " << spread(*s, &Sample::cpuMs, 1) << " ms\n"
                   << "    max RSS             " << spread(*s, &Sample::maxRssMiB, 1) << " MiB\n";
 
-    const auto ratio = [&](double Sample::*member) { return medianOf(program, member) / medianOf(empty, member); };
+    const auto ratioOver = [&](const Subject& over, double Sample::*member) {
+        return medianOf(program, member) / medianOf(over, member);
+    };
+    const auto ratio = [&](double Sample::*member) { return ratioOver(empty, member); };
     const double timeRatio = ratio(&Sample::firstFrameMs);
     const double memoryRatio = ratio(&Sample::maxRssMiB);
     const bool timeMet = timeRatio <= timeTarget;
@@ -240,5 +249,12 @@ int main(int argc, char* argv[])
               << " (target <= " << fixed(memoryTarget, 2) << "): " << (memoryMet ? "met" : "MISSED") << "\n"
               << "  ratio, time to exit            " << fixed(ratio(&Sample::exitMs), 2) << "\n"
               << "  ratio, CPU                     " << fixed(ratio(&Sample::cpuMs), 2) << "\n";
+    if (!text.path.empty()) {
+        const double floor = medianOf(text, &Sample::firstFrameMs) / medianOf(empty, &Sample::firstFrameMs);
+        std::cout << "  one line of text and a menu bar over the empty window, time to the first frame "
+                  << fixed(floor, 2) << "\n"
+                  << "  program over one line of text and a menu bar, time to the first frame "
+                  << fixed(ratioOver(text, &Sample::firstFrameMs), 2) << "\n";
+    }
     return timeMet && memoryMet ? 0 : 1;
 }

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Start-up against an empty Qt window, the time from a click to its frame on
-# the real program, the response time of every event path through the window
-# logic (with the journal writing), the journal's own figures, the teacher's
-# window over a big journal, the full soak, and the soak of the real windows.
+# Start-up against an empty Qt window (and one with a line of text), the time
+# from a click to its frame on the real program, the response time of every
+# event path through the window logic (with the journal writing), the
+# journal's own figures, the teacher's window over a big journal, the full
+# soak, and the soak of the real windows.
 # Each part prints the command that reruns it; the script fails when any part
 # misses its target.
 #   scripts/bench.sh <build folder>
@@ -24,10 +25,10 @@ run() {
   $title"
 }
 
-# Both under one virtual X server, alternating, each quitting right after
-# its first paint.
-run "Start-up: program against an empty window" \
-    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb $build/bench/startup_compare --runs $startup_runs $build/run/ADDIZIONI $build/bench/empty_window"
+# All under one virtual X server, alternating, each quitting right after its
+# first paint. The window with one line of text shows what any text costs.
+run "Start-up: program against an empty window (and a window with one line of text)" \
+    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb $build/bench/startup_compare --runs $startup_runs $build/run/ADDIZIONI $build/bench/empty_window $build/bench/text_window"
 
 # Real X input on the real program, every frame it sends noted.
 run "Click to frame: a key, Verifica, Avanti and a pupil sheet on the real program, p99 <= 16.7 ms (one frame at 60 Hz)" \
