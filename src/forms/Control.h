@@ -225,4 +225,12 @@ private:
     Control& m_c;
 };
 
+// A choice button shown chosen or not: its caption's colour, and the same
+// said to those who cannot see the colour.
+inline void markChosen(Control& button, bool chosen, Rgb chosenText, Rgb plainText)
+{
+    button.setForeColor(chosen ? chosenText : plainText);
+    button.setAccessibleDescription(chosen ? kChosenDescription : QString());
+}
+
 }  // namespace forms

@@ -111,9 +111,7 @@ void StartWindow::Option1_MouseDown(int index)
     forms::Control& marker = c(u"Label9", index);
     bringToFront(marker);
     marker.setBackColor(kChosen);
-    c(u"Option1", index).setForeColor(kChosen);
-    // The red strip, said to those who cannot see it.
-    c(u"Option1", index).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option1", index), true, kChosen, kButtonText);
 
     m_state.objectiveText = objective.text.toString();
     c(u"Label1").setCaption(objective.summaryPrefix % m_state.objectiveText);
@@ -140,8 +138,7 @@ void StartWindow::Option2_MouseDown(int index)
     c(u"Frame3").setEnabled(true);
 
     c(u"Label10", index).setBackColor(kChosen);
-    c(u"Option2", index).setForeColor(kChosen);
-    c(u"Option2", index).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option2", index), true, kChosen, kButtonText);
 }
 
 void StartWindow::Option3_MouseDown(int index)
@@ -203,8 +200,7 @@ void StartWindow::lblCambiaOb_Click(int index)
 void StartWindow::azzeraObiettivi()
 {
     for (int i = 0; i < int(model::kObjectives.size()); ++i) {
-        c(u"Option1", i).setForeColor(kButtonText);
-        c(u"Option1", i).setAccessibleDescription(QString());
+        forms::markChosen(c(u"Option1", i), false, kChosen, kButtonText);
         c(u"Label9", i).setBackColor(kMarker);
     }
 }
@@ -212,8 +208,7 @@ void StartWindow::azzeraObiettivi()
 void StartWindow::azzeraLivelli()
 {
     for (int i = 0; i < int(model::kLevels.size()); ++i) {
-        c(u"Option2", i).setForeColor(kButtonText);
-        c(u"Option2", i).setAccessibleDescription(QString());
+        forms::markChosen(c(u"Option2", i), false, kChosen, kButtonText);
         c(u"Label10", i).setBackColor(kMarker);
     }
 }

@@ -159,8 +159,7 @@ void WorksheetWindow::buildDesign()
         choice(u"Option3"_s, i, operations, kSheetOperations[std::size_t(i)].buttonCaption, left, top, kPairWidth);
         strip(u"Label11"_s, i, operations, left + kPairWidth + kStripGap, top);
     }
-    c(u"Option3", 0).setForeColor(kChosen);
-    c(u"Option3", 0).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option3", 0), true, kChosen, kButtonText);
     c(u"Label11", 0).setBackColor(kChosen);
 
     // --- objectives: set 2 created first, so set 1 covers it at start ---------------

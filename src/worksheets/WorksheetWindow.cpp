@@ -97,8 +97,7 @@ void WorksheetWindow::Option1_MouseDown(int index)
     forms::Control& marker = c(u"Label9", index);
     bringToFront(marker);
     marker.setBackColor(kChosen);
-    c(u"Option1", index).setForeColor(kChosen);
-    c(u"Option1", index).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option1", index), true, kChosen, kButtonText);
 
     m_objective = index;
     m_levelChosen = false;
@@ -139,8 +138,7 @@ void WorksheetWindow::Option2_MouseDown(int index)
     forEachSlot(std::clamp<int>(m_state.sheetSize, 0, model::kRecordSlots - 1), [this] { fillSlot(); });
 
     c(u"Label10", index).setBackColor(kChosen);
-    c(u"Option2", index).setForeColor(kChosen);
-    c(u"Option2", index).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option2", index), true, kChosen, kButtonText);
 }
 
 // The buttons act on the press; on the release they must not stay chosen.
@@ -158,8 +156,7 @@ void WorksheetWindow::Option3_MouseDown(int index)
 
     resetOperationButtons();
     c(u"Label11", index).setBackColor(kChosen);
-    c(u"Option3", index).setForeColor(kChosen);
-    c(u"Option3", index).setAccessibleDescription(forms::kChosenDescription);
+    forms::markChosen(c(u"Option3", index), true, kChosen, kButtonText);
     m_operation = index;
     m_generator.setOperation(operation.operation);
     setCaption(operation.name % u".1");
@@ -219,8 +216,7 @@ void WorksheetWindow::showPrinting(int frame, bool visible)
 void WorksheetWindow::resetObjectiveButtons()
 {
     for (int i = 0; i < int(kSheetObjectives.size()); ++i) {
-        c(u"Option1", i).setForeColor(kButtonText);
-        c(u"Option1", i).setAccessibleDescription(QString());
+        forms::markChosen(c(u"Option1", i), false, kChosen, kButtonText);
         c(u"Label9", i).setBackColor(kMarker);
     }
 }
@@ -228,8 +224,7 @@ void WorksheetWindow::resetObjectiveButtons()
 void WorksheetWindow::resetLevelButtons()
 {
     for (int i = 0; i < int(kSheetLevels.size()); ++i) {
-        c(u"Option2", i).setForeColor(kButtonText);
-        c(u"Option2", i).setAccessibleDescription(QString());
+        forms::markChosen(c(u"Option2", i), false, kChosen, kButtonText);
         c(u"Label10", i).setBackColor(kMarker);
     }
 }
@@ -237,8 +232,7 @@ void WorksheetWindow::resetLevelButtons()
 void WorksheetWindow::resetOperationButtons()
 {
     for (int i = 0; i < int(kSheetOperations.size()); ++i) {
-        c(u"Option3", i).setForeColor(kButtonText);
-        c(u"Option3", i).setAccessibleDescription(QString());
+        forms::markChosen(c(u"Option3", i), false, kChosen, kButtonText);
         c(u"Label11", i).setBackColor(kMarker);
     }
 }
