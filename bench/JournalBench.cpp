@@ -5,6 +5,7 @@
 // pg_ctl, as the tests do) and stopped at the end.
 #include "journal/Database.h"
 #include "journal/Writer.h"
+#include "platform/Clock.h"
 #include "support/PgCluster.h"
 
 #include <QCoreApplication>
@@ -52,7 +53,7 @@ qint64 fileBytes(const QString& path)
 // Writes `runs` runs through a writer and waits until they are in the file.
 bool fill(const journal::WriterOptions& options, int runs)
 {
-    journal::SystemWallClock clock;
+    platform::SystemClock clock;
     journal::UuidSource ids;
     journal::Writer writer(clock, ids);
     writer.start(options);
@@ -112,7 +113,7 @@ int main(int argc, char* argv[])
     }();
 
     options.where.server = cluster.pupils();
-    journal::SystemWallClock clock;
+    platform::SystemClock clock;
     journal::UuidSource ids;
     journal::Writer writer(clock, ids);
     QElapsedTimer sending;

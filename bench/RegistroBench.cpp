@@ -40,6 +40,7 @@ class NoClock final : public platform::Clock {
 public:
     double secondsSinceMidnight() override { return 36000; }
     QString shortDate() override { return u"08/12/26"_s; }
+    QDateTime now() override { return {QDate(2026, 12, 8), QTime(10, 0)}; }
 };
 class NoDialogs final : public platform::Dialogs {
 public:

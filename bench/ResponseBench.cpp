@@ -6,6 +6,7 @@
 // in microseconds; the program fails when a 99th percentile is over 1 ms.
 //   response_bench [--benchmark_filter=REGEX] [other Google Benchmark flags]
 #include "journal/Writer.h"
+#include "platform/Clock.h"
 #include "soak/Session.h"
 #include "ui/QtDrawingSurface.h"
 
@@ -331,7 +332,7 @@ int main(int argc, char* argv[])
     if (!settings.open(QIODevice::WriteOnly) || settings.write(" 7  1  1 \r\n") < 0) return 2;
     settings.close();
 
-    journal::SystemWallClock wallClock;
+    platform::SystemClock wallClock;
     journal::UuidSource ids;
     journal::Writer writer(wallClock, ids);
     writer.start({journal::locate(folder.path(), QProcessEnvironment()), journal::Identity::ofThisProcess(u"OPERAZIONI"_s)});

@@ -16,4 +16,9 @@ QString SystemClock::shortDate()
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
+QDateTime SystemClock::now()
+{
+    return QDateTime::currentDateTime();
+}
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 namespace platform {
@@ -11,6 +12,9 @@ public:
     virtual double secondsSinceMidnight() = 0;
     // Today's date in the system's short date format.
     virtual QString shortDate() = 0;
+    // The wall-clock time with its offset from UTC, as the results journal
+    // stamps its entries. Read from any thread.
+    virtual QDateTime now() = 0;
 };
 
 // The real clock and the system locale.
@@ -18,6 +22,7 @@ class SystemClock final : public Clock {
 public:
     double secondsSinceMidnight() override;
     QString shortDate() override;
+    QDateTime now() override;
 };
 
 }  // namespace platform

@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     options.where = journal::locate(args[1], QProcessEnvironment::systemEnvironment());
     options.identity = journal::Identity::ofThisProcess(u"PROBE"_s);
     options.retryInterval = std::chrono::milliseconds(200);
-    journal::SystemWallClock clock;
+    platform::SystemClock clock;
     journal::UuidSource ids;
     journal::Writer writer(clock, ids);
     writer.start(options);

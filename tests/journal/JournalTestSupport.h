@@ -16,8 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 
 // 8 December 2026, 10:30:15 in Rome (UTC+1), one second on at every reading
 // (the workers read it too).
-class StepWallClock final : public journal::WallClock {
+class StepWallClock final : public platform::Clock {
 public:
+    double secondsSinceMidnight() override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_time.time().msecsSinceStartOfDay() / 1000.0;
+    }
+    QString shortDate() override { return u"08/12/26"_s; }
     QDateTime now() override
     {
         std::lock_guard lock(m_mutex);

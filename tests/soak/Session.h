@@ -18,6 +18,7 @@
 #include "worksheets/WorksheetWindow.h"
 
 #include <QString>
+#include <QTimeZone>
 #include <QStringView>
 
 #include <cmath>
@@ -42,6 +43,10 @@ public:
     double seconds = 36000.0;  // 10:00:00
     double secondsSinceMidnight() override { return seconds; }
     QString shortDate() override { return u"08/12/26"_s; }
+    QDateTime now() override
+    {
+        return {QDate(2026, 12, 8), QTime::fromMSecsSinceStartOfDay(int(seconds * 1000)), QTimeZone(3600)};
+    }
     void advance(double by) { seconds = std::fmod(seconds + by, 86400.0); }
 };
 

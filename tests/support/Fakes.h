@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
+#include <QTimeZone>
 #include <QStringList>
 
 namespace testing_support {
@@ -21,6 +22,10 @@ public:
         return seconds;
     }
     QString shortDate() override { return date; }
+    QDateTime now() override
+    {
+        return {QDate(2026, 12, 8), QTime::fromMSecsSinceStartOfDay(int(seconds * 1000) % 86400000), QTimeZone(3600)};
+    }
     void advance(double by) { seconds += by; }
 };
 

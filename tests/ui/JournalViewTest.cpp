@@ -1,5 +1,6 @@
 #include "journal/Database.h"
 #include "journal/Writer.h"
+#include "platform/Clock.h"
 #include "program/Windows.h"
 #include "ui/FormView.h"
 #include "ui/QtWindowHost.h"
@@ -26,7 +27,7 @@ class JournalViewTest : public QObject {
     model::StdRandomSource random{20261208};
     testing_support::FakeClock clock;
     testing_support::RecordingDialogs dialogs;
-    journal::SystemWallClock wallClock;
+    platform::SystemClock wallClock;
     journal::UuidSource ids;
     std::unique_ptr<journal::Writer> writer;
     std::unique_ptr<ui::QtWindowHost> host;
