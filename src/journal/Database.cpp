@@ -7,6 +7,10 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+#include <atomic>
+
+#include <sys/vfs.h>
+
 namespace journal {
 
 using namespace Qt::Literals::StringLiterals;
@@ -43,29 +47,61 @@ bool exec(QSqlDatabase& db, const QString& statement, QSqlError* error)
     return false;
 }
 
-// A new file gets the read and write bits of its folder: a private data
-// folder keeps the pupils' results private.
-bool createWithFolderPermissions(const QString& path, QSqlError* error)
+// A new file is readable and writable by what the umask leaves: the
+// program runs with 077 (private), or 007 where a school shares the folder.
+bool create(const QString& path, QSqlError* error)
 {
     QFile file(path);
-    const QFileDevice::Permissions folder = QFileInfo(QFileInfo(path).absolutePath()).permissions();
-    QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                                    QFileDevice::WriteUser;
-    mode |= folder & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
-                      QFileDevice::WriteOther);
+    const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                          QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, mode)) {
         if (file.exists()) return true;  // another copy made it meanwhile
         *error = QSqlError(u"Impossibile creare "_s + path, file.errorString(), QSqlError::ConnectionError,
                            QString::number(kCantOpen));
         return false;
     }
-    file.close();
-    // The umask must not narrow what the folder allows.
-    file.setPermissions(mode);
     return true;
 }
 
+std::atomic<FileSystemTypeProbe> g_fileSystemType{nullptr};
+
+// statfs's magic numbers of the file systems other machines may share.
+bool isNetworkType(unsigned long type)
+{
+    switch (type) {
+        case 0x6969:      // NFS
+        case 0x517B:      // SMB
+        case 0xFF534D42:  // CIFS
+        case 0xFE534D42:  // SMB2
+        case 0x5346414F:  // AFS
+        case 0x6B414653:  // kAFS
+        case 0x73757245:  // Coda
+        case 0x564C:      // NCP
+        case 0x00C36400:  // Ceph
+        case 0x01021997:  // 9P
+        case 0x0BD00BD0:  // Lustre
+        case 0x01161970:  // GFS2
+        case 0x7461636F:  // OCFS2
+        case 0x65735546:  // FUSE (sshfs, gvfs...): not known to be local
+            return true;
+        default: return false;
+    }
+}
+
 }  // namespace
+
+void setFileSystemTypeProbe(FileSystemTypeProbe probe)
+{
+    g_fileSystemType.store(probe);
+}
+
+bool onNetworkFileSystem(const QString& folder)
+{
+    if (const FileSystemTypeProbe probe = g_fileSystemType.load()) return isNetworkType((unsigned long)probe(folder));
+    struct statfs info {};
+    if (::statfs(QFile::encodeName(folder).constData(), &info) != 0) return false;
+    return isNetworkType((unsigned long)info.f_type);
+}
 
 Fault classify(const QSqlError& error, bool local)
 {
@@ -137,7 +173,7 @@ Connection openLocal(const QString& path, int busyTimeoutMs)
         c.setError(QSqlError(u"Manca il driver SQLite di Qt"_s, {}, QSqlError::ConnectionError));
         return c;
     }
-    if (QSqlError error; !QFileInfo::exists(path) && !createWithFolderPermissions(path, &error)) {
+    if (QSqlError error; !QFileInfo::exists(path) && !create(path, &error)) {
         c.setError(error);
         return c;
     }
@@ -159,7 +195,8 @@ Connection openLocal(const QString& path, int busyTimeoutMs)
                     u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
                     &error);
     };
-    if (!exec(db, u"PRAGMA journal_mode=WAL"_s, &error) || !exec(db, u"PRAGMA synchronous=FULL"_s, &error) ||
+    const bool shared = onNetworkFileSystem(QFileInfo(path).absolutePath());
+    if (!exec(db, shared ? u"PRAGMA journal_mode=DELETE"_s : u"PRAGMA journal_mode=WAL"_s, &error) || !exec(db, u"PRAGMA synchronous=FULL"_s, &error) ||
         !migrate(db, &error) || !outbox()) {
         c.setError(error);
         db.close();

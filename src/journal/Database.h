@@ -54,10 +54,18 @@ private:
 inline constexpr int kBusyTimeoutMs = 5000;
 inline constexpr int kConnectTimeoutSeconds = 5;
 
-// The local file, created when missing with the permissions of its folder,
-// in WAL mode, with the busy timeout, its tables brought to the latest
-// version and the local bookkeeping in place.
+// The local file, created when missing (private to the user unless the
+// process's umask says otherwise), in WAL mode, with the busy timeout, its
+// tables brought to the latest version and the local bookkeeping in place.
+// On a network file system, where several machines may open one file and
+// WAL's shared memory does not reach across them, in rollback-journal mode.
 Connection openLocal(const QString& path, int busyTimeoutMs = kBusyTimeoutMs);
+
+// Whether a folder lies on a network file system (NFS, SMB/CIFS, AFS...),
+// by statfs's type. Tests may stand in for statfs: the one place it is read.
+using FileSystemTypeProbe = long (*)(const QString& folder);
+void setFileSystemTypeProbe(FileSystemTypeProbe probe);
+bool onNetworkFileSystem(const QString& folder);
 
 // The school's server as `user` (the settings' pupils' role when empty). The
 // password comes from libpq (~/.pgpass, PGPASSFILE). Nothing is created there:

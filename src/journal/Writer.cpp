@@ -1,62 +1,32 @@
+// The writer's queue and its messages: what the windows hand over waits here
+// for the writer thread, which puts it in the local file (LocalStore); the
+// sync thread sends the file's outbox on to a school's server (Sender).
+
 #include "journal/Writer.h"
 
-#include "journal/Database.h"
+#include "journal/LocalStore.h"
+#include "journal/Sender.h"
+#include "journal/Spill.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSqlQuery>
-#include <QSysInfo>
-#include <QTimeZone>
 #include <QUuid>
-#include <QVariant>
 
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <thread>
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdlib>
 
 namespace journal {
 
 using namespace Qt::Literals::StringLiterals;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
-
-enum TableIndex { kRuns, kOperations, kRunEnds, kPupilNames, kSheets };
-
-// How the outbox names a row of each table: its key, and for operations the place.
-const QString kOutboxJoin[] = {
-    u"t.id = o.entry_key"_s,
-    u"t.run_id = o.entry_key AND t.place = o.place"_s,
-    u"t.run_id = o.entry_key"_s,
-    u"t.id = o.entry_key"_s,
-    u"t.id = o.entry_key"_s,
-};
-
-struct Row {
-    Row(TableIndex table, QVariantList values, QString key, int place = 0, int identityAt = -1)
-        : table(table), values(std::move(values)), key(std::move(key)), place(place), identityAt(identityAt)
-    {
-    }
-    TableIndex table;
-    QVariantList values;
-    QString key;
-    int place = 0;
-    int identityAt = -1;     // where copy, os_user and machine go, filled by the worker
-    bool wakesSync = false;  // the end of a run or a print job: worth sending now
-    // When it happened; the worker writes it out (ISO text and milliseconds)
-    // at timeAt, so that the window's thread only reads the clock.
-    QDateTime time;
-    int timeAt = -1;
-};
 
 // Rows written to the local file in one transaction.
 constexpr std::size_t kBatchRows = 500;
@@ -66,48 +36,53 @@ constexpr std::chrono::seconds kBusyPatience{60};
 constexpr std::chrono::seconds kBusyAtExit{15};
 constexpr std::chrono::milliseconds kBusyRetry{200};
 
-// Rows read from the outbox and sent in one transaction.
-constexpr int kSyncBatch = 1000;
-// Rows in one INSERT sent to the server: fewer round trips.
-constexpr int kRowsPerStatement = 200;
+enum class Problem { Settings, Unwritable, DiskFull, Busy, Damaged, Unreachable, Refused, Spilled };
 
-enum class Problem { Settings, Unwritable, DiskFull, Busy, Damaged, Unreachable, Refused };
-
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileId&) const = default;
-};
-
-std::optional<FileId> fileId(const QString& path)
+QString damagedText(const Salvage& salvage)
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
-    return FileId{st.st_dev, st.st_ino};
+    QString text = u"Il registro dei risultati era danneggiato: è stato messo da parte come %1 e ne è stato "
+                   u"cominciato uno nuovo."_s.arg(QDir::toNativeSeparators(salvage.aside));
+    if (salvage.unreadable)
+        return text + u" Dal registro danneggiato non si è potuto leggere nulla: i risultati che non erano ancora "
+                      u"stati inviati al server restano solo nel file messo da parte."_s;
+    if (salvage.rows > 0)
+        text += u" Le voci che si sono potute leggere (%1) sono state riprese nel nuovo registro."_s.arg(salvage.rows);
+    if (salvage.unsentLost > 0)
+        text += u" %1 voci non ancora inviate al server non si sono potute leggere: restano solo nel file messo da "
+                u"parte."_s.arg(salvage.unsentLost);
+    return text;
 }
 
-QString insertStatement(const Table& table, int rows)
+QString problemText(Fault fault, const QString& path, const QString& detail)
 {
-    QStringList placeholders;
-    const QString one = u"("_s + QStringList(table.columns.size(), u"?"_s).join(u", ") + u")"_s;
-    for (int i = 0; i < rows; ++i) placeholders << one;
-    // A row already there is a repeat: ignored, not an error.
-    return u"INSERT INTO "_s + table.name + u" ("_s + table.columns.join(u", ") + u") VALUES "_s +
-           placeholders.join(u", ") + u" ON CONFLICT DO NOTHING"_s;
+    const QString file = QDir::toNativeSeparators(path);
+    switch (fault) {
+        case Fault::DiskFull:
+            return u"Il disco è pieno: il registro dei risultati (%1) non si può aggiornare. Si può continuare "
+                   u"a lavorare: i risultati restano in memoria e vengono scritti appena c'è spazio."_s.arg(file);
+        case Fault::Busy:
+            return u"Il registro dei risultati (%1) è bloccato da un altro programma. Si può continuare a "
+                   u"lavorare: i risultati restano in memoria e vengono scritti appena si libera."_s.arg(file);
+        default:
+            // The database's own words go last, after the sentence.
+            return u"Il registro dei risultati (%1) non si può scrivere. Si può continuare a lavorare: i "
+                   u"risultati restano in memoria e vengono scritti appena possibile. (%2)"_s.arg(file, detail);
+    }
 }
 
-qint64 epochMs(const QDateTime& time)
+Problem problemOf(Fault fault)
 {
-    return time.toMSecsSinceEpoch();
+    switch (fault) {
+        case Fault::DiskFull: return Problem::DiskFull;
+        case Fault::Busy: return Problem::Busy;
+        case Fault::Damaged: return Problem::Damaged;
+        case Fault::Unreachable: return Problem::Unreachable;
+        case Fault::Refused: return Problem::Refused;
+        default: return Problem::Unwritable;
+    }
 }
 
 }  // namespace
-
-QDateTime SystemWallClock::now()
-{
-    const QDateTime local = QDateTime::currentDateTime();
-    return local;
-}
 
 QString UuidSource::newId()
 {
@@ -122,41 +97,30 @@ QString isoWithOffset(const QDateTime& time)
            u"%1:%2"_s.arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
-Identity Identity::ofThisProcess(const QString& copy)
-{
-    Identity id;
-    id.copy = copy;
-    // The account, not $USER, which su and sudo may leave behind.
-    std::array<char, 4096> buffer{};
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        id.osUser = QString::fromLocal8Bit(found->pw_name);
-    else
-        id.osUser = QString::number(::geteuid());
-    id.machine = QSysInfo::machineHostName();
-    return id;
-}
-
-// --- the workers -----------------------------------------------------------
+// --- the queue -------------------------------------------------------------------
 
 class Writer::Impl {
 public:
-    Impl(WallClock& clock, IdSource& ids) : clock(clock), ids(ids) {}
+    Impl(platform::Clock& clock, IdSource& ids) : clock(clock), ids(ids) {}
 
-    void start(WriterOptions options);
-    void stop();
+    void configure(std::function<WriterOptions()> resolve);
+    void finish();
 
+    Row& stamp(Row& row, const QString& timeColumn)
+    {
+        row.time = clock.now();
+        row.timeColumn = timeColumn;
+        return row;
+    }
     void enqueue(std::vector<Row> rows, bool endsSomething);
     void report(Problem problem, const QString& text);
-    // Appends the two time columns to be filled from `time`.
-    int stamp(QVariantList& values, QDateTime& time);
 
     void writerLoop();
     void syncLoop();
+    void takeInSpills(LocalStore& store);
+    void spillRest();
 
-    WriterOptions options;
-    WallClock& clock;
+    platform::Clock& clock;
     IdSource& ids;
 
     // Runs posed but not yet answered in, held back: a run left before any
@@ -171,15 +135,18 @@ public:
         }
     }
 
-    // The entries waiting for the local file.
+    // The entries waiting for the local file, and the writer's state.
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable written;
+    std::condition_variable resolvedChanged;
     std::deque<Row> queue;
-    bool writing = false;        // a batch is being written
+    std::function<WriterOptions()> resolve;  // empty until configured
+    std::optional<WriterOptions> options;    // set by the writer thread
+    bool writing = false;                    // a batch is being written
     quint64 failedWrites = 0;
     bool stopping = false;
-    bool started = false;
+    bool running = false;
     std::thread writer;
 
     // The sync worker.
@@ -201,7 +168,6 @@ public:
     QStringList history;
     std::function<void()> problemCallback;
 
-    bool outboxWanted() const { return options.where.server.has_value(); }
     void kickSync()
     {
         {
@@ -209,10 +175,6 @@ public:
             syncKick = true;
         }
         syncWake.notify_all();
-    }
-    QString serverName() const
-    {
-        return options.where.server ? options.where.server->host + u'/' + options.where.server->database : QString();
     }
 };
 
@@ -229,211 +191,94 @@ void Writer::Impl::report(Problem problem, const QString& text)
     if (callback) callback();
 }
 
-int Writer::Impl::stamp(QVariantList& values, QDateTime& time)
-{
-    time = clock.now();
-    const auto at = int(values.size());
-    values << QVariant() << QVariant();
-    return at;
-}
-
 void Writer::Impl::enqueue(std::vector<Row> rows, bool endsSomething)
 {
+    bool restart = false;
     {
         std::lock_guard lock(mutex);
         if (endsSomething && !rows.empty()) rows.back().wakesSync = true;
-        // An empty text is "", never NULL: every column is NOT NULL.
-        for (Row& row : rows)
-            for (QVariant& value : row.values)
-                if (value.typeId() == QMetaType::QString && value.toString().isNull()) value = QString(u""_s);
         for (Row& row : rows) queue.push_back(std::move(row));
+        // Entries after finish() start the writer again.
+        restart = resolve && !running;
     }
+    if (restart) configure({});
     wake.notify_one();
 }
 
-// --- the local file ------------------------------------------------------------
+// --- the local file ---------------------------------------------------------------
 
-namespace {
-
-QString problemText(Fault fault, const QString& path, const QString& detail)
+// Spill files of earlier runs that could not write: taken in first, then
+// removed. Their rows carry their keys, so one taken in twice (a crash
+// between the two steps) is still in the file once.
+void Writer::Impl::takeInSpills(LocalStore& store)
 {
-    const QString file = QDir::toNativeSeparators(path);
-    switch (fault) {
-        case Fault::DiskFull:
-            return u"Il disco è pieno: il registro dei risultati (%1) non si può aggiornare. Si può continuare "
-                   u"a lavorare: i risultati restano in memoria e vengono scritti appena c'è spazio."_s.arg(file);
-        case Fault::Busy:
-            return u"Il registro dei risultati (%1) è bloccato da un altro programma. Si può continuare a "
-                   u"lavorare: i risultati restano in memoria e vengono scritti appena si libera."_s.arg(file);
-        case Fault::Damaged:
-            return u"Il registro dei risultati era danneggiato: è stato messo da parte come %1 e ne è stato "
-                   u"cominciato uno nuovo."_s.arg(detail);
-        default:
-            return u"Il registro dei risultati (%1) non si può scrivere (%2). Si può continuare a lavorare: i "
-                   u"risultati restano in memoria e vengono scritti appena possibile."_s.arg(file, detail);
+    for (const QString& path : spillFiles(options->where.localFile)) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        bool whole = false;
+        std::vector<Row> rows = readRows(file, &whole);
+        file.close();
+        QString detail;
+        Salvage salvage;
+        Fault fault = store.write(rows, &detail, &salvage);
+        if (fault == Fault::Damaged) report(Problem::Damaged, damagedText(salvage));
+        if (fault == Fault::None || fault == Fault::Damaged) QFile::remove(path);
     }
 }
 
-Problem problemOf(Fault fault)
+// At the end, what could not be written leaves memory for a spill file.
+void Writer::Impl::spillRest()
 {
-    switch (fault) {
-        case Fault::DiskFull: return Problem::DiskFull;
-        case Fault::Busy: return Problem::Busy;
-        case Fault::Damaged: return Problem::Damaged;
-        case Fault::Unreachable: return Problem::Unreachable;
-        case Fault::Refused: return Problem::Refused;
-        default: return Problem::Unwritable;
-    }
+    std::vector<Row> rest(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.end()));
+    queue.clear();
+    if (rest.empty()) return;
+    const QString where = spill(options->where.localFile, rest);
+    const QString text =
+        where.isEmpty()
+            ? u"Gli ultimi risultati (%1 voci) non si sono potuti scrivere né nel registro né altrove: sono "
+              u"andati persi."_s.arg(rest.size())
+            : u"Gli ultimi risultati (%1 voci) non si sono potuti scrivere nel registro: sono stati messi da parte "
+              u"in %2 e verranno ripresi al prossimo avvio."_s.arg(rest.size()).arg(QDir::toNativeSeparators(where));
+    // The windows may be gone by now: the terminal hears it too.
+    qWarning("%s", qUtf8Printable(text));
+    report(Problem::Spilled, text);
 }
-
-// The writer thread's connection to the local file.
-class LocalStore {
-public:
-    LocalStore(QString path, WallClock& clock) : m_path(std::move(path)), m_clock(clock) {}
-
-    // Opens the file; a damaged one is moved aside and a new one begun
-    // (Damaged, with the new file open and `detail` naming the old one).
-    Fault open(QString* detail);
-    // Writes the rows (and their outbox entries) in one transaction.
-    // Damaged means the file was moved aside: the caller writes again.
-    Fault write(const std::vector<Row>& rows, bool outbox, QString* detail);
-    void close()
-    {
-        m_inserts.clear();
-        m_outbox.reset();
-        m_connection.close();
-    }
-
-private:
-    bool reallyDamaged();
-    bool moveAside(QString* detail);
-    Fault fail(const QSqlError& error, QString* detail)
-    {
-        *detail = error.text();
-        return classify(error, true);
-    }
-
-    QString m_path;
-    WallClock& m_clock;
-    Connection m_connection;
-    std::optional<FileId> m_id;
-    std::vector<QSqlQuery> m_inserts;
-    std::optional<QSqlQuery> m_outbox;
-};
-
-Fault LocalStore::open(QString* detail)
-{
-    close();
-    Fault result = Fault::None;
-    m_connection = openLocal(m_path);
-    if (!m_connection.isOpen()) {
-        const Fault fault = fail(m_connection.error(), detail);
-        if (fault != Fault::Damaged) return fault;
-        if (!reallyDamaged()) return Fault::Busy;  // try again later
-        if (!moveAside(detail)) return Fault::Unwritable;
-        m_connection = openLocal(m_path);
-        if (!m_connection.isOpen()) return fail(m_connection.error(), detail);
-        result = Fault::Damaged;  // moved aside; the new file is open
-    }
-    m_id = fileId(m_path);
-    const QSqlDatabase db = m_connection.database();
-    for (const Table& table : tables()) {
-        QSqlQuery insert(db);
-        insert.prepare(insertStatement(table, 1));
-        m_inserts.push_back(std::move(insert));
-    }
-    m_outbox.emplace(db);
-    m_outbox->prepare(u"INSERT INTO outbox (entry_table, entry_key, place) VALUES (?, ?, ?)"_s);
-    return result;
-}
-
-Fault LocalStore::write(const std::vector<Row>& rows, bool outbox, QString* detail)
-{
-    // Another copy may have moved a damaged file aside: write to the new one.
-    if (m_connection.isOpen() && fileId(m_path) != m_id) close();
-    // Damaged: moved aside and a new file opened; the caller tells it and
-    // writes again.
-    if (!m_connection.isOpen())
-        if (const Fault fault = open(detail); fault != Fault::None) return fault;
-    QSqlDatabase db = m_connection.database();
-    QSqlQuery control(db);
-    if (!control.exec(u"BEGIN IMMEDIATE"_s)) return fail(control.lastError(), detail);
-    const auto rollBack = [&](const QSqlError& error) {
-        QSqlQuery(db).exec(u"ROLLBACK"_s);
-        const Fault fault = fail(error, detail);
-        if (fault == Fault::Damaged && reallyDamaged()) {
-            QString aside;
-            if (moveAside(&aside)) *detail = aside;
-            close();
-            return Fault::Damaged;
-        }
-        return fault == Fault::Damaged ? Fault::Busy : fault;
-    };
-    for (const Row& row : rows) {
-        QSqlQuery& insert = m_inserts[std::size_t(row.table)];
-        for (int i = 0; i < row.values.size(); ++i) insert.bindValue(i, row.values[i]);
-        if (!insert.exec()) return rollBack(insert.lastError());
-        if (outbox) {
-            m_outbox->bindValue(0, tables()[std::size_t(row.table)].name);
-            m_outbox->bindValue(1, row.key);
-            m_outbox->bindValue(2, row.place);
-            if (!m_outbox->exec()) return rollBack(m_outbox->lastError());
-        }
-    }
-    if (!control.exec(u"COMMIT"_s)) return rollBack(control.lastError());
-    return Fault::None;
-}
-
-// A file that answers "corrupt" once may have met a passing fault: only a
-// file that a fresh connection finds damaged too is moved aside.
-bool LocalStore::reallyDamaged()
-{
-    close();
-    Connection check(u"QSQLITE"_s);
-    QSqlDatabase db = check.database();
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-    if (!db.open()) return classify(db.lastError(), true) == Fault::Damaged;
-    QSqlQuery q(db);
-    if (!q.exec(u"PRAGMA quick_check"_s)) return classify(q.lastError(), true) == Fault::Damaged;
-    return !q.next() || q.value(0).toString() != u"ok";
-}
-
-// The damaged file, with its WAL, goes aside under a name with the date; it
-// is never deleted.
-bool LocalStore::moveAside(QString* detail)
-{
-    const QFileInfo info(m_path);
-    const QString stampText = m_clock.now().toString(u"yyyy-MM-dd-HHmmss"_s);
-    QString aside;
-    for (int n = 1;; ++n) {
-        aside = info.dir().filePath(info.completeBaseName() + u"-danneggiato-"_s + stampText +
-                                    (n > 1 ? u"-"_s + QString::number(n) : QString()) + u"."_s + info.suffix());
-        if (!QFileInfo::exists(aside)) break;
-    }
-    if (!QFile::rename(m_path, aside)) {
-        *detail = u"impossibile spostare il file danneggiato"_s;
-        return false;
-    }
-    for (const QString& suffix : {u"-wal"_s, u"-shm"_s})
-        if (QFileInfo::exists(m_path + suffix)) QFile::rename(m_path + suffix, aside + suffix);
-    *detail = QDir::toNativeSeparators(aside);
-    return true;
-}
-
-}  // namespace
 
 void Writer::Impl::writerLoop()
 {
-    if (!options.where.problem.isEmpty()) report(Problem::Settings, options.where.problem);
-    LocalStore store(options.where.localFile, clock);
+    bool resolved = false;
+    {
+        std::lock_guard lock(mutex);
+        resolved = options.has_value();
+    }
+    if (!resolved) {
+        // The settings and the user are found here, off the window's thread.
+        WriterOptions found = resolve();
+        std::lock_guard lock(mutex);
+        options = std::move(found);
+    }
+    resolvedChanged.notify_all();
+    const Location& where = options->where;
+    if (!where.problem.isEmpty()) report(Problem::Settings, where.problem);
+    {
+        std::lock_guard lock(syncMutex);
+        syncStopping = false;
+    }
+    if (where.server && !syncer.joinable()) syncer = std::thread([this] { syncLoop(); });
+
+    LocalStore store(where.localFile, clock, where.server.has_value());
     QString detail;
-    if (const Fault fault = store.open(&detail); fault != Fault::None)
-        report(problemOf(fault), problemText(fault, options.where.localFile, detail));
+    Salvage salvage;
+    if (const Fault fault = store.open(&detail, &salvage); fault == Fault::Damaged)
+        report(Problem::Damaged, damagedText(salvage));
+    else if (fault != Fault::None)
+        report(problemOf(fault), problemText(fault, where.localFile, detail));
+    else
+        takeInSpills(store);
     kickSync();  // a first pass, now that the file is there
 
-    Clock::time_point retryAt = Clock::time_point::min();  // after a failed write
-    Clock::time_point busySince = Clock::time_point::max();   // other copies holding the file since
+    SteadyClock::time_point retryAt = SteadyClock::time_point::min();  // after a failed write
+    SteadyClock::time_point busySince = SteadyClock::time_point::max();   // other copies holding the file since
     std::unique_lock lock(mutex);
     for (;;) {
         if (queue.empty()) {
@@ -442,7 +287,7 @@ void Writer::Impl::writerLoop()
             wake.wait(lock);
             continue;
         }
-        if (!stopping && Clock::now() < retryAt) {
+        if (!stopping && SteadyClock::now() < retryAt) {
             wake.wait_until(lock, retryAt);
             continue;
         }
@@ -455,22 +300,11 @@ void Writer::Impl::writerLoop()
         queue.erase(queue.begin(), queue.begin() + taken);
         writing = true;
         lock.unlock();
-        for (Row& row : batch) {
-            if (row.timeAt >= 0) {
-                row.values[row.timeAt] = isoWithOffset(row.time);
-                row.values[row.timeAt + 1] = epochMs(row.time);
-            }
-            if (row.identityAt >= 0) {
-                const Identity& me = options.identity;
-                int at = row.identityAt;
-                for (const QString& value : {me.copy, me.osUser, me.machine})
-                    row.values[at++] = value.isNull() ? QString(u""_s) : value;
-            }
-        }
-        Fault fault = store.write(batch, outboxWanted(), &detail);
-        if (fault == Fault::Damaged) {
-            report(Problem::Damaged, problemText(fault, options.where.localFile, detail));
-            fault = store.write(batch, outboxWanted(), &detail);  // into the new file
+        for (Row& row : batch) row.complete(options->identity);
+        Fault fault = store.write(batch, &detail, &salvage);
+        if (fault == Fault::Damaged) {  // written, into a new file
+            report(Problem::Damaged, damagedText(salvage));
+            fault = Fault::None;
         }
         bool wakesSync = false;
         for (const Row& row : batch) wakesSync = wakesSync || row.wakesSync;
@@ -479,165 +313,50 @@ void Writer::Impl::writerLoop()
         if (fault != Fault::None)  // back in front, to be tried again
             queue.insert(queue.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
         if (fault == Fault::None) {
-            retryAt = Clock::time_point::min();
-            busySince = Clock::time_point::max();
-            if (wakesSync && outboxWanted()) kickSync();
+            retryAt = SteadyClock::time_point::min();
+            busySince = SteadyClock::time_point::max();
+            if (wakesSync && where.server) kickSync();
             continue;
         }
         // Copies writing at once wait for each other: only a file held for
         // long is a problem to tell, and the last entries are not given up
         // for it at once.
         if (fault == Fault::Busy) {
-            const auto now = Clock::now();
-            if (busySince == Clock::time_point::max()) busySince = now;
+            const auto now = SteadyClock::now();
+            if (busySince == SteadyClock::time_point::max()) busySince = now;
             if (now - busySince < (stopping ? kBusyAtExit : kBusyPatience)) {
-                retryAt = now + std::min<Clock::duration>(kBusyRetry, options.retryInterval);
+                retryAt = now + std::min<SteadyClock::duration>(kBusyRetry, options->retryInterval);
                 continue;
             }
         }
         lock.unlock();
-        report(problemOf(fault), problemText(fault, options.where.localFile, detail));
+        report(problemOf(fault), problemText(fault, where.localFile, detail));
         lock.lock();
+        if (stopping) {
+            // The last try failed: what is held goes to a spill file.
+            spillRest();
+            ++failedWrites;
+            written.notify_all();
+            break;
+        }
         ++failedWrites;  // told before anyone waiting hears of it
         written.notify_all();
-        if (stopping) break;  // the last try failed: what was kept stays
-        retryAt = Clock::now() + options.retryInterval;
+        retryAt = SteadyClock::now() + options->retryInterval;
     }
-    lock.unlock();
+    if (lock.owns_lock()) lock.unlock();
     store.close();
 }
 
-// --- the server ----------------------------------------------------------------
-
-namespace {
-
-class Sender {
-public:
-    Sender(const QString& path, const ServerSettings& server) : m_path(path), m_server(server) {}
-
-    // Sends one batch of the outbox. Returns the rows sent, 0 when nothing
-    // was waiting, -1 on failure with `fault` and `detail` set.
-    long long sendBatch(Fault* fault, QString* detail);
-    bool connect(Fault* fault, QString* detail);
-
-private:
-    bool ensureLocal(QString* detail);
-    QString m_path;
-    ServerSettings m_server;
-    Connection m_local;
-    std::optional<FileId> m_localId;
-    Connection m_remote;
-};
-
-bool Sender::ensureLocal(QString* detail)
-{
-    if (m_local.isOpen() && fileId(m_path) == m_localId) return true;
-    m_local = openLocal(m_path);
-    m_localId = fileId(m_path);
-    if (!m_local.isOpen()) *detail = m_local.error().text();
-    return m_local.isOpen();
-}
-
-bool Sender::connect(Fault* fault, QString* detail)
-{
-    if (m_remote.isOpen()) return true;
-    m_remote = openServer(m_server);
-    if (m_remote.isOpen()) return true;
-    *fault = Fault::Unreachable;
-    *detail = m_remote.error().text();
-    m_remote.close();
-    return false;
-}
-
-long long Sender::sendBatch(Fault* fault, QString* detail)
-{
-    if (!ensureLocal(detail)) {
-        *fault = Fault::Busy;
-        return -1;
-    }
-    const QSqlDatabase local = m_local.database();
-    QSqlQuery range(local);
-    if (!range.exec(u"SELECT min(seq), max(seq), count(*) FROM (SELECT seq FROM outbox ORDER BY seq LIMIT %1)"_s.arg(
-            kSyncBatch)) ||
-        !range.next()) {
-        *fault = Fault::Busy;
-        *detail = range.lastError().text();
-        return -1;
-    }
-    if (range.value(2).toLongLong() == 0) return 0;
-    const qint64 first = range.value(0).toLongLong();
-    const qint64 last = range.value(1).toLongLong();
-    const long long entries = range.value(2).toLongLong();
-    range.finish();
-
-    if (!connect(fault, detail)) return -1;
-    QSqlDatabase remote = m_remote.database();
-    const auto failRemote = [&](const QSqlError& error) {
-        *detail = error.text();
-        QSqlQuery(remote).exec(u"ROLLBACK"_s);
-        // A server that no longer answers a trivial query went away.
-        QSqlQuery probe(remote);
-        *fault = probe.exec(u"SELECT 1"_s) ? Fault::Refused : Fault::Unreachable;
-        m_remote.close();
-        return -1;
-    };
-    QSqlQuery control(remote);
-    if (!control.exec(u"BEGIN"_s)) return failRemote(control.lastError());
-    for (std::size_t t = 0; t < tables().size(); ++t) {
-        const Table& table = tables()[t];
-        QSqlQuery rows(local);
-        rows.setForwardOnly(true);
-        if (!rows.exec(u"SELECT t."_s + table.columns.join(u", t.") + u" FROM outbox o JOIN "_s + table.name +
-                       u" t ON "_s + kOutboxJoin[t] + u" WHERE o.entry_table = '"_s + table.name +
-                       u"' AND o.seq BETWEEN %1 AND %2 ORDER BY o.seq"_s.arg(first).arg(last))) {
-            *fault = Fault::Busy;
-            *detail = rows.lastError().text();
-            QSqlQuery(remote).exec(u"ROLLBACK"_s);
-            return -1;
-        }
-        QVariantList values;
-        int count = 0;
-        const int columns = int(table.columns.size());
-        const auto flush = [&]() -> bool {
-            if (count == 0) return true;
-            QSqlQuery insert(remote);
-            insert.prepare(insertStatement(table, count));
-            for (int i = 0; i < values.size(); ++i) insert.bindValue(i, values[i]);
-            if (!insert.exec()) {
-                failRemote(insert.lastError());
-                return false;
-            }
-            values.clear();
-            count = 0;
-            return true;
-        };
-        while (rows.next()) {
-            for (int c = 0; c < columns; ++c) values << rows.value(c);
-            if (++count == kRowsPerStatement && !flush()) return -1;
-        }
-        if (!flush()) return -1;
-    }
-    if (!control.exec(u"COMMIT"_s)) return failRemote(control.lastError());
-
-    // Sent: off the outbox. Should this fail, the rows go again and the
-    // server ignores them.
-    QSqlQuery done(local);
-    if (!done.exec(u"DELETE FROM outbox WHERE seq BETWEEN %1 AND %2"_s.arg(first).arg(last))) {
-        *fault = Fault::Busy;
-        *detail = done.lastError().text();
-        return -1;
-    }
-    return entries;
-}
-
-}  // namespace
+// --- the server ---------------------------------------------------------------------
 
 void Writer::Impl::syncLoop()
 {
-    Sender sender(options.where.localFile, *options.where.server);
+    const ServerSettings server = *options->where.server;
+    const QString serverName = server.host + u'/' + server.database;
+    Sender sender(options->where.localFile, server);
     std::unique_lock lock(syncMutex);
     for (;;) {
-        syncWake.wait_for(lock, options.syncInterval, [this] { return syncKick || syncStopping; });
+        syncWake.wait_for(lock, options->syncInterval, [this] { return syncKick || syncStopping; });
         if (syncStopping) break;
         syncKick = false;
         passRunning = true;
@@ -660,10 +379,10 @@ void Writer::Impl::syncLoop()
                 if (fault == Fault::Unreachable)
                     report(Problem::Unreachable,
                            u"Il server del registro (%1) non risponde. I risultati restano su questo computer e "
-                           u"vengono inviati appena possibile."_s.arg(serverName()));
+                           u"vengono inviati appena possibile."_s.arg(serverName));
                 else if (fault == Fault::Refused)
-                    report(Problem::Refused, u"Il server del registro (%1) non accetta i risultati (%2). I "
-                                             u"risultati restano su questo computer."_s.arg(serverName(), detail));
+                    report(Problem::Refused, u"Il server del registro (%1) non accetta i risultati. I risultati "
+                                             u"restano su questo computer. (%2)"_s.arg(serverName, detail));
                 break;
             }
             std::lock_guard count(syncMutex);
@@ -678,45 +397,71 @@ void Writer::Impl::syncLoop()
     }
 }
 
-void Writer::Impl::start(WriterOptions chosen)
+// --- starting and finishing ---------------------------------------------------------
+
+void Writer::Impl::configure(std::function<WriterOptions()> chosen)
 {
     std::lock_guard lock(mutex);
-    if (started) return;
-    started = true;
-    options = std::move(chosen);
+    if (chosen && !resolve) resolve = std::move(chosen);
+    if (running || !resolve) return;
+    running = true;
+    stopping = false;
+    if (writer.joinable()) writer.join();
     writer = std::thread([this] { writerLoop(); });
-    if (options.where.server) syncer = std::thread([this] { syncLoop(); });
 }
 
-void Writer::Impl::stop()
+void Writer::Impl::finish()
 {
     {
         std::lock_guard lock(mutex);
-        // Never started: what was handed over is not written anywhere.
+        // Never configured (a test's writer): nothing to write to.
+        if (!resolve) return;
+    }
+    configure({});
+    {
+        std::lock_guard lock(mutex);
         stopping = true;
     }
     wake.notify_all();
+    if (writer.joinable()) writer.join();
     {
         std::lock_guard lock(syncMutex);
         syncStopping = true;
     }
     syncWake.notify_all();
     if (syncer.joinable()) syncer.join();
-    if (writer.joinable()) writer.join();
+    std::lock_guard lock(mutex);
+    running = false;
 }
 
-// --- Writer ------------------------------------------------------------------
+// --- Writer -----------------------------------------------------------------------
 
-Writer::Writer(WallClock& clock, IdSource& ids) : m_impl(std::make_unique<Impl>(clock, ids)) {}
+Writer::Writer(platform::Clock& clock, IdSource& ids) : m_impl(std::make_unique<Impl>(clock, ids)) {}
 
 Writer::~Writer()
 {
-    m_impl->stop();
+    m_impl->finish();
 }
 
 void Writer::start(WriterOptions options)
 {
-    m_impl->start(std::move(options));
+    m_impl->configure([options = std::move(options)] { return options; });
+}
+
+void Writer::prepare(std::function<WriterOptions()> resolve)
+{
+    std::lock_guard lock(m_impl->mutex);
+    if (!m_impl->resolve) m_impl->resolve = std::move(resolve);
+}
+
+void Writer::start()
+{
+    m_impl->configure({});
+}
+
+void Writer::finish()
+{
+    m_impl->finish();
 }
 
 void Writer::setProblemCallback(std::function<void()> callback)
@@ -728,9 +473,14 @@ void Writer::setProblemCallback(std::function<void()> callback)
 QString Writer::runStarted(const platform::RunStarted& run)
 {
     const QString id = m_impl->ids.newId();
-    Row row(kRuns, {id, {}, {}, {}, run.objective, run.objectiveText, run.level, run.levelText}, id, 0, 1);
-    row.timeAt = m_impl->stamp(row.values, row.time);
-    m_impl->unanswered.emplace(id, std::move(row));
+    Row row(kRuns, id);
+    row.set(u"id"_s, id)
+        .set(u"objective"_s, run.objective)
+        .set(u"objective_text"_s, run.objectiveText)
+        .set(u"level"_s, run.level)
+        .set(u"level_text"_s, run.levelText);
+    row.identity = true;
+    m_impl->unanswered.emplace(id, std::move(m_impl->stamp(row, u"started"_s)));
     return id;
 }
 
@@ -739,12 +489,19 @@ void Writer::operationClosed(const QString& runId, const platform::OperationClos
     if (runId.isEmpty()) return;
     m_impl->release(runId);
     static const QString kHelp[] = {QString(), u"aiuto"_s, u"intervento"_s};
-    Row row(kOperations,
-            {runId, op.place, op.kind, op.operand1, op.operand2, op.variant, op.expected, op.wrongAttempts.join(u' '),
-             kHelp[int(op.help)], op.seconds, op.recordLine},
-            runId, op.place);
-    row.timeAt = m_impl->stamp(row.values, row.time);
-    m_impl->enqueue({std::move(row)}, false);
+    Row row(kOperations, runId, op.place);
+    row.set(u"run_id"_s, runId)
+        .set(u"place"_s, op.place)
+        .set(u"kind"_s, op.kind)
+        .set(u"operand1"_s, op.operand1)
+        .set(u"operand2"_s, op.operand2)
+        .set(u"variant"_s, op.variant)
+        .set(u"expected"_s, op.expected)
+        .set(u"wrong_attempts"_s, op.wrongAttempts.join(u' '))
+        .set(u"help"_s, kHelp[int(op.help)])
+        .set(u"seconds"_s, op.seconds)
+        .set(u"record_line"_s, op.recordLine);
+    m_impl->enqueue({std::move(m_impl->stamp(row, u"done"_s))}, false);
 }
 
 void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
@@ -752,10 +509,14 @@ void Writer::runEnded(const QString& runId, const platform::RunEnded& end)
     if (runId.isEmpty()) return;
     if (end.rightAnswers == 0 && end.wrongAnswers == 0 && m_impl->unanswered.erase(runId)) return;
     m_impl->release(runId);
-    Row row(kRunEnds, {runId}, runId);
-    row.timeAt = m_impl->stamp(row.values, row.time);
-    row.values << end.rightAnswers << end.wrongAnswers << end.totalSeconds << (end.finished ? 1 : 0) << end.grade;
-    m_impl->enqueue({std::move(row)}, true);
+    Row row(kRunEnds, runId);
+    row.set(u"run_id"_s, runId)
+        .set(u"right_answers"_s, end.rightAnswers)
+        .set(u"wrong_answers"_s, end.wrongAnswers)
+        .set(u"total_seconds"_s, end.totalSeconds)
+        .set(u"finished"_s, end.finished ? 1 : 0)
+        .set(u"grade"_s, end.grade);
+    m_impl->enqueue({std::move(m_impl->stamp(row, u"ended"_s))}, true);
 }
 
 void Writer::pupilNamed(const QString& runId, const QString& pupil)
@@ -763,9 +524,9 @@ void Writer::pupilNamed(const QString& runId, const QString& pupil)
     if (runId.isEmpty()) return;
     m_impl->release(runId);
     const QString id = m_impl->ids.newId();
-    Row row(kPupilNames, {id, runId, pupil}, id);
-    row.timeAt = m_impl->stamp(row.values, row.time);
-    m_impl->enqueue({std::move(row)}, true);
+    Row row(kPupilNames, id);
+    row.set(u"id"_s, id).set(u"run_id"_s, runId).set(u"pupil"_s, pupil);
+    m_impl->enqueue({std::move(m_impl->stamp(row, u"named"_s))}, true);
 }
 
 void Writer::sheetsPrinted(const std::vector<platform::SheetPrinted>& sheets)
@@ -776,12 +537,22 @@ void Writer::sheetsPrinted(const std::vector<platform::SheetPrinted>& sheets)
     int number = 0;
     for (const platform::SheetPrinted& sheet : sheets) {
         const QString id = m_impl->ids.newId();
-        Row row(kSheets, {id, job, {}, {}, {}}, id, 0, 2);
-        row.timeAt = m_impl->stamp(row.values, row.time);
+        Row row(kSheets, id);
+        row.set(u"id"_s, id)
+            .set(u"job_id"_s, job)
+            .set(u"version"_s, sheet.version)
+            .set(u"kind"_s, sheet.kind)
+            .set(u"objective"_s, sheet.objective)
+            .set(u"objective_text"_s, sheet.objectiveText)
+            .set(u"level"_s, sheet.level)
+            .set(u"level_text"_s, sheet.levelText)
+            .set(u"sheet_number"_s, ++number)
+            .set(u"sheet_count"_s, int(sheets.size()))
+            .set(u"pupil_lines"_s, sheet.pupilLines.join(u'\n'))
+            .set(u"teacher_lines"_s, sheet.teacherLines.join(u'\n'));
+        row.identity = true;
+        m_impl->stamp(row, u"printed"_s);
         if (!rows.empty()) row.time = rows.front().time;  // one job, one moment
-        row.values << sheet.version << sheet.kind << sheet.objective << sheet.objectiveText << sheet.level
-                   << sheet.levelText << ++number << int(sheets.size()) << sheet.pupilLines.join(u'\n')
-                   << sheet.teacherLines.join(u'\n');
         rows.push_back(std::move(row));
     }
     m_impl->enqueue(std::move(rows), true);
@@ -805,7 +576,13 @@ bool Writer::flush(std::chrono::milliseconds timeout)
 
 bool Writer::syncNow(std::chrono::milliseconds timeout)
 {
-    if (!m_impl->options.where.server) return false;
+    {
+        // The settings are found on the writer's thread: wait for them.
+        std::unique_lock lock(m_impl->mutex);
+        if (!m_impl->resolvedChanged.wait_for(lock, timeout, [&] { return m_impl->options.has_value(); }) ||
+            !m_impl->options->where.server)
+            return false;
+    }
     std::unique_lock lock(m_impl->syncMutex);
     const quint64 wanted = m_impl->passes + (m_impl->passRunning ? 2 : 1);
     m_impl->syncKick = true;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "journal/Rows.h"
 #include "journal/Settings.h"
+#include "platform/Clock.h"
 #include "platform/Journal.h"
 
 #include <QDateTime>
@@ -15,18 +17,6 @@
 // a server, a second worker sends what the file holds on to it, exactly once.
 // No call made by a window waits for a disk or a network.
 namespace journal {
-
-// Wall-clock time as the journal stamps it: local time with its offset.
-class WallClock {
-public:
-    virtual ~WallClock() = default;
-    virtual QDateTime now() = 0;
-};
-
-class SystemWallClock final : public WallClock {
-public:
-    QDateTime now() override;
-};
 
 // Keys made on the machine, so that every copy's rows differ everywhere.
 class IdSource {
@@ -43,14 +33,6 @@ public:
 // "2026-12-08T10:30:15+01:00": ISO 8601, always with the numeric offset.
 QString isoWithOffset(const QDateTime& time);
 
-// Who writes: the copy's name, the operating-system user, the host.
-struct Identity {
-    QString copy;
-    QString osUser;
-    QString machine;
-    static Identity ofThisProcess(const QString& copy);
-};
-
 struct WriterOptions {
     Location where;
     Identity identity;
@@ -64,9 +46,9 @@ struct WriterOptions {
 
 class Writer final : public platform::Journal {
 public:
-    Writer(WallClock& clock, IdSource& ids);
-    // Writes what is still waiting (one last try), then stops the workers.
-    // Nothing is sent to the server on the way out: it waits in the file.
+    // The clock stamps every entry with local time and its offset.
+    Writer(platform::Clock& clock, IdSource& ids);
+    // finish(), for whatever was handed over since.
     ~Writer() override;
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
@@ -76,6 +58,20 @@ public:
     // program calls it after its first frame: finding the user and reading
     // registro.conf stay off the way to it.
     void start(WriterOptions options);
+    // The same in two steps, with the options found by `resolve` on the
+    // writer's thread: the user lookup may wait on a directory service and
+    // registro.conf on a network folder, and the window's thread waits for
+    // neither. Prepared, the journal is written by finish() even when it was
+    // never started.
+    void prepare(std::function<WriterOptions()> resolve);
+    void start();
+
+    // Writes what is waiting, closes the files and stops the workers; what
+    // cannot be written goes to a spill file, taken in at the next start.
+    // Nothing more is sent to the server on the way out: it waits in the
+    // file. Started first if it had not been yet. Entries handed over
+    // afterwards start it again. Safe to call more than once.
+    void finish();
 
     // Called on a worker thread whenever a problem is waiting to be told.
     void setProblemCallback(std::function<void()> callback);

@@ -11,7 +11,10 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -40,15 +43,18 @@ bool execute(const QSqlDatabase& db, const QString& sql)
     return q.exec(sql);
 }
 
-TEST(JournalDatabase, TheLocalFileIsMadeOnceWithItsFoldersPermissionsInWalModeAtTheLatestVersion)
+TEST(JournalDatabase, TheLocalFileIsMadeOnceAsTheUmaskSaysInWalModeAtTheLatestVersion)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    // A data folder that its group may read: the file may be read by the group too.
+    // A folder others may read: the file is private all the same.
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                                      QFileDevice::ExeGroup));
+                                                      QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                      QFileDevice::ExeOther));
     const QString path = dir.filePath(u"registro.sqlite"_s);
+    const mode_t umask = ::umask(077);
+    const auto restore = qScopeGuard([umask] { ::umask(umask); });
     {
         journal::Connection c = journal::openLocal(path);
         ASSERT_TRUE(c.isOpen()) << c.error().text().toStdString();
@@ -67,8 +73,7 @@ TEST(JournalDatabase, TheLocalFileIsMadeOnceWithItsFoldersPermissionsInWalModeAt
         for (const QString& table : kTables) EXPECT_FALSE(localColumns(db, table).isEmpty()) << table.toStdString();
         ASSERT_TRUE(execute(db, u"INSERT INTO pupil_names VALUES ('n1', 'r1', 'Ada', 'x', 1)"_s));
     }
-    EXPECT_EQ(QFileInfo(path).permissions() & 0x0777,
-              QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup);
+    EXPECT_EQ(QFileInfo(path).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
 
     // Opened again: nothing is made twice and nothing is lost.
     journal::Connection again = journal::openLocal(path);
@@ -130,3 +135,23 @@ TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnly
 }
 
 }  // namespace
+
+// Machines sharing a network folder cannot share WAL's memory: the file is
+// kept with a rollback journal there, a new one and one left in WAL alike.
+TEST(JournalDatabase, OnANetworkFileSystemTheFileKeepsARollbackJournal)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    EXPECT_EQ(scalar(journal::openLocal(path).database(), u"PRAGMA journal_mode"_s), u"wal");
+    EXPECT_FALSE(journal::onNetworkFileSystem(dir.path())) << "a test folder is local";
+
+    journal::setFileSystemTypeProbe([](const QString&) -> long { return 0x6969; });  // NFS
+    const auto local = qScopeGuard([] { journal::setFileSystemTypeProbe(nullptr); });
+    EXPECT_EQ(scalar(journal::openLocal(path).database(), u"PRAGMA journal_mode"_s), u"delete");
+    const QString fresh = dir.filePath(u"nuovo.sqlite"_s);
+    journal::Connection c = journal::openLocal(fresh);
+    EXPECT_EQ(scalar(c.database(), u"PRAGMA journal_mode"_s), u"delete");
+    EXPECT_TRUE(execute(c.database(), u"INSERT INTO pupil_names VALUES ('n1', 'r1', 'Ada', 'x', 1)"_s));
+    EXPECT_FALSE(QFileInfo::exists(fresh + u"-wal"_s));
+}

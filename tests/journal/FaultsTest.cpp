@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -195,6 +196,78 @@ TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
         EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM operations"_s), 80);
         EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM run_ends"_s), 4);
     }
+}
+
+// The disk still full when the copy ends: what memory holds goes to a spill
+// file in the runtime folder (beside the journal there is no room), and the
+// next start takes it in once.
+TEST(JournalFaults, WhatAFullDiskKeepsOutAtTheEndIsSpilledAndTakenInOnceAtTheNextStart)
+{
+    if (qEnvironmentVariableIsEmpty("JOURNAL_PRIVATE_MOUNT")) {
+        QProcess inside;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"JOURNAL_PRIVATE_MOUNT"_s, u"1"_s);
+        inside.setProcessEnvironment(env);
+        QStringList args{u"--mount"_s, u"--propagation"_s, u"private"_s};
+        if (::geteuid() != 0) args.prepend(u"--map-root-user"_s), args.prepend(u"--user"_s);
+        inside.start(u"unshare"_s, args + QStringList{QCoreApplication::applicationFilePath(),
+                                                      u"--gtest_filter=JournalFaults.WhatAFullDisk*"_s});
+        ASSERT_TRUE(inside.waitForFinished(300000));
+        const QString out = QString::fromLocal8Bit(inside.readAllStandardOutput() + inside.readAllStandardError());
+        EXPECT_EQ(inside.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
+        return;
+    }
+
+    QTemporaryDir dir, runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m"), 0);
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    journal_testing::StepWallClock clock;
+    journal::UuidSource ids;
+    journal::WriterOptions options;
+    options.where.localFile = path;
+    options.retryInterval = 100ms;
+    const auto writeRuns = [&](int first, int last, bool fill) {
+        journal::Writer writer(clock, ids);
+        writer.start(options);
+        if (fill) {
+            EXPECT_TRUE(writer.flush(30s));
+            QFile filler(dir.filePath(u"filler"_s));
+            EXPECT_TRUE(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        for (int run = first; run <= last; ++run) journal_testing::writeRun(writer, run);
+        writer.finish();
+        return writer.problemsTold();
+    };
+    const auto counts = [&] {
+        journal::Connection file = journal::openLocal(path);
+        return std::pair(count(file.database(), u"SELECT count(*) FROM runs"_s),
+                         count(file.database(), u"SELECT count(*) FROM operations"_s));
+    };
+
+    writeRuns(1, 1, false);
+    const QStringList told = writeRuns(2, 4, true);
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_TRUE(told.last().contains(u"messi da parte"_s)) << told.join(u'\n').toStdString();
+    const QStringList spilled = QDir(runtime.path()).entryList(QDir::Files);
+    ASSERT_EQ(spilled.size(), 1);
+    EXPECT_TRUE(told.last().contains(spilled.first())) << "the message names the file";
+    EXPECT_EQ(QFileInfo(runtime.filePath(spilled.first())).permissions() & 0x0777,
+              QFileDevice::ReadUser | QFileDevice::WriteUser);
+
+    ASSERT_TRUE(QFile::remove(dir.filePath(u"filler"_s)));
+    EXPECT_EQ(counts(), std::pair(1LL, 20LL));
+    EXPECT_TRUE(writeRuns(5, 5, false).isEmpty());
+    EXPECT_EQ(counts(), std::pair(5LL, 100LL)) << "taken in";
+    EXPECT_TRUE(QDir(runtime.path()).isEmpty());
+    writeRuns(6, 5, false);
+    EXPECT_EQ(counts(), std::pair(5LL, 100LL)) << "once";
 }
 
 }  // namespace

@@ -166,6 +166,68 @@ TEST_P(JournalWriter, ADamagedFileIsMovedAsideWithTheDateAndANewOneBegun)
     }
 }
 
+// A file damaged in one index, as a failing disk leaves it: it goes aside,
+// and what it holds goes into the new file, those rows not yet sent to the
+// server still to be sent, those already sent not again.
+TEST(JournalSalvage, ADamagedFilesRowsAreTakenIntoTheNewOneAndWhatWasUnsentIsStillSent)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    journal_testing::StepWallClock clock;
+    journal::UuidSource ids;
+    journal::WriterOptions options;
+    options.where.localFile = path;
+    // A server nobody answers at: everything waits in the outbox.
+    options.where.server = journal::ServerSettings{dir.filePath(u"nessuno"_s), 5432, u"registro"_s, u"a"_s, {}};
+    options.syncInterval = 1h;
+    QString sentRun;
+    {
+        journal::Writer writer(clock, ids);
+        writer.start(options);
+        sentRun = writeRun(writer, 1);
+        writeRun(writer, 2);
+        ASSERT_TRUE(writer.flush(30s));
+    }
+    {
+        journal::Connection file = journal::openLocal(path);
+        QSqlQuery sent(file.database());
+        // The first run reached the server before the damage.
+        ASSERT_TRUE(sent.exec(u"DELETE FROM outbox WHERE entry_key = '%1'"_s.arg(sentRun)));
+        ASSERT_TRUE(sent.exec(u"PRAGMA wal_checkpoint(TRUNCATE)"_s));
+    }
+    {
+        // The index of the runs' start times is overwritten; the tables are whole.
+        journal::Connection file = journal::openLocal(path);
+        const qint64 page = count(file.database(), u"SELECT rootpage FROM sqlite_master WHERE name = 'runs_started_ms'"_s);
+        const qint64 size = count(file.database(), u"PRAGMA page_size"_s);
+        file.close();
+        QFile raw(path);
+        ASSERT_TRUE(raw.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(raw.seek((page - 1) * size));
+        raw.write(QByteArray(int(size), '\x5a'));
+    }
+
+    journal::Writer writer(clock, ids);
+    writer.start(options);
+    writeRun(writer, 3);
+    ASSERT_TRUE(writer.flush(30s));
+    const QStringList told = writer.problemsTold();
+    const auto damaged = std::find_if(told.begin(), told.end(), [](const QString& t) { return t.contains(u"danneggiato"_s); });
+    ASSERT_NE(damaged, told.end()) << told.join(u'\n').toStdString();
+    EXPECT_TRUE(damaged->contains(u"sono state riprese nel nuovo registro"_s)) << damaged->toStdString();
+    writer.finish();
+
+    journal::Connection file = journal::openLocal(path);
+    const QSqlDatabase db = file.database();
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM runs"_s), 3);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM operations"_s), 60);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_ends"_s), 3);
+    // Runs 2 and 3, each its run, twenty operations and its end; run 1 not again.
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox"_s), 44);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox WHERE entry_key = '%1'"_s.arg(sentRun)), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList({u"registro-danneggiato-*.sqlite"_s}, QDir::Files).size(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(, JournalWriter, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "SqliteAndServer" : "Sqlite"; });
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "journal/Database.h"
+#include "journal/LocalStore.h"
+#include "journal/Settings.h"
+
+#include <QString>
+
+#include <optional>
+
+// The sync worker's side: what the local file's outbox holds, sent on to the
+// school's server in batches, each in one transaction on both sides.
+namespace journal {
+
+class Sender {
+public:
+    Sender(const QString& path, const ServerSettings& server) : m_path(path), m_server(server) {}
+
+    // Sends one batch of the outbox. Returns the rows sent, 0 when nothing
+    // was waiting, -1 on failure with `fault` and `detail` set.
+    long long sendBatch(Fault* fault, QString* detail);
+
+private:
+    bool connect(Fault* fault, QString* detail);
+    bool ensureLocal(QString* detail);
+    QString m_path;
+    ServerSettings m_server;
+    Connection m_local;
+    std::optional<FileId> m_localId;
+    Connection m_remote;
+};
+
+}  // namespace journal
