@@ -1,6 +1,7 @@
 #include "app/Services.h"
 #include "app/WindowNames.h"
 #include "journal/Writer.h"
+#include "program/SessionEnd.h"
 #include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
@@ -95,15 +96,20 @@ int main(int argc, char* argv[])
         return runTeacherModule(printers, clock, dialogs);
 
     // The results journal outlives the windows, which hand it their last entries.
-    journal::SystemWallClock wallClock;
     journal::UuidSource ids;
-    journal::Writer journal(wallClock, ids);
+    journal::Writer journal(clock, ids);
+    // The settings and the user are looked up on the journal's own thread.
+    journal.prepare([folder = QDir::currentPath(), programName] {
+        return journal::WriterOptions{journal::locate(folder, QProcessEnvironment::systemEnvironment()),
+                                      journal::Identity::ofThisProcess(programName)};
+    });
+    SessionEnd sessionEnd(app, journal);
     // A second after the start window is up: start-up stays the window's
     // alone, and no pupil answers sooner (what comes earlier waits in memory).
-    AfterFirstPaint openJournal([&journal, &programName] {
-        QTimer::singleShot(1000, qApp, [&journal, &programName] {
-            journal.start({journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment()),
-                           journal::Identity::ofThisProcess(programName)});
+    AfterFirstPaint openJournal([&journal, &sessionEnd] {
+        QTimer::singleShot(1000, qApp, [&journal, &sessionEnd] {
+            sessionEnd.armExit();
+            journal.start();
         });
     });
 

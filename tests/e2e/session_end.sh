@@ -1,0 +1,72 @@
+#!/bin/sh
+# A copy is ended while its pupil answers: by SIGTERM, SIGHUP and SIGINT, and
+# by killing its X server. Afterwards every operation it had handed to the
+# journal is in registro.sqlite, and none twice (each is its run and place).
+#   session_end.sh <session_end_probe>
+set -eu
+probe=$1
+work=$(mktemp -d)
+xvfb=
+copy=
+cleanup() {
+    [ -z "$copy" ] || kill -KILL "$copy" 2>/dev/null || true
+    [ -z "$xvfb" ] || kill -KILL "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# How many operations each copy answers before its end: moments picked once
+# at random, kept so that a failure can be run again.
+for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
+    how=${case%%:*}
+    after=${case#*:}
+    dir=$work/$how-$after
+    mkdir -p "$dir"
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$dir/display" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    display=:$(cat "$dir/display")
+
+    (cd "$dir" && exec env DISPLAY="$display" "$probe" "$after") >"$dir/answered" 2>"$dir/stderr" &
+    copy=$!
+    for _ in $(seq 600); do
+        [ "$(grep -c '^answered' "$dir/answered" || true)" -ge "$after" ] && break
+        kill -0 "$copy" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ "$how" = X ]; then kill -KILL "$xvfb"; else kill -s "$how" "$copy"; fi
+
+    status=0
+    for _ in $(seq 200); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$copy" 2>/dev/null; then
+        echo "$how after $after: the copy is still running 20 s later" >&2
+        exit 1
+    fi
+    wait "$copy" || status=$?
+    copy=
+    kill -KILL "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    xvfb=
+    # Ended by its own hand, not by the signal or a crash: 0, or 1 from Qt
+    # when the display went away.
+    if [ "$status" -gt 1 ]; then
+        echo "$how after $after: the copy ended with status $status" >&2
+        cat "$dir/stderr" >&2
+        exit 1
+    fi
+
+    python3 - "$dir/answered" "$dir/registro.sqlite" "$how after $after" <<'PY'
+import sqlite3, sys
+answered_file, journal, case = sys.argv[1:4]
+answered = [tuple(line.split()[1:3]) for line in open(answered_file) if line.startswith("answered ")]
+assert len(answered) == len(set(answered)), f"{case}: the probe answered an operation twice"
+rows = [(r, str(p)) for r, p in sqlite3.connect(journal).execute("SELECT run_id, place FROM operations")]
+missing = set(answered) - set(rows)
+# The signal may fall between an operation handed over and its line printed.
+extra = set(rows) - set(answered)
+if missing or len(extra) > 1 or len(answered) < 1:
+    sys.exit(f"{case}: {len(answered)} answered, {len(rows)} in the journal, "
+             f"{len(missing)} missing, {len(extra)} unknown")
+print(f"{case}: {len(answered)} answered, all {len(rows)} in the journal once")
+PY
+done
