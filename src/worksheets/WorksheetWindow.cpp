@@ -62,6 +62,8 @@ void WorksheetWindow::Form_Load()
     m_state.sheetSize = kSheetSlots;
     m_state.sheetPrintMode = 0;
     for (int s = 1; s <= kSheetSlots; ++s) m_state.doneOperations[std::size_t(s)].clear();
+    m_onScreen.reset();
+    m_pupilJob.reset();
     // Stored only; nothing is shown before a pupil sheet is asked for.
     forEachSlot(kSheetSlots, [this] { fillSlot(); });
 
@@ -257,16 +259,21 @@ void WorksheetWindow::CmdSchedaAlunni_Click()
         c(u"LblOp", m_state.slotIndex).setCaption(m_state.pupilLines[s]);
         m_state.doneOperations[s] = m_state.pupilLines[s];
     });
+    m_onScreen = storedSheet();
 }
 
 void WorksheetWindow::CmdSchedaDocenti_Click()
 {
     clearLines();
-    // The answers of the last fills: nothing is drawn again.
+    // The answers of the last fills: nothing is drawn again. Once pupil
+    // sheets are printed, the key shown is the first of theirs, the page the
+    // teacher's print starts with, not the key of a sheet no one holds.
+    m_onScreen = m_pupilJob ? m_pupilJob->sheets.front() : storedSheet();
     forEachSlot(kSheetSlots, [this] {
         const auto s = std::size_t(m_state.slotIndex);
-        c(u"LblOp", m_state.slotIndex).setCaption(m_state.teacherLines[s]);
-        m_state.doneOperations[s] = m_state.teacherLines[s];
+        const QString& line = m_onScreen->teacher[s - 1];
+        c(u"LblOp", m_state.slotIndex).setCaption(line);
+        m_state.doneOperations[s] = line;
     });
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -29,10 +30,23 @@ struct Worksheet {
     SheetLines teacher;
 };
 
+// The sheets of one print job and what the job was printed under: the title
+// on its pages and what the journal files it by.
+struct SheetJob {
+    std::vector<Worksheet> sheets;
+    QString title;
+    int operation = 1;
+    int objective = 0;  // 1..6, 0 before one is chosen
+    model::int16 level = 0;
+    QString levelText;
+    QString printedAt;  // "10:41"
+};
+
 // FrmStampaSchede: the teacher prepares a sheet of sixty operations of one
 // kind at one objective and one level, looks at it in the pupil version
 // (unknowns as dots) or the teacher version (answers in brackets) and prints
-// it, or prints up to forty different sheets and their keys at once. The
+// it, or prints up to forty different sheets and their keys at once; the
+// keys printed always answer the pupil sheets printed last. The
 // frames lead through the steps: objective, level, pupil sheet, teacher
 // sheet; the operation may be chosen at any time.
 class WorksheetWindow final : public forms::Form {
@@ -56,7 +70,7 @@ public:
     void resetLevelButtons();
     void resetOperationButtons();
     void printSheet();
-    void printSheetHeader(platform::Printer& printer);
+    void printSheetHeader(platform::Printer& printer, const QString& title);
 
     // How many different sheets a print button prints: 1..kMaxSheets.
     int sheetCount() const { return m_sheetCount; }
@@ -79,11 +93,16 @@ private:
 
     // Every print job of the window is made here, one page a sheet, in
     // order: a single page (the lines last shown) as it always was, more
-    // numbered (sheets 1..N of m_batch, pupil or teacher version).
-    // Whether the job was printed (or saved).
-    bool printSheets(const std::vector<SheetLines>& pages);
+    // numbered (sheets 1..N of m_batch, pupil or teacher version, or the
+    // keys of the last pupil job). `note`, when given, is told after a job
+    // that went well. Whether the job was printed (or saved).
+    bool printSheets(const std::vector<SheetLines>& pages, const QString& title, const QString& note = {});
+    // The keys of the last pupil job, whatever the window shows now.
+    void printKeys(const SheetJob& pupilJob);
+    // A job of the sheets in the choices now in force.
+    SheetJob jobOfChoices(std::vector<Worksheet> sheets) const;
     // Hands the sheets of a printed job to the results journal.
-    void journalPrinted(const std::vector<Worksheet>& sheets);
+    void journalPrinted(const SheetJob& job);
     // Sheets 1..count of the current batch, drawn as far as they are missing.
     const std::vector<Worksheet>& batchOf(int count);
     Worksheet storedSheet() const;
@@ -121,6 +140,12 @@ private:
     // being the stored one, so that the keys answer the sheets printed.
     // Emptied whenever the sheet would be drawn otherwise.
     std::vector<Worksheet> m_batch;
+    // The sheet whose pupil or teacher version the screen and doneOperations
+    // hold, since a view put it there.
+    std::optional<Worksheet> m_onScreen;
+    // The last pupil job whose answers are known: the sheets the class
+    // holds, which the teacher's print answers from then on.
+    std::optional<SheetJob> m_pupilJob;
 };
 
 }  // namespace worksheets

@@ -1,6 +1,7 @@
 #include "WorksheetTestSupport.h"
 #include "support/RecordingJournal.h"
 
+#include <functional>
 #include <stdexcept>
 
 using namespace worksheets_test;
@@ -46,31 +47,38 @@ struct JammingFactory final : platform::PrinterFactory {
 
 struct SheetPrintTest : WorksheetFixture {
     // The bodies of the pages of the last job: each page a name line, its
-    // title, its number among `count`, sixty lines of one size and the footer.
-    std::vector<QStringList> pages(int count, double size) const
+    // title, its number among `count` when more than one, sixty lines of one
+    // size and the footer.
+    std::vector<QStringList> pages(int count, double size, QString title = {}) const
     {
         using What = PrintedItem::What;
+        if (title.isEmpty()) title = state.objectiveText;
+        const std::size_t numbered = count > 1 ? 1 : 0;
         std::vector<QStringList> out;
         const auto& items = printed();
         std::size_t i = 0;
         for (int page = 1; page <= count; ++page, ++i) {
-            if (items.size() < i + 65) {
+            if (items.size() < i + 64 + numbered) {
                 ADD_FAILURE() << "page " << page << " cut short";
                 break;
             }
             EXPECT_EQ(items[i].text, u"Cognome e nome: "_s) << page;
-            EXPECT_EQ(items[i + 1].text, state.objectiveText) << page;
-            EXPECT_EQ(items[i + 2], (PrintedItem{What::Text, u"Scheda %1 di %2"_s.arg(page).arg(count), u"Courier"_s,
-                                                 12, false, 8000, 1000}));
+            EXPECT_EQ(items[i + 1].text, title) << page;
+            if (numbered) {
+                EXPECT_EQ(items[i + 2], (PrintedItem{What::Text, u"Scheda %1 di %2"_s.arg(page).arg(count),
+                                                     u"Courier"_s, 12, false, 8000, 1000}));
+            }
+            i += 2 + numbered;
             QStringList body;
-            for (std::size_t s = i + 3; s < i + 63; ++s) {
+            for (std::size_t s = i; s < i + 60; ++s) {
                 EXPECT_EQ(items[s].size, size);
                 body << items[s].text;
             }
             out.push_back(body);
-            EXPECT_EQ(items[i + 63].text, state.objectiveText) << page;
-            EXPECT_EQ(items[i + 64].what, page < count ? What::NewPage : What::End) << page;
-            i += 64;
+            i += 60;
+            EXPECT_EQ(items[i].text, title) << page;
+            EXPECT_EQ(items[i + 1].what, page < count ? What::NewPage : What::End) << page;
+            ++i;
         }
         EXPECT_EQ(i, items.size());
         return out;
@@ -288,16 +296,77 @@ TEST_F(SheetPrintTest, PrintedJobsGoToTheJournalWithBothVersionsOfEachSheet)
     EXPECT_EQ(one.pupilLines, shown);
     EXPECT_EQ(one.teacherLines, stored(state.teacherLines));
 
+    // Three pupil sheets at another level, then their keys after yet another
+    // level: filed as printed, under the level they were printed at.
+    w.press(u"Option2"_s, 1);
+    const QString levelText = state.levelText;
     w.textEdited(w.c(u"txtNumeroSchede", 1), u"3"_s);
+    w.click(w.c(u"CmdStampaAlunni"));
+    const std::vector<QStringList> sheets = pages(3, 12);
+    w.press(u"Option2"_s, 0);
     w.click(w.c(u"CmdStampaDocenti"));
     const std::vector<QStringList> keys = pages(3, 10);
-    ASSERT_EQ(journal.printJobs.size(), 2u);
-    const auto& job = journal.printJobs[1];
+    ASSERT_EQ(journal.printJobs.size(), 3u);
+    const auto& job = journal.printJobs[2];
     ASSERT_EQ(job.size(), 3u);
-    EXPECT_EQ(job[0].pupilLines, shown);
     for (std::size_t k = 0; k < 3; ++k) {
         EXPECT_EQ(job[k].version, u"docenti");
+        EXPECT_EQ(job[k].levelText, levelText);
+        EXPECT_EQ(job[k].pupilLines, sheets[k]) << k;
         EXPECT_EQ(job[k].teacherLines, keys[k]) << k;
     }
-    EXPECT_NE(job[1].pupilLines, job[2].pupilLines);
+    EXPECT_NE(sheets[1], sheets[2]);
+}
+
+// Whatever is shown or chosen after pupil sheets are printed, the teacher's
+// print gives their keys, page for page under their title, and says which
+// job they answer; the key on screen is the first of them.
+TEST_F(SheetPrintTest, KeysAnswerTheLastPupilJobWhateverWasChosenSince)
+{
+    worksheets::WorksheetWindow& w = open();
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"new sheet", [&] { w.click(w.c(u"CmdSchedaAlunni")); }},
+        {"level", [&] { w.press(u"Option2"_s, 2); }},
+        {"objective", [&] { showPupilSheet(w, 1, 1); }},
+        {"operation",
+         [&] {
+             w.press(u"Option3"_s, 2);
+             w.click(w.c(u"CmdSchedaAlunni"));
+         }},
+        {"count", [&] { w.textEdited(w.c(u"txtNumeroSchede", 1), u"7"_s); }},
+    };
+    for (const int count : {1, 3})
+        for (const auto& [what, change] : changes) {
+            SCOPED_TRACE(testing::Message() << count << " sheets, then " << what);
+            w.press(u"Option3"_s, 0);
+            showPupilSheet(w, 4, 0);
+            w.textEdited(w.c(u"txtNumeroSchede", 0), QString::number(count));
+            clock.seconds = 9 * 3600 + 5 * 60 + 59;
+            w.click(w.c(u"CmdStampaAlunni"));
+            const QString title = state.objectiveText;
+            const std::vector<QStringList> sheets = pages(count, 12);
+
+            change();
+            clock.advance(3600);
+            dialogs.messages.clear();
+            w.click(w.c(u"CmdStampaDocenti"));
+            const std::vector<QStringList> keys = pages(count, 10, title);
+            ASSERT_EQ(keys.size(), sheets.size());
+            for (std::size_t k = 0; k < keys.size(); ++k)
+                for (int s = 0; s < 60; ++s)
+                    ASSERT_TRUE(keys[k][s].startsWith(sheets[k][s] + kGap) && keys[k][s].endsWith(u')'))
+                        << k << ": " << keys[k][s].toStdString();
+            EXPECT_EQ(dialogs.messages, QStringList{count == 1 ? u"Soluzioni della scheda stampata alle 9:05"_s
+                                                               : u"Soluzioni delle 3 schede stampate alle 9:05"_s});
+
+            w.click(w.c(u"CmdSchedaDocenti"));
+            EXPECT_EQ(lines(w), keys[0]);
+        }
+
+    // Where the file went follows in the same box.
+    printers.nextResult = {true, u"/tmp/ADDIZIONI-schede.pdf"_s, {}};
+    dialogs.messages.clear();
+    w.click(w.c(u"CmdStampaDocenti"));
+    EXPECT_EQ(dialogs.messages, QStringList{u"Soluzioni delle 3 schede stampate alle 9:05\n\n"
+                                            u"La stampa è stata salvata nel file:\n/tmp/ADDIZIONI-schede.pdf"_s});
 }
