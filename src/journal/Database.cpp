@@ -188,12 +188,18 @@ Connection openLocal(const QString& path, int busyTimeoutMs)
     QSqlError error;
     // The outbox is the local file's own bookkeeping: what is still to be
     // sent to a school's server.
+    // journal_state notes what the outbox lacks: rows written while no
+    // server was named, to be sent once one is.
     const auto outbox = [&db, &error] {
-        return db.tables().contains(u"outbox"_s) ||
-               exec(db,
-                    u"CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, "
-                    u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
-                    &error);
+        const QStringList present = db.tables();
+        return (present.contains(u"outbox"_s) ||
+                exec(db,
+                     u"CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+                     u"entry_table TEXT NOT NULL, entry_key TEXT NOT NULL, place INTEGER NOT NULL DEFAULT 0)"_s,
+                     &error)) &&
+               (present.contains(u"journal_state"_s) ||
+                exec(db, u"CREATE TABLE IF NOT EXISTS journal_state (key TEXT PRIMARY KEY, value INTEGER NOT NULL)"_s,
+                     &error));
     };
     const bool shared = onNetworkFileSystem(QFileInfo(path).absolutePath());
     if (!exec(db, shared ? u"PRAGMA journal_mode=DELETE"_s : u"PRAGMA journal_mode=WAL"_s, &error) || !exec(db, u"PRAGMA synchronous=FULL"_s, &error) ||
@@ -218,9 +224,21 @@ Connection openServer(const ServerSettings& server, const QString& user, int con
     db.setUserName(user.isEmpty() ? server.user : user);
     // A server that vanishes mid-send is given up within seconds, not after
     // TCP's minutes: the program waits for the sync worker when it closes.
-    db.setConnectOptions(u"connect_timeout="_s + QString::number(connectTimeoutSeconds) +
-                         u";keepalives_idle=10;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=20000"
-                         u";application_name=aritmetica"_s);
+    QString options = u"connect_timeout="_s + QString::number(connectTimeoutSeconds) +
+                      u";keepalives_idle=10;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=20000"
+                      u";application_name=aritmetica"_s;
+    // Encrypted where it crosses a network; SCRAM bound to the TLS channel,
+    // so that no other way of logging in is accepted.
+    const auto quoted = [](QString value) {
+        value.replace(u'\\', u"\\\\"_s).replace(u'\'', u"\\'"_s);
+        return QString(u"'"_s + value + u"'"_s);
+    };
+    if (const QString mode = server.effectiveSslMode(); !mode.isEmpty()) {
+        options += u";sslmode="_s + mode;
+        if (mode == u"require" || mode.startsWith(u"verify")) options += u";channel_binding=require"_s;
+    }
+    if (!server.sslRootCert.isEmpty()) options += u";sslrootcert="_s + quoted(server.sslRootCert);
+    db.setConnectOptions(options);
     if (!db.open()) c.setError(db.lastError());
     return c;
 }

@@ -100,18 +100,27 @@ Fault LocalStore::write(const std::vector<Row>& rows, QString* detail, Salvage* 
         }
         return fault == Fault::Damaged ? Fault::Busy : fault;
     };
+    bool inserted = false;
     for (const Row& row : rows) {
         QSqlQuery& insert = m_inserts[std::size_t(row.table)];
         for (const QString& column : tables()[std::size_t(row.table)].columns)
             insert.bindValue(u':' + column, row.value(column));
         if (!insert.exec()) return rollBack(insert.lastError());
         // A row already there (taken in twice) is not sent twice either.
-        if (m_outbox && insert.numRowsAffected() > 0) {
+        inserted = inserted || insert.numRowsAffected() > 0;
+        if (m_outbox && !m_alreadySent && insert.numRowsAffected() > 0) {
             m_outboxInsert->bindValue(u":table"_s, tables()[std::size_t(row.table)].name);
             m_outboxInsert->bindValue(u":key"_s, row.key);
             m_outboxInsert->bindValue(u":place"_s, row.place);
             if (!m_outboxInsert->exec()) return rollBack(m_outboxInsert->lastError());
         }
+    }
+    // No server named: the rows are sent once one is (the sync worker fills
+    // the outbox from the tables then).
+    if (!m_outbox && !m_alreadySent && inserted) {
+        QSqlQuery mark(db);
+        if (!mark.exec(u"INSERT OR REPLACE INTO journal_state (key, value) VALUES ('outbox_incomplete', 1)"_s))
+            return rollBack(mark.lastError());
     }
     if (!control.exec(u"COMMIT"_s)) return rollBack(control.lastError());
     return opened;
@@ -185,9 +194,9 @@ void LocalStore::takeIn(Salvage& salvage)
     Salvage ignored;
     const auto flush = [&](std::vector<Row>& rows, bool toSend) {
         if (rows.empty()) return;
-        const bool outbox = std::exchange(m_outbox, m_outbox && toSend);
+        m_alreadySent = !toSend;
         if (write(rows, &detail, &ignored) == Fault::None) salvage.rows += qsizetype(rows.size());
-        m_outbox = outbox;
+        m_alreadySent = false;
         rows.clear();
     };
     for (std::size_t t = 0; t < tables().size(); ++t) {

@@ -67,6 +67,7 @@ private:
     std::vector<QSqlQuery> m_inserts;
     std::optional<QSqlQuery> m_outboxInsert;
     QString m_aside;  // a damaged file moved aside, not yet taken in
+    bool m_alreadySent = false;  // rows taken in that the server has
 };
 
 }  // namespace journal

@@ -2,8 +2,12 @@
 
 #include "journal/Rows.h"
 
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <dlfcn.h>
+#include <sys/socket.h>
 
 namespace journal {
 
@@ -26,7 +30,26 @@ QString outboxJoin(TableIndex table)
     }
 }
 
+// The socket of a libpq connection, from the library Qt's driver loaded
+// (PQsocket): the program itself does not link libpq.
+int socketOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0) return -1;
+    void* const connection = *static_cast<void* const*>(handle.data());
+    static const auto pqSocket = [] {
+        void* const library = ::dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+        return library ? reinterpret_cast<int (*)(const void*)>(::dlsym(library, "PQsocket")) : nullptr;
+    }();
+    return connection && pqSocket ? pqSocket(connection) : -1;
+}
+
 }  // namespace
+
+void Sender::abort()
+{
+    if (const int socket = m_socket.load(); socket >= 0) ::shutdown(socket, SHUT_RDWR);
+}
 
 bool Sender::ensureLocal(QString* detail)
 {
@@ -40,17 +63,57 @@ bool Sender::ensureLocal(QString* detail)
 bool Sender::connect(Fault* fault, QString* detail)
 {
     if (m_remote.isOpen()) return true;
-    m_remote = openServer(m_server);
-    if (m_remote.isOpen()) return true;
+    m_socket.store(-1);
+    m_remote = openServer(m_server, {}, kSyncConnectTimeoutSeconds);
+    if (m_remote.isOpen()) {
+        m_socket.store(socketOf(m_remote.database()));
+        return true;
+    }
     *fault = Fault::Unreachable;
     *detail = m_remote.error().text();
     m_remote.close();
     return false;
 }
 
+// Rows written while no server was named have no outbox entry: once one is
+// named, every row of the file goes in the outbox (the server ignores those
+// it has), in one transaction with the note that asked for it.
+bool Sender::fillOutbox(QString* detail)
+{
+    QSqlDatabase local = m_local.database();
+    QSqlQuery q(local);
+    if (!q.exec(u"SELECT count(*) FROM journal_state WHERE key = 'outbox_incomplete'"_s) || !q.next()) {
+        *detail = q.lastError().text();
+        return false;
+    }
+    if (q.value(0).toInt() == 0) return true;
+    q.finish();
+    if (!q.exec(u"BEGIN IMMEDIATE"_s)) {
+        *detail = q.lastError().text();
+        return false;
+    }
+    for (std::size_t t = 0; t < tables().size(); ++t) {
+        const auto index = TableIndex(t);
+        const QString key = index == kOperations || index == kRunEnds ? u"run_id"_s : u"id"_s;
+        const QString place = index == kOperations ? u"place"_s : u"0"_s;
+        if (!q.exec(u"INSERT INTO outbox (entry_table, entry_key, place) SELECT '"_s + tables()[t].name + u"', "_s +
+                    key + u", "_s + place + u" FROM "_s + tables()[t].name)) {
+            *detail = q.lastError().text();
+            QSqlQuery(local).exec(u"ROLLBACK"_s);
+            return false;
+        }
+    }
+    if (!q.exec(u"DELETE FROM journal_state WHERE key = 'outbox_incomplete'"_s) || !q.exec(u"COMMIT"_s)) {
+        *detail = q.lastError().text();
+        QSqlQuery(local).exec(u"ROLLBACK"_s);
+        return false;
+    }
+    return true;
+}
+
 long long Sender::sendBatch(Fault* fault, QString* detail)
 {
-    if (!ensureLocal(detail)) {
+    if (!ensureLocal(detail) || !fillOutbox(detail)) {
         *fault = Fault::Busy;
         return -1;
     }
@@ -77,6 +140,7 @@ long long Sender::sendBatch(Fault* fault, QString* detail)
         // A server that no longer answers a trivial query went away.
         QSqlQuery probe(remote);
         *fault = probe.exec(u"SELECT 1"_s) ? Fault::Refused : Fault::Unreachable;
+        m_socket.store(-1);
         m_remote.close();
         return -1;
     };

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 // The sync worker's side: what the local file's outbox holds, sent on to the
@@ -20,14 +21,21 @@ public:
     // was waiting, -1 on failure with `fault` and `detail` set.
     long long sendBatch(Fault* fault, QString* detail);
 
+    // From another thread: cuts the server's connection, so that a call
+    // waiting on a frozen server returns at once (it fails, and what it was
+    // sending stays in the outbox).
+    void abort();
+
 private:
     bool connect(Fault* fault, QString* detail);
     bool ensureLocal(QString* detail);
+    bool fillOutbox(QString* detail);
     QString m_path;
     ServerSettings m_server;
     Connection m_local;
     std::optional<FileId> m_localId;
     Connection m_remote;
+    std::atomic<int> m_socket{-1};
 };
 
 }  // namespace journal

@@ -22,7 +22,7 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         bool ok = false;
         const int port = value.toInt(&ok);
         if (!ok || port < 1 || port > 65535) {
-            *error = u"porta non valida: "_s + value;
+            *error = u"la porta non è valida"_s;
             return false;
         }
         s.port = port;
@@ -32,8 +32,22 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         s.user = value;
     else if (k == u"teacher")
         s.teacherUser = value;
-    else {
-        *error = u"voce sconosciuta: "_s + key;
+    else if (k == u"sslmode") {
+        static const QStringList modes{u"disable"_s, u"allow"_s,     u"prefer"_s,
+                                       u"require"_s, u"verify-ca"_s, u"verify-full"_s};
+        if (!modes.contains(value)) {
+            *error = u"sslmode non è valido (disable, allow, prefer, require, verify-ca o verify-full)"_s;
+            return false;
+        }
+        s.sslMode = value;
+    } else if (k == u"sslrootcert")
+        s.sslRootCert = value;
+    else if (k == u"password") {
+        *error = u"la password non va scritta qui, ma nel file .pgpass dell'utente"_s;
+        return false;
+    } else {
+        // The key alone: it is a word of the settings, not a value.
+        *error = u"la voce «"_s + key.left(40) + u"» è sconosciuta"_s;
         return false;
     }
     return true;
@@ -48,21 +62,30 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
     ServerSettings s;
     // Lines of the file, or the variable's parts between semicolons; each
     // holds one "key = value" or several "key=value" words.
-    static const QRegularExpression lineBreak(u"[\r\n;]+"_s);
+    // Lines numbered as an editor numbers them (the variable is line 1),
+    // each cut at semicolons into parts.
     static const QRegularExpression keyStart(u"([A-Za-z_]+)\\s*=\\s*"_s);
-    for (const QString& raw : text.split(lineBreak, Qt::SkipEmptyParts)) {
+    QList<std::pair<qsizetype, QString>> lines;
+    const QStringList fileLines = text.split(u'\n');
+    for (qsizetype n = 0; n < fileLines.size(); ++n)
+        for (const QString& part : fileLines[n].split(u';')) lines.append({n + 1, part});
+    for (const auto& [number, raw] : lines) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(u'#')) continue;
+        const QString where = u"riga "_s + QString::number(number) + u": "_s;
         auto keys = keyStart.globalMatch(line);
         if (!keys.hasNext() || keys.peekNext().capturedStart() != 0) {
-            *error = u"riga non valida: "_s + line;
+            *error = where + u"non è nella forma «voce = valore»"_s;
             return std::nullopt;
         }
         while (keys.hasNext()) {
             const auto key = keys.next();
             const qsizetype valueEnd = keys.hasNext() ? keys.peekNext().capturedStart() : line.size();
             const QString value = line.mid(key.capturedEnd(), valueEnd - key.capturedEnd()).trimmed();
-            if (!setKey(s, key.captured(1), value, error)) return std::nullopt;
+            if (!setKey(s, key.captured(1), value, error)) {
+                *error = where + *error;
+                return std::nullopt;
+            }
         }
     }
     if (s.host.isEmpty() || s.database.isEmpty() || s.user.isEmpty()) {
@@ -70,6 +93,15 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
         return std::nullopt;
     }
     return s;
+}
+
+QString ServerSettings::effectiveSslMode() const
+{
+    if (!sslMode.isEmpty()) return sslMode;
+    if (!sslRootCert.isEmpty()) return u"verify-full"_s;
+    // A socket folder or this machine: nothing crosses a network.
+    if (host.startsWith(u'/') || host == u"localhost" || host == u"127.0.0.1" || host == u"::1") return {};
+    return u"require"_s;
 }
 
 Location locate(const QString& workingDir, const QProcessEnvironment& environment)

@@ -21,6 +21,13 @@ struct ServerSettings {
     QString database;
     QString user;         // the pupils' machines' role: insert only
     QString teacherUser;  // the teacher's role for reading; empty: the same as user
+    // libpq's own names. Empty sslmode: "verify-full" when a CA file is
+    // named, "require" for a server over the network, libpq's default for a
+    // socket folder or this machine.
+    QString sslMode;
+    QString sslRootCert;
+    // What libpq is told: the settings' sslmode, or the default above.
+    QString effectiveSslMode() const;
 };
 
 struct Location {
@@ -33,8 +40,9 @@ struct Location {
 
 // Parses "key = value" lines (registro.conf) or "key=value" words separated
 // by blanks or semicolons (the environment variable). Keys: host, port,
-// database (or dbname), user, teacher. Returns the settings, or nullopt with
-// `error` set.
+// database (or dbname), user, teacher, sslmode, sslrootcert. Returns the
+// settings, or nullopt with `error` set. An error names the line (or part)
+// and the key, never a value: a value may be a password written by mistake.
 std::optional<ServerSettings> parseServerSettings(const QString& text, QString* error);
 
 // The journal of a working folder: ARITMETICA_REGISTRO wins over

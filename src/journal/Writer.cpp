@@ -35,6 +35,8 @@ constexpr std::size_t kBatchRows = 500;
 constexpr std::chrono::seconds kBusyPatience{60};
 constexpr std::chrono::seconds kBusyAtExit{15};
 constexpr std::chrono::milliseconds kBusyRetry{200};
+// How long a closing copy lets a batch on its way to the server finish.
+constexpr std::chrono::milliseconds kSyncGraceAtExit{800};
 
 enum class Problem { Settings, Unwritable, DiskFull, Busy, Damaged, Unreachable, Refused, Spilled };
 
@@ -159,6 +161,7 @@ public:
     quint64 passes = 0;
     bool lastPassComplete = false;
     long long sent = 0;
+    Sender* sender = nullptr;  // the sync worker's, while it runs
     std::thread syncer;
 
     // Problems, each kind told once.
@@ -353,8 +356,9 @@ void Writer::Impl::syncLoop()
 {
     const ServerSettings server = *options->where.server;
     const QString serverName = server.host + u'/' + server.database;
-    Sender sender(options->where.localFile, server);
+    Sender local(options->where.localFile, server);
     std::unique_lock lock(syncMutex);
+    sender = &local;
     for (;;) {
         syncWake.wait_for(lock, options->syncInterval, [this] { return syncKick || syncStopping; });
         if (syncStopping) break;
@@ -370,7 +374,7 @@ void Writer::Impl::syncLoop()
             }
             Fault fault = Fault::None;
             QString detail;
-            const long long n = sender.sendBatch(&fault, &detail);
+            const long long n = local.sendBatch(&fault, &detail);
             if (n == 0) {
                 complete = true;
                 break;
@@ -395,6 +399,7 @@ void Writer::Impl::syncLoop()
         lastPassComplete = complete;
         passDone.notify_all();
     }
+    sender = nullptr;
 }
 
 // --- starting and finishing ---------------------------------------------------------
@@ -418,6 +423,16 @@ void Writer::Impl::finish()
         if (!resolve) return;
     }
     configure({});
+    // The sync worker stops first: no new batch, and one waiting on a frozen
+    // server is cut off after a moment. What it was sending stays in the
+    // outbox for the next start.
+    {
+        std::unique_lock lock(syncMutex);
+        syncStopping = true;
+        syncWake.notify_all();
+        if (!passDone.wait_for(lock, kSyncGraceAtExit, [this] { return !passRunning; }) && sender)
+            sender->abort();
+    }
     {
         std::lock_guard lock(mutex);
         stopping = true;
@@ -425,6 +440,7 @@ void Writer::Impl::finish()
     wake.notify_all();
     if (writer.joinable()) writer.join();
     {
+        // The writer may have started the sync worker meanwhile.
         std::lock_guard lock(syncMutex);
         syncStopping = true;
     }

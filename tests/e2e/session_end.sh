@@ -24,12 +24,12 @@ for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
     mkdir -p "$dir"
     Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$dir/display" 2>/dev/null &
     xvfb=$!
-    for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
     display=:$(cat "$dir/display")
 
     (cd "$dir" && exec env DISPLAY="$display" "$probe" "$after") >"$dir/answered" 2>"$dir/stderr" &
     copy=$!
-    for _ in $(seq 600); do
+    for _ in $(seq 1200); do
         [ "$(grep -c '^answered' "$dir/answered" || true)" -ge "$after" ] && break
         kill -0 "$copy" 2>/dev/null || break
         sleep 0.05
@@ -37,9 +37,9 @@ for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
     if [ "$how" = X ]; then kill -KILL "$xvfb"; else kill -s "$how" "$copy"; fi
 
     status=0
-    for _ in $(seq 200); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 400); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$copy" 2>/dev/null; then
-        echo "$how after $after: the copy is still running 20 s later" >&2
+        echo "$how after $after: the copy is still running 40 s later" >&2
         exit 1
     fi
     wait "$copy" || status=$?

@@ -178,7 +178,7 @@ TEST(JournalSalvage, ADamagedFilesRowsAreTakenIntoTheNewOneAndWhatWasUnsentIsSti
     journal::WriterOptions options;
     options.where.localFile = path;
     // A server nobody answers at: everything waits in the outbox.
-    options.where.server = journal::ServerSettings{dir.filePath(u"nessuno"_s), 5432, u"registro"_s, u"a"_s, {}};
+    options.where.server = journal::ServerSettings{dir.filePath(u"nessuno"_s), 5432, u"registro"_s, u"a"_s, {}, {}, {}};
     options.syncInterval = 1h;
     QString sentRun;
     {
