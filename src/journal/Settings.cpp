@@ -32,7 +32,14 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         s.user = value;
     else if (k == u"teacher")
         s.teacherUser = value;
-    else {
+    else if (k == platform::kFolderSharingKey) {
+        const std::optional<platform::FolderSharing> folder = platform::parseFolderSharing(value);
+        if (!folder) {
+            *error = u"cartella deve essere privata o condivisa, non "_s + value;
+            return false;
+        }
+        s.folder = *folder;
+    } else {
         *error = u"voce sconosciuta: "_s + key;
         return false;
     }
@@ -46,6 +53,7 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
     QString ignored;
     if (!error) error = &ignored;
     ServerSettings s;
+    bool namesServer = false;
     // Lines of the file, or the variable's parts between semicolons; each
     // holds one "key = value" or several "key=value" words.
     static const QRegularExpression lineBreak(u"[\r\n;]+"_s);
@@ -63,7 +71,12 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
             const qsizetype valueEnd = keys.hasNext() ? keys.peekNext().capturedStart() : line.size();
             const QString value = line.mid(key.capturedEnd(), valueEnd - key.capturedEnd()).trimmed();
             if (!setKey(s, key.captured(1), value, error)) return std::nullopt;
+            namesServer = namesServer || key.captured(1).compare(platform::kFolderSharingKey, Qt::CaseInsensitive) != 0;
         }
+    }
+    if (!namesServer) {
+        error->clear();  // no server: not a mistake
+        return std::nullopt;
     }
     if (s.host.isEmpty() || s.database.isEmpty() || s.user.isEmpty()) {
         *error = u"servono almeno host, database e user"_s;
@@ -94,7 +107,7 @@ Location locate(const QString& workingDir, const QProcessEnvironment& environmen
     }
     QString error;
     where.server = parseServerSettings(text, &error);
-    if (!where.server) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
+    if (!where.server && !error.isEmpty()) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
     return where;
 }
 

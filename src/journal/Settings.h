@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderSharing.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -21,6 +23,9 @@ struct ServerSettings {
     QString database;
     QString user;         // the pupils' machines' role: insert only
     QString teacherUser;  // the teacher's role for reading; empty: the same as user
+    // "cartella": who may read the data folder's files (the program and the
+    // launcher read it from registro.conf themselves, before any file is made).
+    platform::FolderSharing folder = platform::FolderSharing::Private;
 };
 
 struct Location {
@@ -33,8 +38,9 @@ struct Location {
 
 // Parses "key = value" lines (registro.conf) or "key=value" words separated
 // by blanks or semicolons (the environment variable). Keys: host, port,
-// database (or dbname), user, teacher. Returns the settings, or nullopt with
-// `error` set.
+// database (or dbname), user, teacher, cartella. Returns the settings, or
+// nullopt with `error` set; nullopt with `error` empty when the text names
+// no server at all (a file that only says "cartella = condivisa").
 std::optional<ServerSettings> parseServerSettings(const QString& text, QString* error);
 
 // The journal of a working folder: ARITMETICA_REGISTRO wins over
