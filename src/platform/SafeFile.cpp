@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/SystemError.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -144,8 +146,10 @@ bool FileWriter::seek(qint64 pos)
 
 void FileWriter::setErrorNumber(int errnum)
 {
-    if (m_errno == 0)
-        m_errno = errnum;
+    if (m_errno != 0 || errnum == 0)
+        return;
+    m_errno = errnum;
+    setErrorString(systemErrorText(errnum));
 }
 
 // --- SafeFile ---------------------------------------------------------------

@@ -11,7 +11,7 @@
 namespace platform {
 
 // Writes to a descriptor it owns, unbuffered. errorNumber() is the errno of
-// the first write or flush that failed.
+// the first write or flush that failed, errorString() its cause in Italian.
 class FileWriter : public QIODevice {
 public:
     FileWriter() = default;
