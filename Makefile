@@ -11,8 +11,9 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
 	xvfb xauth xdotool imagemagick librsvg2-bin poppler-utils desktop-file-utils \
 	dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 \
-	fonts-liberation2 fonts-urw-base35 fontconfig \
+	fonts-liberation2 fonts-urw-base35 fontconfig qt6-translations-l10n \
 	clang libclang-rt-14-dev \
+	cups-daemon cups-client \
 	apt dpkg-dev debhelper lintian appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -45,8 +45,23 @@ case ${XDG_DATA_HOME:-} in
     /*) data=$XDG_DATA_HOME/aritmetica ;;
     *) data=${HOME:?HOME non impostata}/.local/share/aritmetica ;;
 esac
-mkdir -p -- "$data"
+(umask 077 && mkdir -p -- "$data")
 cd -- "$data"
+
+# The data folder is the user's alone, unless a school that shares one
+# group-owned folder says "cartella = condivisa" in its registro.conf: then
+# the group may work in it too. The program reads the same line for the
+# files it makes; these here follow it as well. A folder of someone else's
+# is left as it is.
+sharing=$(sed -n 's/^[[:space:]]*cartella[[:space:]]*=[[:space:]]*\([^[:space:]]*\)[[:space:]]*$/\1/Ip' \
+    registro.conf 2>/dev/null | tail -n 1)
+if [ "$sharing" = condivisa ]; then
+    umask 007
+    [ ! -O . ] || chmod u+rwx,g+rwx,o-rwx .
+else
+    umask 077
+    [ ! -O . ] || chmod go-rwx .
+fi
 
 if [ -n "$kind" ] && [ ! -e "$name.dat" ] && [ ! -L "$name.dat" ]; then
     # noclobber: if two starts race, the second one leaves the file alone.

@@ -42,6 +42,14 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         s.sslMode = value;
     } else if (k == u"sslrootcert")
         s.sslRootCert = value;
+    else if (k == platform::kFolderSharingKey) {
+        const std::optional<platform::FolderSharing> folder = platform::parseFolderSharing(value);
+        if (!folder) {
+            *error = u"la voce cartella dev'essere «privata» o «condivisa»"_s;
+            return false;
+        }
+        s.folder = *folder;
+    }
     else if (k == u"password") {
         *error = u"la password non va scritta qui, ma nel file .pgpass dell'utente"_s;
         return false;
@@ -60,6 +68,7 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
     QString ignored;
     if (!error) error = &ignored;
     ServerSettings s;
+    bool namesServer = false;
     // Lines of the file, or the variable's parts between semicolons; each
     // holds one "key = value" or several "key=value" words.
     // Lines numbered as an editor numbers them (the variable is line 1),
@@ -86,7 +95,12 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
                 *error = where + *error;
                 return std::nullopt;
             }
+            namesServer = namesServer || key.captured(1).compare(platform::kFolderSharingKey, Qt::CaseInsensitive) != 0;
         }
+    }
+    if (!namesServer) {
+        error->clear();  // no server: not a mistake
+        return std::nullopt;
     }
     if (s.host.isEmpty() || s.database.isEmpty() || s.user.isEmpty()) {
         *error = u"servono almeno host, database e user"_s;
@@ -126,7 +140,7 @@ Location locate(const QString& workingDir, const QProcessEnvironment& environmen
     }
     QString error;
     where.server = parseServerSettings(text, &error);
-    if (!where.server) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
+    if (!where.server && !error.isEmpty()) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
     return where;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderSharing.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -28,6 +30,9 @@ struct ServerSettings {
     QString sslRootCert;
     // What libpq is told: the settings' sslmode, or the default above.
     QString effectiveSslMode() const;
+    // "cartella": who may read the data folder's files (the program and the
+    // launcher read it from registro.conf themselves, before any file is made).
+    platform::FolderSharing folder = platform::FolderSharing::Private;
 };
 
 struct Location {
@@ -40,9 +45,11 @@ struct Location {
 
 // Parses "key = value" lines (registro.conf) or "key=value" words separated
 // by blanks or semicolons (the environment variable). Keys: host, port,
-// database (or dbname), user, teacher, sslmode, sslrootcert. Returns the
-// settings, or nullopt with `error` set. An error names the line (or part)
-// and the key, never a value: a value may be a password written by mistake.
+// database (or dbname), user, teacher, sslmode, sslrootcert, cartella.
+// Returns the settings, or nullopt with `error` set; nullopt with `error`
+// empty when the text names no server at all (a file that only says
+// "cartella = condivisa"). An error names the line and the key, never a
+// value: a value may be a password written by mistake.
 std::optional<ServerSettings> parseServerSettings(const QString& text, QString* error);
 
 // The journal of a working folder: ARITMETICA_REGISTRO wins over

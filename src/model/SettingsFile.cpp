@@ -1,18 +1,14 @@
 #include "model/SettingsFile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
-#include <string_view>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace model {
 
@@ -71,76 +67,18 @@ QByteArray readRegularFile(const QString& path)
     return file.read(kMaxBytesRead);
 }
 
-// The file a save may replace, as it was when looked at.
-struct SaveTarget {
-    QString path;
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-// The name itself when it is missing or a regular file; the end of its links
-// (followed as QSaveFile follows them) when that is a regular file; nothing
-// otherwise.
-std::optional<SaveTarget> saveTarget(const QString& path)
-{
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT ? std::optional(SaveTarget{path}) : std::nullopt;
-    QString end = path;
-    if (S_ISLNK(info.st_mode)) {
-        QFileInfo link(path);
-        for (int depth = 0; depth < 40 && link.isSymLink(); ++depth)
-            link.setFile(link.symLinkTarget());
-        end = link.filePath();
-        if (::lstat(QFile::encodeName(end).constData(), &info) != 0)
-            return std::nullopt;  // a link to nothing
-    }
-    if (!S_ISREG(info.st_mode))
-        return std::nullopt;
-    return SaveTarget{end, true, info.st_dev, info.st_ino};
-}
-
-// Still what it was when looked at: the same regular file, or still nothing.
-bool unchanged(const SaveTarget& target)
-{
-    struct stat info {};
-    if (::lstat(QFile::encodeName(target.path).constData(), &info) != 0)
-        return !target.exists && errno == ENOENT;
-    return target.exists && S_ISREG(info.st_mode) && info.st_dev == target.device && info.st_ino == target.inode;
-}
-
-enum class Saved { Yes, No, NoTemporaryFile };
-
-Saved saveAtomically(const SaveTarget& target, const QByteArray& line)
-{
-    QSaveFile file(target.path);
-    // Unbuffered: QSaveFile::commit() does not notice a write that fails only
-    // when its buffer is flushed, and would replace the file with an empty one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Saved::NoTemporaryFile;
-    // Swapped for a link meanwhile, the name would have been followed.
-    if (!unchanged(target) || file.write(line) != line.size()) {
-        file.cancelWriting();
-        return Saved::No;
-    }
-    return file.commit() ? Saved::Yes : Saved::No;
-}
-
 // For a folder that allows no temporary file: the new line is written over
 // the old bytes, then the rest is cut off. Nothing is cut first, and a reader
 // stops at the third number, so the file holds the old line or the new one
-// whatever fails.
-bool rewriteInPlace(const SaveTarget& target, const QByteArray& line)
+// whatever fails. Only the name's own regular file with no other name is
+// written: never through a link, never a file that is also another name.
+bool rewriteInPlace(const QString& path, const QByteArray& line)
 {
-    if (!target.exists)
-        return false;
-    const int fd = ::open(QFile::encodeName(target.path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info {};
-    const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == target.device &&
-                         info.st_ino == target.inode &&
+    const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
                          ::pwrite(fd, line.constData(), std::size_t(line.size()), 0) == line.size();
     if (written) {
         // A longer old line left behind would still read as the new one.
@@ -149,17 +87,6 @@ bool rewriteInPlace(const SaveTarget& target, const QByteArray& line)
     }
     ::close(fd);
     return written;
-}
-
-// "<file>." and six ASCII letters: QSaveFile's temporary names.
-bool isTemporaryName(std::string_view name, std::string_view file)
-{
-    if (name.size() != file.size() + 7 || !name.starts_with(file) || name[file.size()] != '.')
-        return false;
-    for (const char c : name.substr(file.size() + 1))
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-            return false;
-    return true;
 }
 
 void appendNumber(QByteArray& out, int value)
@@ -215,35 +142,17 @@ bool readSettings(const QString& path, StoredSettings& settings)
 
 bool writeSettings(const QString& path, const StoredSettings& settings)
 {
-    const std::optional<SaveTarget> target = saveTarget(path);
-    if (!target)
-        return false;
     const QByteArray line = formatSettings(settings);
-    switch (saveAtomically(*target, line)) {
-    case Saved::Yes: return true;
-    case Saved::No: return false;
-    case Saved::NoTemporaryFile: return rewriteInPlace(*target, line);
-    }
-    return false;
+    // The umask decides who else may read it: no one, or the school's group.
+    platform::SafeFile file(path, 0666);
+    if (!file.open(QIODevice::WriteOnly))
+        return rewriteInPlace(path, line);
+    return file.write(line) == line.size() && file.commit();
 }
 
 void removeSaveLeftovers(const QString& path)
 {
-    // The temporary files lie beside the file the saves replace.
-    const std::optional<SaveTarget> target = saveTarget(path);
-    const QFileInfo file(target ? target->path : path);
-    const QByteArray name = QFile::encodeName(file.fileName());
-    DIR* const folder = ::opendir(QFile::encodeName(file.path()).constData());
-    if (!folder)
-        return;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (!isTemporaryName(entry->d_name, std::string_view(name.constData(), std::size_t(name.size()))))
-            continue;
-        struct stat info {};
-        if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-            ::unlinkat(::dirfd(folder), entry->d_name, 0);
-    }
-    ::closedir(folder);
+    platform::removeSaveLeftovers(path);
 }
 
 }  // namespace model

@@ -34,19 +34,21 @@ bool parseSettings(QByteArrayView content, StoredSettings& settings);
 // so falls back; the file is never waited on.
 bool readSettings(const QString& path, StoredSettings& settings);
 
-// Replaces the whole file when the name is a regular file or missing. A link
-// is followed only to a regular file, which is then replaced, not the link;
-// anything else under the name (a pipe, a device, a folder, a link to one of
-// those or to nothing) is left alone and the save fails. The file is replaced
+// Puts a new file with the line under the name when the name is missing, a
+// regular file the user may write, or a link. A link is never followed: the
+// name becomes a regular file and whatever the link led to is left as it
+// was; a file that is also another name (a hard link) is not written either,
+// its other name keeps the old line. A folder, a pipe, a device or a socket
+// under the name is left alone and the save fails. The file is replaced
 // atomically where its folder lets a temporary file be made beside it, and
-// rewritten in place where the folder does not but the file may be written.
-// Either way a failed save leaves the previous line whole. Returns whether
-// the file was written.
+// rewritten in place where the folder does not but the name is its own
+// regular file with no other name and may be written. Either way a failed
+// save leaves the previous line whole. Returns whether the file was written.
 bool writeSettings(const QString& path, const StoredSettings& settings);
 
-// Removes what saves of this file cut short (a killed program) left beside
-// it: regular files named after it with a dot and six letters, as the atomic
-// save names its temporary files. Nothing else is touched.
+// Removes the temporary files that saves of this file cut short (a killed
+// program) left in the file's own folder, and nothing else: see
+// platform::removeSaveLeftovers.
 void removeSaveLeftovers(const QString& path);
 
 }  // namespace model

@@ -6,6 +6,7 @@
 #include "model/AppState.h"
 #include "model/RandomSource.h"
 #include "platform/Clock.h"
+#include "platform/FolderSharing.h"
 #include "ui/Accessibility.h"
 #include "ui/FontConfigLoader.h"
 #include "ui/FormView.h"
@@ -13,6 +14,7 @@
 #include "ui/QtDialogs.h"
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
+#include "ui/QtTranslations.h"
 #include "ui/QtWindowHost.h"
 #include "ui/registro/TeacherModule.h"
 #include "ui/registro/TeacherProgram.h"
@@ -27,6 +29,8 @@
 
 #include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -69,8 +73,14 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // Before any file is made: what the program makes is the user's alone,
+    // or also the group's where the data folder's registro.conf says
+    // "cartella = condivisa".
+    ::umask(077);
+    ::umask(platform::umaskFor(platform::readFolderSharing(journal::kConfFileName)));
     ui::FontConfigLoader fontConfig;  // meanwhile, on a thread of its own
     QApplication app(argc, argv);
+    ui::installItalianQtTexts();
     const auto fontConfigLoaded = qScopeGuard([&fontConfig] { fontConfig.wait(); });  // before the app goes
     // The one option: the pupil works the windows from the keyboard.
     const bool keyboardMode = QApplication::arguments().contains(QStringLiteral("--tastiera"));

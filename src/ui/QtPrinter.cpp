@@ -2,6 +2,8 @@
 
 #include "ui/QtDrawingSurface.h"
 
+#include "platform/SystemError.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -35,6 +37,8 @@ QtPrinter::QtPrinter(const QString& pdfPath) : m_pdfPath(pdfPath)
 
 QtPrinter::~QtPrinter()
 {
+    // Only a PDF is painted as it goes; a printer's painter is active only
+    // within endDocument().
     if (m_painter.isActive())
         m_painter.end();
     // A job dropped before its end is no printout.
@@ -71,7 +75,9 @@ bool QtPrinter::begin()
     if (m_begun)
         return !m_failed;
     m_begun = true;
-    m_failed = (!m_pdfPath.isEmpty() && !createPdfFile()) || !m_painter.begin(m_device);
+    if (m_pdfPath.isEmpty())
+        return true;  // the printer is begun by endDocument()
+    m_failed = !createPdfFile() || !m_painter.begin(m_device);
     return !m_failed;
 }
 
@@ -91,10 +97,14 @@ bool QtPrinter::createPdfFile()
         if (fd < 0 && errno != EEXIST)
             break;
     }
+    m_pdfCreateError = fd < 0 ? errno : 0;
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !m_pdfFile.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        if (fd >= 0)
-            ::close(fd);
+    if (fd >= 0 && ::fstat(fd, &info) != 0) {
+        m_pdfCreateError = errno;
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0 || !m_pdfFile.openDescriptor(fd)) {
         m_pdfPath = first;
         return false;
     }
@@ -120,11 +130,16 @@ void QtPrinter::printLine(const QString& text)
 {
     if (!begin())
         return;
-    m_painter.setFont(m_font);
     const QFontMetricsF metrics(m_font, m_device);
     if (!text.isEmpty()) {
-        m_painter.setPen(Qt::black);
-        m_painter.drawText(QPointF(toDevice(m_x), toDevice(m_y) + metrics.ascent()), text);
+        const QPointF at(toDevice(m_x), toDevice(m_y) + metrics.ascent());
+        if (m_pdfPath.isEmpty()) {
+            m_steps.push_back({Step::Kind::Text, m_font, at, text, {}, {}});
+        } else {
+            m_painter.setFont(m_font);
+            m_painter.setPen(Qt::black);
+            m_painter.drawText(at, text);
+        }
     }
     m_x = 0;
     m_y += int(std::lround(metrics.height() * 1440.0 / m_device->logicalDpiY()));
@@ -141,38 +156,64 @@ void QtPrinter::printImage(const platform::DrawingSurface& surface, int xTwips, 
     // The image's size on screen: 15 twips a pixel.
     const QRectF target(toDevice(xTwips), toDevice(yTwips), toDevice(image.width() * 15),
                         toDevice(image.height() * 15));
-    m_painter.drawImage(target, image);
+    if (m_pdfPath.isEmpty())
+        m_steps.push_back({Step::Kind::Image, {}, {}, {}, target, image});
+    else
+        m_painter.drawImage(target, image);
 }
 
 void QtPrinter::newPage()
 {
-    if (begin() && !m_device->newPage())
+    if (m_pdfPath.isEmpty())
+        m_steps.push_back({Step::Kind::NewPage, {}, {}, {}, {}, {}});
+    else if (begin() && !m_device->newPage())
         m_failed = true;
     m_x = 0;
     m_y = 0;
 }
 
+// The whole job, painted at once: the job goes to the printer as the
+// painter ends.
+bool QtPrinter::sendToPrinter()
+{
+    const std::vector<Step> steps = std::exchange(m_steps, {});
+    if (!m_painter.begin(m_printer.get()))
+        return false;
+    bool ok = true;
+    for (const Step& step : steps) {
+        switch (step.kind) {
+        case Step::Kind::Text:
+            m_painter.setFont(step.font);
+            m_painter.setPen(Qt::black);
+            m_painter.drawText(step.at, step.text);
+            break;
+        case Step::Kind::Image: m_painter.drawImage(step.target, step.image); break;
+        case Step::Kind::NewPage: ok = m_printer->newPage() && ok; break;
+        }
+    }
+    return m_painter.end() && ok;
+}
+
 platform::PrintResult QtPrinter::endDocument()
 {
     platform::PrintResult result;
-    const bool began = begin();
-    const bool ended = m_painter.isActive() ? m_painter.end() : false;
     if (m_pdfPath.isEmpty()) {
-        result.ok = began && ended && !m_failed;
+        result.ok = sendToPrinter();
         if (!result.ok)
             result.error = QStringLiteral("La stampante non ha accettato la pagina.");
         return result;
     }
+    const bool began = begin();
+    const bool ended = m_painter.isActive() ? m_painter.end() : false;
     const QString shown = QDir::toNativeSeparators(m_pdfPath);
     if (!m_pdfFile.isOpen()) {
-        result.error = u"Impossibile scrivere il file " % shown;
+        result.error = platform::systemFailureMessage(u"Impossibile scrivere il file " % shown, m_pdfCreateError);
         return result;
     }
     // The PDF writer does not look at what its writes came to: a full disk
     // shows only here.
-    const bool written = began && ended && !m_failed && m_pdfFile.flush() &&
-                         m_pdfFile.error() == QFileDevice::NoError && m_pdfFile.size() > 0 &&
-                         ::fsync(m_pdfFile.handle()) == 0;
+    const bool written = began && ended && !m_failed && m_pdfFile.errorNumber() == 0 && m_pdfFile.size() > 0 &&
+                         m_pdfFile.sync();
     const bool named = pdfFileStillNamed();
     if (written && named) {
         result.ok = true;
@@ -182,7 +223,7 @@ platform::PrintResult QtPrinter::endDocument()
     } else {
         // Nothing that looks like a printout stays behind.
         ::unlink(QFile::encodeName(m_pdfPath).constData());
-        result.error = u"Impossibile scrivere il file " % shown;
+        result.error = platform::systemFailureMessage(u"Impossibile scrivere il file " % shown, m_pdfFile.errorNumber());
     }
     m_pdfFile.close();
     return result;

@@ -2,9 +2,10 @@
 
 #include "platform/Clock.h"
 #include "platform/Printer.h"
+#include "platform/SafeFile.h"
 
-#include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -12,11 +13,16 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <vector>
 
 namespace ui {
 
 // Prints on the system's default printer, or, when none is configured, into
-// a PDF file. The font list is what the platform can really print with.
+// a PDF file. The font list is what the platform can really print with. A job
+// dropped before endDocument() prints nothing: the printer's pages are kept
+// until then and only endDocument() sends them (Qt's CUPS engine sends
+// whatever its painter ends with, and its QPrinter::abort() does nothing), and
+// a dropped PDF is removed.
 class QtPrinter final : public platform::Printer {
 public:
     // With an empty pdfPath the page goes to the default printer. Otherwise
@@ -47,13 +53,25 @@ public:
     static QStringList availableFonts();
 
 private:
+    // What a page to the printer holds until the job is sent.
+    struct Step {
+        enum class Kind { Text, Image, NewPage } kind;
+        QFont font;
+        QPointF at;
+        QString text;
+        QRectF target;
+        QImage image;
+    };
+
     bool begin();
+    bool sendToPrinter();
     bool createPdfFile();
     bool pdfFileStillNamed() const;
     double toDevice(int twips) const;
 
     QString m_pdfPath;  // the name asked for, then the file's own
-    QFile m_pdfFile;
+    platform::FileWriter m_pdfFile;
+    int m_pdfCreateError = 0;
     dev_t m_pdfDevice = 0;
     ino_t m_pdfInode = 0;
     // Destroyed before the file it writes into, the painter before both.
@@ -61,6 +79,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QPagedPaintDevice* m_device = nullptr;
     QPainter m_painter;
+    std::vector<Step> m_steps;  // the printer's pages, until endDocument()
     QFont m_font;
     int m_x = 0;
     int m_y = 0;

@@ -234,14 +234,22 @@ done
 [ "$(find "$data" -name '*.dat' | wc -l)" -eq 7 ] || fail "the data folder holds: $(ls "$data")"
 [ -z "$(ls -A "$elsewhere")" ] && [ ! -e "$unused_home/.local/share/aritmetica" ] || { find "$unused_home" "$elsewhere"; fail "a launcher wrote outside the data folder"; }
 
+# What the launcher and the program make is the user's alone.
+mode() { stat -c %a "$1"; }
+[ "$(mode "$data")" = 700 ] || fail "the data folder is $(mode "$data")"
+for name in "${!kinds[@]}"; do
+    [ "$(mode "$data/$name.dat")" = 600 ] || fail "$name.dat is $(mode "$data/$name.dat")"
+done
+
 # Without XDG_DATA_HOME, or with a relative one (which does not count), the
-# data folder is under $HOME.
+# data folder is under $HOME; one left open to others is closed.
 home="$work/ho me"
-mkdir -p "$home"
+mkdir -p -m 0755 "$home/.local/share/aritmetica"
 parse_exec "${exec_lines[MOLTIPLICAZIONI]}"
 start unset -u XDG_DATA_HOME HOME="$home"
 check_folder "$home/.local/share/aritmetica"
 stop
+[ "$(mode "$home/.local/share/aritmetica")" = 700 ] || fail "a folder open to others stayed $(mode "$home/.local/share/aritmetica")"
 [ "$(bytes "$home/.local/share/aritmetica/MOLTIPLICAZIONI.dat")" = "$(settings_bytes 4 1 1)" ] ||
     fail "MOLTIPLICAZIONI.dat under HOME is wrong"
 parse_exec "${exec_lines[DIVISIONI]}"
@@ -250,6 +258,20 @@ check_folder "$home/.local/share/aritmetica"
 stop
 [ "$(bytes "$home/.local/share/aritmetica/DIVISIONI.dat")" = "$(settings_bytes 5 1 1)" ] ||
     fail "DIVISIONI.dat under HOME is wrong"
+
+# A school's shared folder: the group may work in it and in what is made there.
+shared="$work/condivisa"
+mkdir -p -m 0755 "$shared/aritmetica"
+printf 'cartella = condivisa\r\n' >"$shared/aritmetica/registro.conf"
+parse_exec "${exec_lines[DIVISIONI]}"
+start shared XDG_DATA_HOME="$shared" HOME="$unused_home"
+wait_until "the curtain of $title to open" curtain_open
+click frmInizio lblCambiaOb_0
+saved_shared() { [ "$(bytes "$shared/aritmetica/DIVISIONI.dat")" = "$(settings_bytes 5 2 1)" ]; }
+wait_until "DIVISIONI to save objective set 2 in the shared folder" saved_shared
+stop
+[ "$(mode "$shared/aritmetica")" = 770 ] || fail "the shared folder is $(mode "$shared/aritmetica")"
+[ "$(mode "$shared/aritmetica/DIVISIONI.dat")" = 660 ] || fail "DIVISIONI.dat in the shared folder is $(mode "$shared/aritmetica/DIVISIONI.dat")"
 
 # Escape works "Esci" in a copy started from the keyboard action, and nothing
 # in one started from the entry itself.

@@ -70,6 +70,41 @@ TEST(JournalSettings, TheConnectionIsEncryptedByDefaultOverANetwork)
     EXPECT_FALSE(parseServerSettings(u"host=a database=d user=u sslmode=sempre"_s, nullptr));
 }
 
+// "cartella" is read alike by the journal and by the program at start (which
+// reads only the file's own line); a file that says only that names no server
+// and is no mistake; a value it does not know keeps the folder private.
+TEST(JournalSettings, TheFolderLineIsReadAloneOrWithAServer)
+{
+    using platform::FolderSharing;
+    QString error;
+    const auto both = parseServerSettings(u"host = h\ndatabase = d\nuser = u\nCartella = condivisa\n"_s, &error);
+    ASSERT_TRUE(both) << error.toStdString();
+    EXPECT_EQ(both->folder, FolderSharing::Shared);
+    EXPECT_EQ(parseServerSettings(u"host=h database=d user=u"_s, &error)->folder, FolderSharing::Private);
+
+    error = u"x"_s;
+    EXPECT_FALSE(parseServerSettings(u"# solo la cartella\r\ncartella = condivisa\r\n"_s, &error));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_FALSE(parseServerSettings(u"cartella = aperta"_s, &error));
+    EXPECT_TRUE(error.contains(u"aperta"_s)) << error.toStdString();
+
+    EXPECT_EQ(platform::folderSharingIn("# scuola\r\nhost = h\r\n  CARTELLA =  condivisa \r\n"), FolderSharing::Shared);
+    EXPECT_EQ(platform::folderSharingIn("cartella = privata\n"), FolderSharing::Private);
+    EXPECT_EQ(platform::folderSharingIn("cartella = aperta\n"), FolderSharing::Private);
+    EXPECT_EQ(platform::folderSharingIn("# cartella = condivisa\n"), FolderSharing::Private);
+    EXPECT_EQ(platform::folderSharingIn(""), FolderSharing::Private);
+
+    QTemporaryDir dir;
+    QFile conf(dir.filePath(u"registro.conf"_s));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly) && conf.write("cartella = condivisa\n") > 0);
+    conf.close();
+    const auto where = journal::locate(dir.path(), {});
+    EXPECT_FALSE(where.server);
+    EXPECT_TRUE(where.problem.isEmpty()) << where.problem.toStdString();
+    EXPECT_EQ(platform::readFolderSharing(conf.fileName()), FolderSharing::Shared);
+    EXPECT_EQ(platform::readFolderSharing(dir.filePath(u"nessuno.conf"_s)), FolderSharing::Private);
+}
+
 TEST(JournalSettings, TheVariableWinsOverTheFileAndABadFileLeavesTheLocalJournal)
 {
     QTemporaryDir dir;

@@ -1,4 +1,5 @@
 #include "model/SettingsFile.h"
+#include "platform/SafeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -324,11 +326,12 @@ TEST_F(SettingsFile, FailedWriteKeepsTheOldFileWhole)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Addizioni.dat"});
 }
 
-// Only a regular file is ever replaced. A pipe, a device node, or a link to
-// one of them or to nothing stays as it was; run by root with the name linked
-// to /dev/null, a save would otherwise replace the system's null device. A
-// link to a regular file leads the save there and stays a link.
-TEST_F(SettingsFile, WhatIsNotARegularFileIsNeverReplaced)
+// A save never writes through the name: a link, whatever it leads to, is
+// replaced by a regular file and its target stays as it was (run by root with
+// the name linked to /dev/null, following it would replace the system's null
+// device); a file with a second name keeps its old line under that name. A
+// pipe under the name itself stays a pipe.
+TEST_F(SettingsFile, LinksAreReplacedAndNeverWrittenThrough)
 {
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
@@ -341,25 +344,38 @@ TEST_F(SettingsFile, WhatIsNotARegularFileIsNeverReplaced)
     }
     struct stat deviceBefore {};
     ASSERT_EQ(stat(device.constData(), &deviceBefore), 0);
+    QTemporaryDir elsewhere;
+    const QString shared = elsewhere.filePath(QStringLiteral("shared.dat"));
     const QByteArray name = QFile::encodeName(path());
+
+    ASSERT_EQ(mkfifo(name.constData(), 0600), 0);
+    EXPECT_FALSE(writeSettings(path(), {7, 1, 1}));
+    struct stat after {};
+    ASSERT_EQ(lstat(name.constData(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
+
     const std::pair<const char*, QByteArray> links[] = {
-        {"the name is a pipe", {}},
         {"a link to a pipe", fifo},
         {"a link to a device node", device},
-        {"a link to nothing", QFile::encodeName(dir.filePath(QStringLiteral("nothing.dat")))},
-        {"a link to a folder", QFile::encodeName(dir.path())},
+        {"a link to nothing", QFile::encodeName(elsewhere.filePath(QStringLiteral("nothing.dat")))},
+        {"a link to a folder", QFile::encodeName(elsewhere.path())},
+        {"a link to a file", QFile::encodeName(shared)},
     };
     for (const auto& [what, target] : links) {
         SCOPED_TRACE(what);
-        ::unlink(name.constData());
-        ASSERT_EQ(target.isEmpty() ? mkfifo(name.constData(), 0600) : symlink(target.constData(), name.constData()), 0);
-        EXPECT_FALSE(writeSettings(path(), {7, 1, 1}));
-        struct stat after {};
-        ASSERT_EQ(lstat(name.constData(), &after), 0);
-        EXPECT_TRUE(target.isEmpty() ? S_ISFIFO(after.st_mode) : S_ISLNK(after.st_mode));
-        if (!target.isEmpty()) {
-            EXPECT_EQ(QFile::symLinkTarget(path()), QFileInfo(QFile::decodeName(target)).absoluteFilePath());
+        {
+            QFile file(shared);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(" 3  2  1 \r\n") == 11);
         }
+        ::unlink(name.constData());
+        ASSERT_EQ(symlink(target.constData(), name.constData()), 0);
+        EXPECT_TRUE(writeSettings(path(), {7, 1, 1}));
+        ASSERT_EQ(lstat(name.constData(), &after), 0);
+        EXPECT_TRUE(S_ISREG(after.st_mode));
+        EXPECT_EQ(contents(), QByteArray(" 7  1  1 \r\n"));
+        QFile file(shared);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray(" 3  2  1 \r\n"));
     }
     struct stat fifoAfter {}, deviceAfter {};
     ASSERT_EQ(lstat(fifo.constData(), &fifoAfter), 0);
@@ -367,46 +383,116 @@ TEST_F(SettingsFile, WhatIsNotARegularFileIsNeverReplaced)
     ASSERT_EQ(lstat(device.constData(), &deviceAfter), 0);
     EXPECT_TRUE(S_ISCHR(deviceAfter.st_mode));
     EXPECT_EQ(deviceAfter.st_rdev, deviceBefore.st_rdev);
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nothing.dat"))));
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"shared.dat"});
 
+    // A hard link: the other name keeps the old line.
+    ::unlink(name.constData());
+    ASSERT_EQ(::link(QFile::encodeName(shared).constData(), name.constData()), 0);
+    EXPECT_TRUE(writeSettings(path(), {5, 1, 1}));
+    EXPECT_EQ(contents(), QByteArray(" 5  1  1 \r\n"));
+    QFile file(shared);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(" 3  2  1 \r\n"));
+}
+
+// Where no temporary file can be made, the file is rewritten in place only
+// when it is the name's own: a link or a file with a second name is left
+// as it was and the save fails.
+TEST_F(SettingsFile, ReadOnlyFolderNeverRewritesALinkOrAHardLinkInPlace)
+{
+    if (ranAsNobody())
+        return;
     QTemporaryDir elsewhere;
-    const QString real = elsewhere.filePath(QStringLiteral("shared.dat"));
+    const QString shared = elsewhere.filePath(QStringLiteral("shared.dat"));
     {
-        QFile file(real);
+        QFile file(shared);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(" 3  2  1 \r\n") == 11);
     }
-    ::unlink(name.constData());
-    ASSERT_TRUE(QFile::link(real, path()));
-    EXPECT_TRUE(writeSettings(path(), {7, 1, 1}));
-    EXPECT_EQ(QFile::symLinkTarget(path()), real);
-    EXPECT_EQ(contents(), QByteArray(" 7  1  1 \r\n"));
+    const QString linked = dir.filePath(QStringLiteral("Sottrazioni.dat"));
+    ASSERT_TRUE(QFile::link(shared, linked));
+    const QString second = dir.filePath(QStringLiteral("Divisioni.dat"));
+    ASSERT_EQ(::link(QFile::encodeName(shared).constData(), QFile::encodeName(second).constData()), 0);
+    const auto writable = QFile::permissions(dir.path());
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const bool savedLink = writeSettings(linked, {7, 1, 1});
+    const bool savedSecond = writeSettings(second, {7, 1, 1});
+    QFile::setPermissions(dir.path(), writable);
+
+    EXPECT_FALSE(savedLink);
+    EXPECT_FALSE(savedSecond);
+    EXPECT_EQ(QFile::symLinkTarget(linked), shared);
+    QFile file(shared);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(" 3  2  1 \r\n"));
 }
 
 // A save killed between making its temporary file and putting it in place
-// leaves "<name>.XXXXXX" behind. Only those of this file's own name go, and
-// only regular files.
-TEST_F(SettingsFile, LeftoversOfInterruptedSavesAreRemoved)
+// leaves that file behind; the sweep at start removes it and nothing else:
+// not a file of another copy still writing, nor anything a user named, nor
+// anything where the name's link leads, nor a link, a folder, a file with a
+// second name or (as root) another user's file under the temporary pattern.
+TEST_F(SettingsFile, OnlyLeftoversOfKilledSavesAreRemoved)
 {
-    put(" 3  2  1 \r\n");
-    const QStringList files{"Addizioni.dat.aBcDeF", "Addizioni.dat.QWERTY", "Addizioni.dat.aBc1eF",
-                            "Addizioni.dat.aBcDeFg", "Addizioni.datXaBcDeF", "Sottrazioni.dat.aBcDeF",
-                            "Addizioni.dat.pdf"};
-    for (const QString& name : files) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const auto make = [](const QString& file) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly) && out.write("x") == 1;
+    };
+    QDir work(dir.filePath(QStringLiteral("classe")));
+    QDir teacher(dir.filePath(QStringLiteral("insegnante")));
+    ASSERT_TRUE(work.mkpath(QStringLiteral(".")) && teacher.mkpath(QStringLiteral(".")));
+    const QString settings = work.filePath(QStringLiteral("Addizioni.dat"));
+    // What a teacher keeps beside the settings and in the folder the name leads to.
+    const QString gone = QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.1");  // no pid is that high
+    for (const QString& name : {QStringLiteral("Addizioni.dat.backup"), QStringLiteral("Addizioni.dat.aBcDeF"),
+                                QStringLiteral(".Sottrazioni.dat.tmp-aritmetica.999999999.1"),
+                                QStringLiteral(".Addizioni.dat.tmp-aritmetica.x999999999.1")})
+        ASSERT_TRUE(make(work.filePath(name)));
+    for (const QString& name : {QStringLiteral("registro"), QStringLiteral("registro.sqlite"),
+                                QStringLiteral("registro.backup"), QStringLiteral("registro.aBcDeF"),
+                                QStringLiteral(".registro.tmp-aritmetica.999999999.1"), gone})
+        ASSERT_TRUE(make(teacher.filePath(name)));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../insegnante/registro"), settings));
+    // Under the pattern but not proved ours.
+    ASSERT_TRUE(work.mkdir(QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.2")));
+    ASSERT_TRUE(QFile::link(teacher.filePath(QStringLiteral("registro.sqlite")),
+                            work.filePath(QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.3"))));
+    ASSERT_EQ(::link(QFile::encodeName(teacher.filePath(QStringLiteral("registro.backup"))).constData(),
+                     QFile::encodeName(work.filePath(QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.4")))
+                         .constData()),
+              0);
+    if (testing_support::runningAsRoot()) {
+        const QString others = work.filePath(QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.5"));
+        ASSERT_TRUE(make(others));
+        ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 65534, 65534), 0);
     }
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Addizioni.dat.Folder")));
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("Sottrazioni.dat.aBcDeF")),
-                            dir.filePath(QStringLiteral("Addizioni.dat.LinkTo"))));
+    const QStringList before = work.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList teachers = teacher.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
 
-    removeSaveLeftovers(path());
+    // A save cut short by a killed process, and one of a copy still writing.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        platform::SafeFile file(settings);
+        const bool made = file.open(QIODevice::WriteOnly) && file.write(" 2 ") == 3;
+        ::_exit(made ? 0 : 1);  // no destructor: the file stays as a kill leaves it
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0);
+    platform::SafeFile writing(settings);
+    ASSERT_TRUE(writing.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(make(work.filePath(gone)));
+    const QStringList withTemporaries =
+        work.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(withTemporaries.size(), before.size() + 3);
 
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                                         QDir::Name),
-              QStringList({"Addizioni.dat", "Addizioni.dat.Folder", "Addizioni.dat.LinkTo", "Addizioni.dat.aBc1eF",
-                           "Addizioni.dat.aBcDeFg", "Addizioni.dat.pdf", "Addizioni.datXaBcDeF",
-                           "Sottrazioni.dat.aBcDeF"}));
-    EXPECT_EQ(read(), Read(3, 2, 1, true));
+    removeSaveLeftovers(settings);
+    QStringList expected = before;
+    expected << QFileInfo(writing.temporaryFileName()).fileName();
+    expected.sort();
+    EXPECT_EQ(work.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot), expected);
+    EXPECT_EQ(teacher.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot), teachers);
+    writing.cancelWriting();
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +21,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QtCharts/QLineSeries>
+
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace registro_test;
@@ -174,6 +178,41 @@ private Q_SLOTS:
         QCOMPARE(child<QComboBox>(u"alunno"_s)->findText(u"Giulia"_s), -1);
         QCOMPARE(child<QComboBox>(u"alunno"_s)->currentIndex(), 0);
         QCOMPARE(window->model().rowCount(), 2);
+    }
+
+    // The file chosen is a new file under its name, whatever the name was: a
+    // link to nothing (which would make a file outside the folder), a link to
+    // someone's file or a second name of it, which keep what they held.
+    void anExportReplacesTheNameAndNeverWritesThroughIt()
+    {
+        QTemporaryDir dir, elsewhere;
+        csvPath = dir.filePath(u"registro.csv"_s);
+        const QString outside = elsewhere.filePath(u"fuori.csv"_s);
+        const QString someones = elsewhere.filePath(u"compiti.txt"_s);
+        for (const QString& how : {u"link to nothing"_s, u"link to a file"_s, u"hard link"_s}) {
+            QFile::remove(csvPath);
+            QFile victim(someones);
+            QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("da non toccare") > 0);
+            victim.close();
+            if (how == u"link to nothing")
+                QVERIFY(QFile::link(outside, csvPath));
+            else if (how == u"link to a file")
+                QVERIFY(QFile::link(someones, csvPath));
+            else
+                QVERIFY(::link(QFile::encodeName(someones).constData(), QFile::encodeName(csvPath).constData()) == 0);
+            child<QPushButton>(u"esporta"_s)->click();
+            QCOMPARE(dialogs.messages.last(), u"Esportate 4 esecuzioni nel file:\n"_s % csvPath);
+            const QFileInfo made(csvPath);
+            QVERIFY2(made.isFile() && !made.isSymLink(), qPrintable(how));
+            QFile csv(csvPath);
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            QVERIFY2(csv.readAll().startsWith(registro::columnHeaders().join(u',').toUtf8()), qPrintable(how));
+            QVERIFY2(!QFile::exists(outside), qPrintable(how));
+            QVERIFY(victim.open(QIODevice::ReadOnly));
+            QCOMPARE(victim.readAll(), QByteArray("da non toccare"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"registro.csv"_s});
     }
 };
 

@@ -74,18 +74,22 @@ TEST_F(StartWindowTest, SettingsOfThisCopyAreReadButTheStoredSetIsNotShown)
 }
 
 // A save killed halfway leaves its temporary file; the next start of the
-// copy clears its own, and only its own.
+// copy clears its own, and only its own: not another copy's, nor a file a
+// user named like the old temporary files.
 TEST_F(StartWindowTest, StartClearsWhatInterruptedSavesOfThisCopyLeft)
 {
     writeSettingsFile(" 4  2  1 \r\n");
-    for (const QString& name : {u"ADDIZIONI.dat.xYzAbC"_s, u"SOTTRAZIONI.dat.xYzAbC"_s}) {
+    const QString killed = u".ADDIZIONI.dat.tmp-aritmetica.999999999.1"_s;  // no process has that pid
+    const QStringList kept{u".SOTTRAZIONI.dat.tmp-aritmetica.999999999.1"_s, u"ADDIZIONI.dat.xYzAbC"_s};
+    for (const QString& name : kept + QStringList{killed}) {
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     showStart();
     EXPECT_EQ(state.operationKind, 4);
-    EXPECT_FALSE(QFile::exists(u"ADDIZIONI.dat.xYzAbC"_s));
-    EXPECT_TRUE(QFile::exists(u"SOTTRAZIONI.dat.xYzAbC"_s));
+    EXPECT_FALSE(QFile::exists(killed));
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFile::exists(name)) << name.toStdString();
 }
 
 TEST_F(StartWindowTest, UnreadableSettingsFallBackToDefaults)

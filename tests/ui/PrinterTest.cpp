@@ -179,7 +179,7 @@ private Q_SLOTS:
     }
 
     // On a disk that is full, or fills up halfway, a printout that fails
-    // leaves no file behind, neither empty nor cut short. The disk is a small
+    // leaves no file behind, neither empty nor cut short, and says why. The disk is a small
     // tmpfs mounted where only this test sees it.
     void aPrintoutThatFailsLeavesNoFile()
     {
@@ -207,6 +207,7 @@ private Q_SLOTS:
                 const auto result = printDocument(factory, document);
                 QVERIFY2(!result.ok, qPrintable(document));
                 QVERIFY2(result.error.startsWith(u"Impossibile scrivere il file "_s), qPrintable(result.error));
+                QVERIFY2(result.error.contains(u".pdf: il disco è pieno. ("_s), qPrintable(result.error));
                 QCOMPARE(QDir(dir.path()).entryList({u"*.pdf"_s}, QDir::Files | QDir::System), QStringList());
             }
             QVERIFY(filler.remove());

@@ -1,6 +1,8 @@
 #include "ui/registro/TeacherWindow.h"
 
 #include "platform/PrintReport.h"
+#include "platform/SafeFile.h"
+#include "platform/SystemError.h"
 #include "registro/Csv.h"
 #include "registro/Report.h"
 #include "registro/Texts.h"
@@ -19,7 +21,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -369,14 +370,18 @@ void TeacherWindow::exportCsv()
     const QString path = m_questions.csvFile(this, suggested);
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    // A new file takes the chosen name: a link there is replaced, never
+    // followed out of the folder or into someone's file.
+    platform::SafeFile file(path, 0666);
     QString error;
-    if (!file.open(QIODevice::WriteOnly))
-        error = file.errorString();
-    else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error))
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
+    } else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error) || !file.commit()) {
+        if (file.errorNumber() != 0)
+            error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
         file.cancelWriting();
-    else if (!file.commit())
-        error = file.errorString();
+    }
     if (!error.isEmpty())
         m_dialogs.message(u"Esportazione non riuscita. "_s % error);
     else
