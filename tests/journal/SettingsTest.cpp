@@ -86,7 +86,7 @@ TEST(JournalSettings, TheFolderLineIsReadAloneOrWithAServer)
     EXPECT_FALSE(parseServerSettings(u"# solo la cartella\r\ncartella = condivisa\r\n"_s, &error));
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_FALSE(parseServerSettings(u"cartella = aperta"_s, &error));
-    EXPECT_TRUE(error.contains(u"aperta"_s)) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(u"riga 1: la voce cartella"_s)) << error.toStdString();
 
     EXPECT_EQ(platform::folderSharingIn("# scuola\r\nhost = h\r\n  CARTELLA =  condivisa \r\n"), FolderSharing::Shared);
     EXPECT_EQ(platform::folderSharingIn("cartella = privata\n"), FolderSharing::Private);
