@@ -330,6 +330,29 @@ TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)
     EXPECT_TRUE(noCourier.items.empty());
 }
 
+TEST_P(ReaderTest, AReportWhoseReadingFailsHalfWayPrintsNothing)
+{
+    addWeek();
+    // The listing can still be read, the operations missed cannot.
+    const bool server = QString::fromLatin1(GetParam()) == u"postgresql"_s;
+    auto& cluster = PostgresBackend::cluster();
+    if (server)
+        ASSERT_FALSE(cluster.sql(u"REVOKE SELECT ON operations FROM registro_docenti; "
+                                 u"GRANT SELECT (run_id, place, record_line) ON operations TO registro_docenti"_s)
+                         .isNull());
+    else
+        ASSERT_TRUE(QSqlQuery(backend->teacher()).exec(u"ALTER TABLE operations DROP COLUMN wrong_attempts"_s));
+
+    testing_support::RecordingPrinter printer;
+    const auto result = registro::printReport(printer, *reader, {u"Giulia"_s}, u"08/12/26"_s);
+    if (server)
+        cluster.sql(u"GRANT SELECT ON operations TO registro_docenti"_s);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.startsWith(u"La lettura del registro si è interrotta e non è stato stampato nulla"_s))
+        << result.error.toStdString();
+    EXPECT_TRUE(printer.items.empty()) << "the job was begun";
+}
+
 INSTANTIATE_TEST_SUITE_P(Journals, ReaderTest, testing::Values("sqlite", "postgresql"),
                          [](const auto& info) { return std::string(info.param); });
 
