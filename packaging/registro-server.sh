@@ -98,7 +98,8 @@ GRANT USAGE ON SCHEMA public TO :"pupils", :"teacher";
 REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, :"pupils", :"teacher";
 GRANT INSERT ON runs, operations, run_ends, pupil_names, sheets TO :"pupils";
 GRANT SELECT, DELETE ON runs, operations, run_ends, pupil_names, sheets TO :"teacher";
-GRANT SELECT ON schema_version TO :"teacher";
+-- Both read the tables' version, to say when this script must be run again.
+GRANT SELECT ON schema_version TO :"pupils", :"teacher";
 SQL
 
 echo "Registro pronto: database $database, ruoli $pupils (alunni) e $teacher (docenti)."

@@ -129,4 +129,21 @@ TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnly
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM pupil_names"_s), 0);
 }
 
+TEST(JournalDatabase, AServerOlderThanTheProgramIsToldWithWhatTheTechnicianMustRun)
+{
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    journal::Connection pupils = journal::openServer(cluster.pupils());
+    journal::Connection teacher = journal::openServer(cluster.teacher());
+    ASSERT_TRUE(pupils.isOpen() && teacher.isOpen());
+    EXPECT_EQ(journal::olderServerMessage(teacher.database()), QString());
+
+    const int server = journal::latestSchemaVersion(), program = server + 1;
+    const QString told = u"Il server del registro ha le tabelle della versione %1, questo programma richiede la "
+                         u"versione %2: il tecnico deve eseguire registro-server.sh sul server."_s.arg(server)
+                             .arg(program);
+    EXPECT_EQ(journal::olderServerMessage(teacher.database(), program), told);
+    EXPECT_EQ(journal::olderServerMessage(pupils.database(), program), told) << "the pupils' machines tell it too";
+}
+
 }  // namespace
