@@ -129,6 +129,24 @@ TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnly
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM pupil_names"_s), 0);
 }
 
+TEST(JournalDatabase, TheScriptSendsOnlyScramVerifiersAndTheRolesLogInWithTheirPasswords)
+{
+    testing_support::PgCluster cluster(/*logStatements=*/true);
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    const QString log = cluster.serverLog();
+    ASSERT_TRUE(log.contains(u"ALTER ROLE"_s)) << "the statements are not logged";
+    EXPECT_FALSE(log.contains(testing_support::PgCluster::pupilsPassword()));
+    EXPECT_FALSE(log.contains(testing_support::PgCluster::teacherPassword()));
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM pg_authid WHERE rolname IN ('registro_alunni', "
+                            u"'registro_docenti') AND rolpassword LIKE 'SCRAM-SHA-256$4096:%'"_s),
+              2);
+    // Only a verifier made right lets the passwords in (pg_hba asks SCRAM).
+    for (const journal::ServerSettings& role : {cluster.pupils(), cluster.teacher()}) {
+        journal::Connection c = journal::openServer(role);
+        EXPECT_TRUE(c.isOpen()) << role.user.toStdString() << ": " << c.error().text().toStdString();
+    }
+}
+
 TEST(JournalDatabase, AServerOlderThanTheProgramIsToldWithWhatTheTechnicianMustRun)
 {
     testing_support::PgCluster cluster;
