@@ -351,14 +351,27 @@ void TeacherWindow::applyFilter()
     m_reads->supersede(registro::ReadThread::Page);
     m_reads->supersede(registro::ReadThread::Lines);
     const bool datesFromNewest = std::exchange(m_datesFromNewest, false);
-    m_reads->post<registro::RunsModel::FirstPage>(
+    struct Table {
+        registro::RunsModel::FirstPage page;
+        QStringList newestLines;  // the first run's, shown with the table
+        QString error;
+    };
+    m_reads->post<Table>(
         registro::ReadThread::Table,
-        [current](registro::Reader& reader) { return registro::RunsModel::readFirstPage(reader, current); },
-        [this, current, datesFromNewest](const registro::RunsModel::FirstPage& page) {
-            m_model.show(current, page);
+        [current](registro::Reader& reader) {
+            Table table{registro::RunsModel::readFirstPage(reader, current), {}, {}};
+            if (table.page.error.isEmpty() && !table.page.rows.isEmpty()) {
+                table.newestLines = reader.recordLines(table.page.rows.first().id);
+                table.error = reader.lastError();
+            }
+            return table;
+        },
+        [this, current, datesFromNewest](const Table& table) {
+            m_readyLines = {table.page.rows.value(0).id, table.newestLines};
+            m_model.show(current, table.page);
             m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
                                                   : QString::number(m_model.total()) % u" esecuzioni"_s);
-            reportError(m_model.error());
+            reportError(m_model.error().isEmpty() ? table.error : m_model.error());
             if (m_model.rowCount() > 0)
                 m_table->selectRow(0);
             else
@@ -387,6 +400,10 @@ void TeacherWindow::showRun(const QModelIndex& index)
         return;
     }
     const registro::RunRow run = m_model.run(index.row());
+    if (const auto ready = std::exchange(m_readyLines, {}); ready.first == run.id && !run.id.isEmpty()) {
+        showLines(run, ready.second);
+        return;
+    }
     m_reads->post<Lines>(
         registro::ReadThread::Lines,
         [id = run.id](registro::Reader& reader) {
@@ -419,8 +436,15 @@ void TeacherWindow::pupilChanged()
 {
     const bool onePupil = !filter().pupil.isEmpty();
     m_delete->setEnabled(onePupil);
-    m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
-    m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+    // In front, the chart stays as it is until the new one is read: drawn
+    // twice, it would cost twice.
+    // Behind, it is emptied, never to show one pupil's figures for another.
+    if (m_details->currentIndex() == 0) {
+        m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_chart->setPoints({}, m_reader.zone());
+        m_missed->clear();
+    }
     m_pupilShown = false;
     m_reads->supersede(registro::ReadThread::Statistics);
     showPupil();
@@ -434,7 +458,9 @@ void TeacherWindow::showPupil()
         return;
     m_pupilShown = true;
     const registro::RunFilter current = filter();
-    const auto show = [this](const registro::PupilStatistics& statistics) {
+    const auto show = [this, onePupil = !current.pupil.isEmpty()](const registro::PupilStatistics& statistics) {
+        m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
         m_chart->setPoints(statistics.chart, m_reader.zone());
         m_missed->clear();
         for (const registro::MissedOperation& operation : statistics.missed)

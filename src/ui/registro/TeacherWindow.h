@@ -95,6 +95,7 @@ private:
     QLabel* m_reading = nullptr;
     bool m_filling = false;
     bool m_datesFromNewest = false;  // the next table read sets the unset dates
+    std::pair<QString, QStringList> m_readyLines;  // a run's lines read with the table
     bool m_pupilShown = false;  // the chart and the errors follow the filter
     QString m_lastError;
     // Last: it is destroyed first, waiting for a read under way.
