@@ -11,6 +11,8 @@
 # PGUSER...), e.g. `sudo -u postgres registro-server.sh` on the server. The
 # roles' passwords come from REGISTRO_PASSWORD_ALUNNI and
 # REGISTRO_PASSWORD_DOCENTI, or are asked on the terminal when a role is new.
+# The server is sent only their SCRAM-SHA-256 verifiers, made here by
+# registro-password, so no password reaches its statement log.
 set -eu
 
 database=registro
@@ -31,6 +33,14 @@ here=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd)
 sql=$here/sql
 [ -d "$sql" ] || sql=$here/../src/journal/sql
 [ -d "$sql" ] || { echo "${0##*/}: mancano i file delle tabelle ($sql)" >&2; exit 1; }
+
+# The verifier tool: REGISTRO_PASSWORD_TOOL, else beside this script, else
+# beside the program (the installed tree; the build fills in this path).
+tools=../../../libexec/aritmetica
+password_tool=${REGISTRO_PASSWORD_TOOL:-}
+for candidate in "$here/registro-password" "$here/$tools/registro-password"; do
+    [ -n "$password_tool" ] || [ ! -x "$candidate" ] || password_tool=$candidate
+done
 
 psql_admin() {
     psql -X -q -v ON_ERROR_STOP=1 "$@"
@@ -54,7 +64,23 @@ ask_password() {
 ask_password "$pupils" REGISTRO_PASSWORD_ALUNNI
 ask_password "$teacher" REGISTRO_PASSWORD_DOCENTI
 
-# The roles and the database; passwords travel in the environment, never on
+# A password given becomes its verifier; the password itself goes no further
+# than the tool's standard input (printf is built into the shell).
+verifier() {
+    eval "value=\${$1-}"
+    [ -n "$value" ] || return 0
+    if [ -z "$password_tool" ]; then
+        echo "${0##*/}: manca registro-password, che prepara le password per il server" >&2
+        exit 1
+    fi
+    printf '%s' "$value" | "$password_tool"
+}
+REGISTRO_VERIFIER_ALUNNI=$(verifier REGISTRO_PASSWORD_ALUNNI)
+REGISTRO_VERIFIER_DOCENTI=$(verifier REGISTRO_PASSWORD_DOCENTI)
+export REGISTRO_VERIFIER_ALUNNI REGISTRO_VERIFIER_DOCENTI
+unset REGISTRO_PASSWORD_ALUNNI REGISTRO_PASSWORD_DOCENTI
+
+# The roles and the database; verifiers travel in the environment, never on
 # a command line that `ps` shows.
 psql_admin -d postgres -v db="$database" -v pupils="$pupils" -v teacher="$teacher" <<'SQL'
 SELECT format('CREATE ROLE %I LOGIN', :'pupils') WHERE NOT EXISTS (SELECT FROM pg_roles WHERE rolname = :'pupils')
@@ -63,8 +89,8 @@ SELECT format('CREATE ROLE %I LOGIN', :'teacher') WHERE NOT EXISTS (SELECT FROM 
 \gexec
 \set pw_pupils ''
 \set pw_teacher ''
-\getenv pw_pupils REGISTRO_PASSWORD_ALUNNI
-\getenv pw_teacher REGISTRO_PASSWORD_DOCENTI
+\getenv pw_pupils REGISTRO_VERIFIER_ALUNNI
+\getenv pw_teacher REGISTRO_VERIFIER_DOCENTI
 SELECT format('ALTER ROLE %I PASSWORD %L', :'pupils', :'pw_pupils') WHERE :'pw_pupils' <> ''
 \gexec
 SELECT format('ALTER ROLE %I PASSWORD %L', :'teacher', :'pw_teacher') WHERE :'pw_teacher' <> ''
@@ -98,7 +124,8 @@ GRANT USAGE ON SCHEMA public TO :"pupils", :"teacher";
 REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, :"pupils", :"teacher";
 GRANT INSERT ON runs, operations, run_ends, pupil_names, sheets TO :"pupils";
 GRANT SELECT, DELETE ON runs, operations, run_ends, pupil_names, sheets TO :"teacher";
-GRANT SELECT ON schema_version TO :"teacher";
+-- Both read the tables' version, to say when this script must be run again.
+GRANT SELECT ON schema_version TO :"pupils", :"teacher";
 SQL
 
 echo "Registro pronto: database $database, ruoli $pupils (alunni) e $teacher (docenti)."

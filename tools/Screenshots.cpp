@@ -410,6 +410,9 @@ int main(int argc, char* argv[])
         window.resize(1180, 760);
         window.show();
         auto grab = [&](const QString& name) {
+            // The window reads on a thread of its own: what it shows first.
+            while (window.isReading())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             for (int i = 0; i < 5; ++i)
                 QCoreApplication::processEvents();
             if (!window.grab().save(file(name)))

@@ -312,6 +312,17 @@ int schemaVersion(const QSqlDatabase& db)
     return query.value(0).toInt();
 }
 
+QString olderServerMessage(const QSqlDatabase& db, int required)
+{
+    QSqlQuery query(db);
+    if (!query.exec(u"SELECT max(version) FROM schema_version"_s) || !query.next()) return {};
+    const int version = query.value(0).toInt();
+    if (version >= required) return {};
+    return u"Il server del registro ha le tabelle della versione %1, questo programma richiede la versione %2: "
+           u"il tecnico deve eseguire registro-server.sh sul server."_s.arg(version)
+        .arg(required);
+}
+
 bool migrate(QSqlDatabase& db, QSqlError* error)
 {
     // Already there (the usual case): nothing to parse or lock.

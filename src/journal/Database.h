@@ -85,6 +85,12 @@ Connection openForReading(const Location& where);
 int latestSchemaVersion();
 int schemaVersion(const QSqlDatabase& db);
 
+// Read on connecting to a school's server: when its tables are older than
+// this program needs, the one sentence that tells the teacher (or a pupils'
+// machine) what the technician must run; empty when they are not, or when
+// the version cannot be read.
+QString olderServerMessage(const QSqlDatabase& db, int required = latestSchemaVersion());
+
 // The numbered migrations, in order: the statements of each file.
 struct Migration {
     int version;

@@ -302,6 +302,11 @@ PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit
 
 std::optional<int> Reader::deletePupil(const QString& pupil)
 {
+    // Checked before the transaction: a refusal must leave none open.
+    if (pupil.isEmpty()) {
+        m_error = u"nessun alunno scelto"_s;
+        return std::nullopt;
+    }
     if (!m_db.transaction()) {
         m_error = m_db.lastError().text();
         return std::nullopt;
@@ -313,10 +318,6 @@ std::optional<int> Reader::deletePupil(const QString& pupil)
     };
 
     // The ids first: deleting the names would change which runs are the pupil's.
-    if (pupil.isEmpty()) {
-        m_error = u"nessun alunno scelto"_s;
-        return std::nullopt;
-    }
     const Where where = whereFor(RunFilter{pupil});
     QSqlQuery select(m_db);
     select.setForwardOnly(true);

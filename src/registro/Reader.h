@@ -47,6 +47,7 @@ struct RunRow {
 struct RunCursor {
     qint64 startedMs = 0;
     QString id;
+    bool operator==(const RunCursor&) const = default;
 };
 
 // One run of one pupil on the chart.
@@ -104,6 +105,7 @@ public:
     // last one succeeded.
     QString lastError() const { return m_error; }
     QTimeZone zone() const { return m_zone; }
+    const QSqlDatabase& database() const { return m_db; }
 
 private:
     struct Where;

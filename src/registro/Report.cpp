@@ -98,8 +98,22 @@ platform::PrintResult printReport(platform::Printer& printer, Reader& reader, co
     const QString font = platform::findCourier(printer);
     if (font.isEmpty())
         return {false, {}, platform::kMissingCourierMessage};
-    const int count = reader.countRuns(filter);
-    QString readError = reader.lastError();
+
+    // Everything is read before the first line goes out: a read that fails
+    // half-way must leave no printout, and a printer cannot take back a page.
+    QStringList rows;
+    QList<MissedOperation> missed;
+    bool read = reader.forEachRun(filter, [&](const RunRow& row) {
+        rows << reportLine(row, reader.zone());
+        return true;
+    });
+    if (read && !filter.pupil.isEmpty()) {
+        missed = reader.pupilStatistics(filter, 10).missed;
+        read = reader.lastError().isEmpty();
+    }
+    if (!read)
+        return {false, {}, u"La lettura del registro si è interrotta e non è stato stampato nulla ("_s %
+                               reader.lastError() % u")."_s};
 
     Pages pages(printer, font);
     printer.setCurrentY(kTop);
@@ -107,34 +121,21 @@ platform::PrintResult printReport(platform::Printer& printer, Reader& reader, co
     pages.line({}, 10);
     pages.line(u"Stampato il "_s % today, 10);
     pages.line(filterText(filter), 10);
-    pages.line(u"Esecuzioni: "_s % QString::number(count), 10);
+    pages.line(u"Esecuzioni: "_s % QString::number(rows.size()), 10);
     pages.line({}, 10);
     pages.line(reportHeading(), kListingPoints, true);
     pages.repeatOnNewPages(reportHeading());
-    if (readError.isEmpty() && !reader.forEachRun(filter, [&](const RunRow& row) {
-            pages.line(reportLine(row, reader.zone()), kListingPoints);
-            return true;
-        }))
-        readError = reader.lastError();
+    for (const QString& row : std::as_const(rows))
+        pages.line(row, kListingPoints);
     pages.repeatOnNewPages({});
 
-    if (readError.isEmpty() && !filter.pupil.isEmpty()) {
-        const QList<MissedOperation> missed = reader.pupilStatistics(filter, 10).missed;
-        readError = reader.lastError();
-        if (!missed.isEmpty()) {
-            pages.line({}, 10);
-            pages.line(u"Operazioni sbagliate più spesso"_s, 10, true);
-            for (const MissedOperation& operation : missed)
-                pages.line(missedText(operation), 10);
-        }
+    if (!missed.isEmpty()) {
+        pages.line({}, 10);
+        pages.line(u"Operazioni sbagliate più spesso"_s, 10, true);
+        for (const MissedOperation& operation : missed)
+            pages.line(missedText(operation), 10);
     }
-
-    platform::PrintResult result = printer.endDocument();
-    if (!readError.isEmpty()) {
-        result.ok = false;
-        result.error = u"Lettura del registro non riuscita: "_s % readError;
-    }
-    return result;
+    return printer.endDocument();
 }
 
 }  // namespace registro

@@ -7,7 +7,8 @@ namespace registro {
 
 // Prints the runs the filter lets through as a fixed-pitch listing, page
 // after page, and, for one pupil, the operations missed most; then ends the
-// document. today is the date printed in the heading.
+// document. today is the date printed in the heading. All is read first: when
+// a read fails, nothing reaches the printer and the result says why.
 platform::PrintResult printReport(platform::Printer& printer, Reader& reader, const RunFilter& filter,
                                   const QString& today);
 

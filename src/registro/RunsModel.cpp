@@ -11,26 +11,38 @@ RunsModel::RunsModel(Reader& reader, QObject* parent)
 {
 }
 
-QList<RunRow> RunsModel::readPage()
+RunsModel::FirstPage RunsModel::readFirstPage(Reader& reader, const RunFilter& filter)
 {
-    std::optional<RunCursor> after;
-    if (!m_rows.isEmpty())
-        after = RunCursor{m_rows.last().startedMs, m_rows.last().id};
-    QList<RunRow> page = m_reader.runs(m_filter, kPage, after);
-    m_error = m_reader.lastError();
-    m_more = m_error.isEmpty() && page.size() == kPage;
+    FirstPage page;
+    page.rows = reader.runs(filter, kPage);
+    page.error = reader.lastError();
+    page.total = reader.countRuns(filter);
+    if (page.error.isEmpty())
+        page.error = reader.lastError();
     return page;
+}
+
+std::optional<RunCursor> RunsModel::lastCursor() const
+{
+    if (m_rows.isEmpty())
+        return std::nullopt;
+    return RunCursor{m_rows.last().startedMs, m_rows.last().id};
 }
 
 void RunsModel::setFilter(const RunFilter& filter)
 {
+    show(filter, readFirstPage(m_reader, filter));
+}
+
+void RunsModel::show(const RunFilter& filter, const FirstPage& page)
+{
     beginResetModel();
     m_filter = filter;
-    m_rows.clear();
-    m_rows = readPage();
-    const QString pageError = m_error;
-    m_total = m_reader.countRuns(m_filter);
-    m_error = pageError.isEmpty() ? m_reader.lastError() : pageError;
+    m_rows = page.rows;
+    m_total = page.total;
+    m_error = page.error;
+    m_more = m_error.isEmpty() && m_rows.size() == kPage;
+    m_fetching = false;
     endResetModel();
 }
 
@@ -69,13 +81,35 @@ QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int rol
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-bool RunsModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && m_more; }
+bool RunsModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && m_more && !m_fetching; }
 
 void RunsModel::fetchMore(const QModelIndex& parent)
 {
-    if (parent.isValid() || !m_more)
+    if (parent.isValid() || !m_more || m_fetching)
         return;
-    const QList<RunRow> page = readPage();
+    const RunCursor after = *lastCursor();
+    if (m_pageReader) {
+        m_fetching = true;
+        m_pageReader(m_filter, after);
+        return;
+    }
+    const QList<RunRow> page = m_reader.runs(m_filter, kPage, after);
+    append(page, m_reader.lastError());
+}
+
+void RunsModel::appendPage(const RunFilter& filter, const RunCursor& after, const QList<RunRow>& page,
+                           const QString& error)
+{
+    if (!m_fetching || filter != m_filter || lastCursor() != after)
+        return;
+    m_fetching = false;
+    append(page, error);
+}
+
+void RunsModel::append(const QList<RunRow>& page, const QString& error)
+{
+    m_error = error;
+    m_more = m_error.isEmpty() && page.size() == kPage;
     if (page.isEmpty())
         return;
     beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.size() - 1));

@@ -5,6 +5,9 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <functional>
+#include <optional>
+
 namespace registro {
 
 // The runs a filter lets through, newest first. Rows are read a page at a
@@ -15,11 +18,29 @@ public:
     // The run's id, for the rows of a view.
     static constexpr int kRunIdRole = Qt::UserRole + 1;
 
+    // A filter's first page and its count, read wherever the reading is done.
+    struct FirstPage {
+        QList<RunRow> rows;
+        int total = 0;
+        QString error;
+    };
+    static FirstPage readFirstPage(Reader& reader, const RunFilter& filter);
+
     explicit RunsModel(Reader& reader, QObject* parent = nullptr);
 
     // Reads the first page again, and the count, under this filter.
     void setFilter(const RunFilter& filter);
     void reload() { setFilter(m_filter); }
+    // Shows a first page read elsewhere.
+    void show(const RunFilter& filter, const FirstPage& page);
+    // With a page reader, the pages after the first are asked of it instead of
+    // read here, and handed back through appendPage; one at a time.
+    void setPageReader(std::function<void(const RunFilter& filter, const RunCursor& after)> pageReader)
+    {
+        m_pageReader = std::move(pageReader);
+    }
+    // A page that a page reader read; dropped when the table moved on meanwhile.
+    void appendPage(const RunFilter& filter, const RunCursor& after, const QList<RunRow>& page, const QString& error);
     const RunFilter& filter() const { return m_filter; }
     // All the runs the filter lets through, also those not read yet.
     int total() const { return m_total; }
@@ -35,9 +56,12 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
 private:
-    QList<RunRow> readPage();
+    std::optional<RunCursor> lastCursor() const;
+    void append(const QList<RunRow>& page, const QString& error);
 
     Reader& m_reader;
+    std::function<void(const RunFilter&, const RunCursor&)> m_pageReader;
+    bool m_fetching = false;
     RunFilter m_filter;
     QList<RunRow> m_rows;
     QStringList m_headers;

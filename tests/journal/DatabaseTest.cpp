@@ -134,6 +134,41 @@ TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnly
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM pupil_names"_s), 0);
 }
 
+TEST(JournalDatabase, TheScriptSendsOnlyScramVerifiersAndTheRolesLogInWithTheirPasswords)
+{
+    testing_support::PgCluster cluster(/*logStatements=*/true);
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    const QString log = cluster.serverLog();
+    ASSERT_TRUE(log.contains(u"ALTER ROLE"_s)) << "the statements are not logged";
+    EXPECT_FALSE(log.contains(testing_support::PgCluster::pupilsPassword()));
+    EXPECT_FALSE(log.contains(testing_support::PgCluster::teacherPassword()));
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM pg_authid WHERE rolname IN ('registro_alunni', "
+                            u"'registro_docenti') AND rolpassword LIKE 'SCRAM-SHA-256$4096:%'"_s),
+              2);
+    // Only a verifier made right lets the passwords in (pg_hba asks SCRAM).
+    for (const journal::ServerSettings& role : {cluster.pupils(), cluster.teacher()}) {
+        journal::Connection c = journal::openServer(role);
+        EXPECT_TRUE(c.isOpen()) << role.user.toStdString() << ": " << c.error().text().toStdString();
+    }
+}
+
+TEST(JournalDatabase, AServerOlderThanTheProgramIsToldWithWhatTheTechnicianMustRun)
+{
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    journal::Connection pupils = journal::openServer(cluster.pupils());
+    journal::Connection teacher = journal::openServer(cluster.teacher());
+    ASSERT_TRUE(pupils.isOpen() && teacher.isOpen());
+    EXPECT_EQ(journal::olderServerMessage(teacher.database()), QString());
+
+    const int server = journal::latestSchemaVersion(), program = server + 1;
+    const QString told = u"Il server del registro ha le tabelle della versione %1, questo programma richiede la "
+                         u"versione %2: il tecnico deve eseguire registro-server.sh sul server."_s.arg(server)
+                             .arg(program);
+    EXPECT_EQ(journal::olderServerMessage(teacher.database(), program), told);
+    EXPECT_EQ(journal::olderServerMessage(pupils.database(), program), told) << "the pupils' machines tell it too";
+}
+
 }  // namespace
 
 // Machines sharing a network folder cannot share WAL's memory: the file is

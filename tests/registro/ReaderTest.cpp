@@ -254,6 +254,8 @@ TEST_P(ReaderTest, TheCsvFileReadsBackAsTheTableShowsIt)
 TEST_P(ReaderTest, DeletingAPupilRemovesHerRunsAndEverythingOfThemOnly)
 {
     addWeek();
+    // No name chosen: refused, and no transaction is left open to spoil the next.
+    EXPECT_EQ(reader->deletePupil(QString()), std::nullopt);
     ASSERT_EQ(reader->deletePupil(u"Giulia"_s), 3);
     EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r2"_s));
     EXPECT_THAT(reader->pupils(), ElementsAre(u"Marco"_s));
@@ -326,6 +328,29 @@ TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)
     noCourier.fontList = {u"Arial"_s};
     EXPECT_FALSE(registro::printReport(noCourier, *reader, giulia, u"08/12/26"_s).ok);
     EXPECT_TRUE(noCourier.items.empty());
+}
+
+TEST_P(ReaderTest, AReportWhoseReadingFailsHalfWayPrintsNothing)
+{
+    addWeek();
+    // The listing can still be read, the operations missed cannot.
+    const bool server = QString::fromLatin1(GetParam()) == u"postgresql"_s;
+    auto& cluster = PostgresBackend::cluster();
+    if (server)
+        ASSERT_FALSE(cluster.sql(u"REVOKE SELECT ON operations FROM registro_docenti; "
+                                 u"GRANT SELECT (run_id, place, record_line) ON operations TO registro_docenti"_s)
+                         .isNull());
+    else
+        ASSERT_TRUE(QSqlQuery(backend->teacher()).exec(u"ALTER TABLE operations DROP COLUMN wrong_attempts"_s));
+
+    testing_support::RecordingPrinter printer;
+    const auto result = registro::printReport(printer, *reader, {u"Giulia"_s}, u"08/12/26"_s);
+    if (server)
+        cluster.sql(u"GRANT SELECT ON operations TO registro_docenti"_s);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.startsWith(u"La lettura del registro si è interrotta e non è stato stampato nulla"_s))
+        << result.error.toStdString();
+    EXPECT_TRUE(printer.items.empty()) << "the job was begun";
 }
 
 INSTANTIATE_TEST_SUITE_P(Journals, ReaderTest, testing::Values("sqlite", "postgresql"),

@@ -9,6 +9,10 @@
 #include "support/Recorders.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -41,26 +45,46 @@ class TeacherWindowTest : public QObject {
     std::unique_ptr<registro_ui::TeacherWindow> window;
 
     template <typename T>
-    T* child(const QString& name) const
+    T* child(const QString& name, QWidget* in = nullptr) const
     {
-        T* found = window->findChild<T*>(name);
+        T* found = (in ? in : window.get())->findChild<T*>(name);
         if (!found)
             qFatal("no %s", qPrintable(name));
         return found;
     }
-    QStringList column(registro::Column column) const
+    QStringList column(registro::Column column, registro_ui::TeacherWindow* in = nullptr) const
     {
+        registro::RunsModel& model = (in ? in : window.get())->model();
         QStringList texts;
-        for (int row = 0; row < window->model().rowCount(); ++row)
-            texts << window->model().data(window->model().index(row, int(column))).toString();
+        for (int row = 0; row < model.rowCount(); ++row)
+            texts << model.data(model.index(row, int(column))).toString();
         return texts;
     }
-    void choose(const QString& combo, const QString& text)
+    // Chooses without waiting for what the choice reads.
+    void pick(const QString& combo, const QString& text, QWidget* in = nullptr)
     {
-        auto* box = child<QComboBox>(combo);
+        auto* box = child<QComboBox>(combo, in);
         const int index = box->findText(text);
         QVERIFY2(index >= 0, qPrintable(text));
         box->setCurrentIndex(index);
+    }
+    void choose(const QString& combo, const QString& text)
+    {
+        pick(combo, text);
+        settle();
+    }
+    // The window reads on a thread of its own: wait until it has shown all.
+    void settle(registro_ui::TeacherWindow* in = nullptr)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!(in ? in : window.get())->isReading(), 20000);
+    }
+    registro_ui::TeacherWindow::Questions scripted()
+    {
+        return {[this](QWidget*, const QString& question) {
+                    questions << question;
+                    return answer;
+                },
+                [this](QWidget*, const QString&) { return csvPath; }};
     }
 
 private Q_SLOTS:
@@ -81,15 +105,10 @@ private Q_SLOTS:
         reader = std::make_unique<registro::Reader>(backend->teacher(), schoolZone());
         questions.clear();
         csvPath.clear();
-        registro_ui::TeacherWindow::Questions scripted{
-            [this](QWidget*, const QString& question) {
-                questions << question;
-                return answer;
-            },
-            [this](QWidget*, const QString&) { return csvPath; }};
-        window = std::make_unique<registro_ui::TeacherWindow>(*reader, printers, clock, dialogs, u"prova"_s, scripted);
+        window = std::make_unique<registro_ui::TeacherWindow>(*reader, printers, clock, dialogs, u"prova"_s, scripted());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        settle();
     }
     void cleanup()
     {
@@ -122,6 +141,7 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 1 + 10 + 2 + 2);  // twelve lines under two headings, a blank between
 
         child<QTabWidget>(u"dettagli"_s)->setCurrentIndex(1);
+        settle();
         auto* chart = window->findChild<registro_ui::PupilChart*>();
         const QList<QPointF> right = chart->rightShare()->points();
         QCOMPARE(right.size(), 2);
@@ -140,8 +160,10 @@ private Q_SLOTS:
         QCOMPARE(column(registro::Column::Pupil), QStringList({u"Marco"_s}));
         choose(u"copia"_s, u"Tutte le copie"_s);
         child<QDateEdit>(u"al"_s)->setDate(QDate(2026, 12, 2));
+        settle();
         QCOMPARE(window->model().rowCount(), 4);  // not until the date is switched on
         child<QCheckBox>(u"alAttivo"_s)->setChecked(true);
+        settle();
         QCOMPARE(column(registro::Column::Copy), QStringList({u"ADDIZIONI"_s, u"MOLTIPLICAZIONI"_s}));
     }
 
@@ -173,6 +195,7 @@ private Q_SLOTS:
 
         answer = true;
         child<QPushButton>(u"elimina"_s)->click();
+        settle();
         QCOMPARE(reader->countRuns({}), 2);
         QCOMPARE(dialogs.messages.last(), u"Eliminate 2 esecuzioni di Giulia."_s);
         QCOMPARE(child<QComboBox>(u"alunno"_s)->findText(u"Giulia"_s), -1);
@@ -213,6 +236,64 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"registro.csv"_s});
+    }
+
+    void aStalledServerLeavesTheWindowAliveAndTheNewestChoiceWins()
+    {
+        PostgresBackend server;
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        JournalWriter writer(server.pupils());
+        QVERIFY2(writer.add(std::vector<JournalRun>{
+                     {u"g"_s, u"ADDIZIONI"_s, at(2026, 12, 1, 9), rightOperations(20), {u"Giulia"_s}},
+                     {u"m"_s, u"ADDIZIONI"_s, at(2026, 12, 2, 9), rightOperations(20), {u"Marco"_s}}}),
+                 qPrintable(writer.error()));
+        registro::Reader teacher(server.teacher(), schoolZone());
+        auto stalled =
+            std::make_unique<registro_ui::TeacherWindow>(teacher, printers, clock, dialogs, u"server"_s, scripted());
+        stalled->show();
+        settle(stalled.get());
+        QCOMPARE(column(registro::Column::Pupil, stalled.get()), QStringList({u"Marco"_s, u"Giulia"_s}));
+
+        // Another session holds the runs for two seconds.
+        testing_support::PgCluster& cluster = PostgresBackend::cluster();
+        const auto holdTheRuns = [&](QProcess& holder) {
+            holder.setProcessEnvironment(cluster.adminEnvironment());
+            holder.start(u"psql"_s, {u"-X"_s, u"-q"_s, u"-d"_s, u"registro"_s, u"-c"_s,
+                                     u"BEGIN; LOCK TABLE runs IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(2); COMMIT;"_s});
+            QTRY_COMPARE_WITH_TIMEOUT(cluster.count(u"SELECT count(*) FROM pg_locks WHERE mode = 'AccessExclusiveLock' "
+                                                    u"AND granted AND relation = 'runs'::regclass"_s),
+                                      1LL, 10000);
+        };
+        QProcess holder;
+        holdTheRuns(holder);
+        QSignalSpy resets(&stalled->model(), &QAbstractItemModel::modelReset);
+        QElapsedTimer waited;
+        waited.start();
+        pick(u"alunno"_s, u"Giulia"_s, stalled.get());
+        pick(u"alunno"_s, u"Marco"_s, stalled.get());
+        stalled->repaint();
+        QVERIFY2(waited.elapsed() < 1000, "the window waited for the server");
+        QVERIFY(stalled->isReading());
+        QVERIFY(child<QLabel>(u"lettura"_s, stalled.get())->isVisible());
+        QCOMPARE(stalled->cursor().shape(), Qt::BusyCursor);
+
+        settle(stalled.get());
+        QCOMPARE(column(registro::Column::Pupil, stalled.get()), QStringList{u"Marco"_s});
+        QCOMPARE(resets.size(), 1);  // Giulia's table, asked for first, was never shown
+        QVERIFY(!child<QLabel>(u"lettura"_s, stalled.get())->isVisible());
+        QCOMPARE(stalled->cursor().shape(), Qt::ArrowCursor);
+        QTRY_COMPARE_WITH_TIMEOUT(holder.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(holder.exitCode(), 0);
+
+        // Closed in the middle of a read: it goes at once and ends cleanly.
+        QProcess again;
+        holdTheRuns(again);
+        child<QPushButton>(u"aggiorna"_s, stalled.get())->click();
+        QVERIFY(stalled->close());
+        QVERIFY(!stalled->isVisible());
+        stalled.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(again.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(again.exitCode(), 0);
     }
 };
 

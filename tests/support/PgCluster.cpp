@@ -42,7 +42,10 @@ bool isRoot()
 
 }  // namespace
 
-PgCluster::PgCluster()
+QString PgCluster::pupilsPassword() { return kPupilsPassword; }
+QString PgCluster::teacherPassword() { return kTeacherPassword; }
+
+PgCluster::PgCluster(bool logStatements) : m_logStatements(logStatements)
 {
     if (!m_dir.isValid()) {
         fail(u"no temporary folder"_s);
@@ -145,7 +148,9 @@ bool PgCluster::start()
     if (m_running) return true;
     QString out;
     // fsync off: a test's cluster need not survive a power cut.
-    const QString options = u"-k %1 -p %2 -c listen_addresses= -c fsync=off"_s.arg(m_socketDir).arg(m_port);
+    QString options = u"-k %1 -p %2 -c listen_addresses= -c fsync=off"_s.arg(m_socketDir).arg(m_port);
+    if (m_logStatements)
+        options += u" -c log_statement=all"_s;
     if (!run(m_binDir + u"/pg_ctl"_s,
              {u"-D"_s, m_dataDir, u"-l"_s, m_dir.filePath(u"server.log"_s), u"-w"_s, u"-t"_s, u"60"_s, u"-o"_s,
               options, u"start"_s},
@@ -174,7 +179,14 @@ QProcessEnvironment PgCluster::adminEnvironment() const
     env.remove(u"PGDATABASE"_s);
     // psql's wrapper warns about a locale the machine lacks.
     env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    env.insert(u"REGISTRO_PASSWORD_TOOL"_s, QStringLiteral(REGISTRO_PASSWORD_TOOL));
     return env;
+}
+
+QString PgCluster::serverLog() const
+{
+    QFile log(m_dir.filePath(u"server.log"_s));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
 
 QString PgCluster::sql(const QString& statements, const QString& database) const

@@ -21,7 +21,9 @@ public:
     static constexpr const char* kPupilsRole = "registro_alunni";
     static constexpr const char* kTeacherRole = "registro_docenti";
 
-    PgCluster();
+    // logStatements: the server logs every statement (log_statement = all),
+    // for tests of what reaches its log.
+    explicit PgCluster(bool logStatements = false);
     ~PgCluster();
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
@@ -46,8 +48,13 @@ public:
     const QString& socketDir() const { return m_socketDir; }
     int port() const { return m_port; }
     // The environment the project's scripts need to reach the cluster as
-    // the superuser.
+    // the superuser (and this build's password tool).
     QProcessEnvironment adminEnvironment() const;
+    // What the server has written to its log so far.
+    QString serverLog() const;
+    // The passwords the roles were given.
+    static QString pupilsPassword();
+    static QString teacherPassword();
 
 private:
     bool run(const QString& program, const QStringList& arguments, bool asServerUser, QString* output = nullptr,
@@ -59,6 +66,7 @@ private:
     QString m_dataDir;
     QString m_socketDir;
     int m_port = 0;
+    bool m_logStatements = false;
     bool m_running = false;
     bool m_ok = false;
     QString m_error;

@@ -36,6 +36,9 @@ int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock,
     const journal::Connection connection = journal::openForReading(where);
     if (!connection.isOpen())
         dialogs.message(u"Impossibile aprire il registro dei risultati. "_s % connection.error().text());
+    else if (const QString older = where.server ? journal::olderServerMessage(connection.database()) : QString();
+             !older.isEmpty())
+        dialogs.message(older);
     registro::Reader reader(connection.database());
     TeacherWindow window(reader, printers, clock, dialogs, sourceText(where));
     window.show();

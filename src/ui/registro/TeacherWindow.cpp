@@ -223,9 +223,34 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_count = new QLabel;
     m_count->setObjectName(u"conteggio"_s);
     statusBar()->addWidget(m_count);
+    // Beside the source, where an error message cannot cover it.
+    m_reading = new QLabel(u"Lettura…"_s);
+    m_reading->setObjectName(u"lettura"_s);
+    m_reading->hide();
+    statusBar()->addPermanentWidget(m_reading);
     auto* where = new QLabel(source);
     where->setObjectName(u"origine"_s);
     statusBar()->addPermanentWidget(where);
+
+    m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
+    m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
+    m_model.setPageReader([this](const registro::RunFilter& filter, const registro::RunCursor& after) {
+        struct Page {
+            QList<registro::RunRow> rows;
+            QString error;
+        };
+        m_reads->post<Page>(
+            registro::ReadThread::Page,
+            [filter, after](registro::Reader& reader) {
+                Page page{reader.runs(filter, registro::RunsModel::kPage, after), {}};
+                page.error = reader.lastError();
+                return page;
+            },
+            [this, filter, after](const Page& page) {
+                m_model.appendPage(filter, after, page.rows, page.error);
+                reportError(page.error);
+            });
+    });
 
     connect(m_pupil, &QComboBox::currentIndexChanged, this, &TeacherWindow::applyFilter);
     connect(m_copy, &QComboBox::currentIndexChanged, this, &TeacherWindow::applyFilter);
@@ -258,18 +283,59 @@ registro::RunFilter TeacherWindow::filter() const
     return filter;
 }
 
-void TeacherWindow::fillChoices()
+namespace {
+
+struct Choices {
+    QStringList pupils;
+    QStringList copies;
+    QString error;
+};
+
+struct Lines {
+    QStringList lines;
+    QString error;
+};
+
+struct Statistics {
+    registro::PupilStatistics statistics;
+    QString error;
+};
+
+}  // namespace
+
+void TeacherWindow::refresh()
+{
+    m_reads->post<Choices>(
+        registro::ReadThread::Choices,
+        [](registro::Reader& reader) {
+            Choices choices;
+            choices.pupils = reader.pupils();
+            choices.error = reader.lastError();
+            choices.copies = reader.copies();
+            if (choices.error.isEmpty())
+                choices.error = reader.lastError();
+            return choices;
+        },
+        [this](const Choices& choices) {
+            fillChoices(choices.pupils, choices.copies);
+            reportError(choices.error);
+            m_datesFromNewest = true;
+            applyFilter();
+        });
+}
+
+void TeacherWindow::fillChoices(const QStringList& pupils, const QStringList& copies)
 {
     const QString pupil = m_pupil->currentData().toString();
     const QString copy = m_copy->currentData().toString();
     m_filling = true;
     m_pupil->clear();
     m_pupil->addItem(u"Tutti gli alunni"_s, QString());
-    for (const QString& name : m_reader.pupils())
+    for (const QString& name : pupils)
         m_pupil->addItem(name, name);
     m_copy->clear();
     m_copy->addItem(u"Tutte le copie"_s, QString());
-    for (const QString& name : m_reader.copies())
+    for (const QString& name : copies)
         m_copy->addItem(name, name);
     // Keep what was chosen while it is still there.
     m_pupil->setCurrentIndex(std::max(0, m_pupil->findData(pupil)));
@@ -277,37 +343,55 @@ void TeacherWindow::fillChoices()
     m_filling = false;
 }
 
-void TeacherWindow::refresh()
-{
-    fillChoices();
-    reportError(m_reader.lastError());
-    applyFilter();
-    // Unset dates start from the newest run's day, the likeliest to be wanted.
-    if (m_model.rowCount() > 0 && !m_fromOn->isChecked() && !m_toOn->isChecked()) {
-        const QDate newest = QDateTime::fromMSecsSinceEpoch(m_model.run(0).startedMs, m_reader.zone()).date();
-        const QSignalBlocker fromBlocker(m_from), toBlocker(m_to);
-        m_from->setDate(newest);
-        m_to->setDate(newest);
-    }
-}
-
 void TeacherWindow::applyFilter()
 {
     if (m_filling)
         return;
-    m_model.setFilter(filter());
-    m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
-                                          : QString::number(m_model.total()) % u" esecuzioni"_s);
-    reportError(m_model.error());
-    if (m_model.rowCount() > 0)
-        m_table->selectRow(0);
-    else
-        showRun({});
+    const registro::RunFilter current = filter();
+    // What was asked for the table before is of no use any more.
+    m_reads->supersede(registro::ReadThread::Page);
+    m_reads->supersede(registro::ReadThread::Lines);
+    const bool datesFromNewest = std::exchange(m_datesFromNewest, false);
+    struct Table {
+        registro::RunsModel::FirstPage page;
+        QStringList newestLines;  // the first run's, shown with the table
+        QString error;
+    };
+    m_reads->post<Table>(
+        registro::ReadThread::Table,
+        [current](registro::Reader& reader) {
+            Table table{registro::RunsModel::readFirstPage(reader, current), {}, {}};
+            if (table.page.error.isEmpty() && !table.page.rows.isEmpty()) {
+                table.newestLines = reader.recordLines(table.page.rows.first().id);
+                table.error = reader.lastError();
+            }
+            return table;
+        },
+        [this, current, datesFromNewest](const Table& table) {
+            m_readyLines = {table.page.rows.value(0).id, table.newestLines};
+            m_model.show(current, table.page);
+            m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
+                                                  : QString::number(m_model.total()) % u" esecuzioni"_s);
+            reportError(m_model.error().isEmpty() ? table.error : m_model.error());
+            if (m_model.rowCount() > 0)
+                m_table->selectRow(0);
+            else
+                showRun({});
+            // Unset dates start from the newest run's day, the likeliest to be wanted.
+            if (datesFromNewest && m_model.rowCount() > 0 && !m_fromOn->isChecked() && !m_toOn->isChecked()) {
+                const QDate newest =
+                    QDateTime::fromMSecsSinceEpoch(m_model.run(0).startedMs, m_reader.zone()).date();
+                const QSignalBlocker fromBlocker(m_from), toBlocker(m_to);
+                m_from->setDate(newest);
+                m_to->setDate(newest);
+            }
+        });
     pupilChanged();
 }
 
 void TeacherWindow::showRun(const QModelIndex& index)
 {
+    m_reads->supersede(registro::ReadThread::Lines);
     if (!index.isValid()) {
         const bool filtered = filter() != registro::RunFilter{};
         m_runTitle->setText(filtered ? u"Nessuna esecuzione con questi filtri."_s
@@ -316,12 +400,29 @@ void TeacherWindow::showRun(const QModelIndex& index)
         m_lines->clear();
         return;
     }
-    const registro::RunRow& run = m_model.run(index.row());
+    const registro::RunRow run = m_model.run(index.row());
+    if (const auto ready = std::exchange(m_readyLines, {}); ready.first == run.id && !run.id.isEmpty()) {
+        showLines(run, ready.second);
+        return;
+    }
+    m_reads->post<Lines>(
+        registro::ReadThread::Lines,
+        [id = run.id](registro::Reader& reader) {
+            Lines lines{reader.recordLines(id), {}};
+            lines.error = reader.lastError();
+            return lines;
+        },
+        [this, run](const Lines& lines) {
+            reportError(lines.error);
+            showLines(run, lines.lines);
+        });
+}
+
+void TeacherWindow::showLines(const registro::RunRow& run, const QStringList& lines)
+{
     m_runTitle->setText((run.pupil.isEmpty() ? registro::kUnnamed : run.pupil) % u" — "_s % run.copy % u" — "_s %
                         registro::runText(run, registro::Column::Date, m_reader.zone()) %
                         (run.finished ? QString() : u" (lasciata a metà)"_s));
-    const QStringList lines = m_reader.recordLines(run.id);
-    reportError(m_reader.lastError());
     // Headed like the printed list: ten operations to an exercise.
     QStringList text;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -336,9 +437,17 @@ void TeacherWindow::pupilChanged()
 {
     const bool onePupil = !filter().pupil.isEmpty();
     m_delete->setEnabled(onePupil);
-    m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
-    m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+    // In front, the chart stays as it is until the new one is read: drawn
+    // twice, it would cost twice.
+    // Behind, it is emptied, never to show one pupil's figures for another.
+    if (m_details->currentIndex() == 0) {
+        m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_chart->setPoints({}, m_reader.zone());
+        m_missed->clear();
+    }
     m_pupilShown = false;
+    m_reads->supersede(registro::ReadThread::Statistics);
     showPupil();
 }
 
@@ -350,17 +459,40 @@ void TeacherWindow::showPupil()
         return;
     m_pupilShown = true;
     const registro::RunFilter current = filter();
-    registro::PupilStatistics statistics;
-    if (!current.pupil.isEmpty()) {
-        statistics = m_reader.pupilStatistics(current, 10);
-        reportError(m_reader.lastError());
+    const auto show = [this, onePupil = !current.pupil.isEmpty()](const registro::PupilStatistics& statistics) {
+        m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+        m_chart->setPoints(statistics.chart, m_reader.zone());
+        m_missed->clear();
+        for (const registro::MissedOperation& operation : statistics.missed)
+            m_missed->addItem(registro::missedText(operation));
+        if (statistics.missed.isEmpty())
+            m_missed->addItem(u"Nessun errore."_s);
+    };
+    if (current.pupil.isEmpty()) {
+        show({});
+        return;
     }
-    m_chart->setPoints(statistics.chart, m_reader.zone());
-    m_missed->clear();
-    for (const registro::MissedOperation& operation : statistics.missed)
-        m_missed->addItem(registro::missedText(operation));
-    if (statistics.missed.isEmpty())
-        m_missed->addItem(u"Nessun errore."_s);
+    m_reads->post<Statistics>(
+        registro::ReadThread::Statistics,
+        [current](registro::Reader& reader) {
+            Statistics statistics{reader.pupilStatistics(current, 10), {}};
+            statistics.error = reader.lastError();
+            return statistics;
+        },
+        [this, show](const Statistics& statistics) {
+            reportError(statistics.error);
+            show(statistics.statistics);
+        });
+}
+
+void TeacherWindow::readingChanged(bool reading)
+{
+    m_reading->setVisible(reading);
+    if (reading)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 void TeacherWindow::exportCsv()
@@ -400,8 +532,10 @@ void TeacherWindow::printReport()
     std::unique_ptr<platform::Printer> printer = platform::openPrintJob(&m_printers, u"registro"_s, m_dialogs);
     if (!printer)
         return;
-    platform::reportPrintResult(m_dialogs,
-                                registro::printReport(*printer, m_reader, m_model.filter(), m_clock.shortDate()));
+    const platform::PrintResult result =
+        registro::printReport(*printer, m_reader, m_model.filter(), m_clock.shortDate());
+    printer.reset();  // the job is over before the teacher is told
+    platform::reportPrintResult(m_dialogs, result);
 }
 
 void TeacherWindow::deletePupil()

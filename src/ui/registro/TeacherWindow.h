@@ -3,12 +3,14 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
+#include "registro/ReadThread.h"
 #include "registro/Reader.h"
 #include "registro/RunsModel.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -28,7 +30,10 @@ class PupilChart;
 // "Registro dei risultati": the teacher reads the journal. Filters over a
 // table of runs; for the run picked, its record lines; for one pupil, the
 // chart over time and the operations missed most; CSV, printing, deleting a
-// pupil. All reading goes through the Reader; this is only the view.
+// pupil. All reading goes through the Reader; this is only the view. What the
+// window shows is read on a thread of its own (registro::ReadThread), so the
+// window stays alive while a server is slow; the teacher's own commands
+// (export, print, delete) read through the reader given.
 class TeacherWindow final : public QMainWindow {
 public:
     // What asks the teacher something; tests answer in their place.
@@ -48,14 +53,18 @@ public:
     registro::RunFilter filter() const;
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
+    // Whether reads for the window are waiting or running ("Lettura…").
+    bool isReading() const { return m_reads->busy(); }
     void exportCsv();
     void printReport();
     void deletePupil();
 
 private:
     void applyFilter();
-    void fillChoices();
+    void fillChoices(const QStringList& pupils, const QStringList& copies);
     void showRun(const QModelIndex& index);
+    void showLines(const registro::RunRow& run, const QStringList& lines);
+    void readingChanged(bool reading);
     void pupilChanged();
     void showPupil();
     void reportError(const QString& error);
@@ -83,9 +92,14 @@ private:
     QListWidget* m_missed = nullptr;
     QPushButton* m_delete = nullptr;
     QLabel* m_count = nullptr;
+    QLabel* m_reading = nullptr;
     bool m_filling = false;
+    bool m_datesFromNewest = false;  // the next table read sets the unset dates
+    std::pair<QString, QStringList> m_readyLines;  // a run's lines read with the table
     bool m_pupilShown = false;  // the chart and the errors follow the filter
     QString m_lastError;
+    // Last: it is destroyed first, waiting for a read under way.
+    std::unique_ptr<registro::ReadThread> m_reads;
 };
 
 }  // namespace registro_ui
