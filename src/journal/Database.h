@@ -24,6 +24,7 @@ enum class Fault {
     Unwritable,   // the folder or the file may not be written
     Unreachable,  // the server does not answer
     Refused,      // the server answers but will not take the entries
+    Outdated,     // the server's tables are older than the program's
 };
 
 Fault classify(const QSqlError& error, bool local);

@@ -66,6 +66,14 @@ bool Sender::connect(Fault* fault, QString* detail)
     m_socket.store(-1);
     m_remote = openServer(m_server, {}, kSyncConnectTimeoutSeconds);
     if (m_remote.isOpen()) {
+        // Tables older than the program's would refuse every row: told once,
+        // with what the technician must run, and nothing is sent.
+        if (const QString older = olderServerMessage(m_remote.database()); !older.isEmpty()) {
+            *fault = Fault::Outdated;
+            *detail = older;
+            m_remote.close();
+            return false;
+        }
         m_socket.store(socketOf(m_remote.database()));
         return true;
     }

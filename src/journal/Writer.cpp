@@ -6,6 +6,7 @@
 
 #include "journal/LocalStore.h"
 #include "journal/Sender.h"
+#include "journal/ServerProblems.h"
 #include "journal/Spill.h"
 
 #include <QDir>
@@ -38,7 +39,7 @@ constexpr std::chrono::milliseconds kBusyRetry{200};
 // How long a closing copy lets a batch on its way to the server finish.
 constexpr std::chrono::milliseconds kSyncGraceAtExit{800};
 
-enum class Problem { Settings, Unwritable, DiskFull, Busy, Damaged, Unreachable, Refused, Spilled };
+enum class Problem { Settings, Unwritable, DiskFull, Busy, Damaged, Unreachable, Refused, Outdated, Spilled };
 
 QString damagedText(const Salvage& salvage)
 {
@@ -115,7 +116,7 @@ public:
         return row;
     }
     void enqueue(std::vector<Row> rows, bool endsSomething);
-    void report(Problem problem, const QString& text);
+    void report(Problem problem, const QString& text, const QString& cause = {});
 
     void writerLoop();
     void syncLoop();
@@ -166,7 +167,9 @@ public:
 
     // Problems, each kind told once.
     mutable std::mutex problemMutex;
-    std::set<Problem> told;
+    // Each kind told once; the server's by cause, so that a new cause (the
+    // password file made, the password still wrong) is told too.
+    std::set<std::pair<Problem, QString>> told;
     QStringList waiting;
     QStringList history;
     std::function<void()> problemCallback;
@@ -181,12 +184,12 @@ public:
     }
 };
 
-void Writer::Impl::report(Problem problem, const QString& text)
+void Writer::Impl::report(Problem problem, const QString& text, const QString& cause)
 {
     std::function<void()> callback;
     {
         std::lock_guard lock(problemMutex);
-        if (!told.insert(problem).second) return;
+        if (!told.insert({problem, cause}).second) return;
         waiting << text;
         history << text;
         callback = problemCallback;
@@ -380,10 +383,12 @@ void Writer::Impl::syncLoop()
                 break;
             }
             if (n < 0) {
-                if (fault == Fault::Unreachable)
-                    report(Problem::Unreachable,
-                           u"Il server del registro (%1) non risponde. I risultati restano su questo computer e "
-                           u"vengono inviati appena possibile."_s.arg(serverName));
+                if (fault == Fault::Unreachable) {
+                    const ServerProblem problem = serverProblem(server, detail);
+                    report(Problem::Unreachable, problem.text, problem.cause);
+                }
+                else if (fault == Fault::Outdated)
+                    report(Problem::Outdated, detail + u" I risultati restano su questo computer."_s);
                 else if (fault == Fault::Refused)
                     report(Problem::Refused, u"Il server del registro (%1) non accetta i risultati. I risultati "
                                              u"restano su questo computer. (%2)"_s.arg(serverName, detail));

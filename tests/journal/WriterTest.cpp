@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -226,6 +227,63 @@ TEST(JournalSalvage, ADamagedFilesRowsAreTakenIntoTheNewOneAndWhatWasUnsentIsSti
     EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox"_s), 44);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox WHERE entry_key = '%1'"_s.arg(sentRun)), 0);
     EXPECT_EQ(QDir(dir.path()).entryList({u"registro-danneggiato-*.sqlite"_s}, QDir::Files).size(), 1);
+}
+
+// Each reason a server cannot be used is told in its own words, once, and
+// the password itself never: a missing or open password file, a wrong
+// password, a database that is not there, no server at all, older tables.
+TEST(JournalSync, EachReasonTheServerCannotBeUsedIsToldInItsOwnWords)
+{
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    QTemporaryDir dir;
+    const QByteArray passFile = qgetenv("PGPASSFILE");
+    const auto restore = qScopeGuard([&] { qputenv("PGPASSFILE", passFile); });
+    const auto told = [&](const journal::ServerSettings& server, const QByteArray& passwords, QFile::Permissions mode) {
+        QFile file(dir.filePath(u"pgpass"_s));
+        file.remove();
+        if (!passwords.isNull()) {
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(passwords) == passwords.size());
+            file.close();
+            file.setPermissions(mode);
+        }
+        qputenv("PGPASSFILE", QFile::encodeName(file.fileName()));
+        journal_testing::StepWallClock clock;
+        journal::UuidSource ids;
+        journal::WriterOptions options;
+        options.where.localFile = dir.filePath(u"registro.sqlite"_s);
+        options.where.server = server;
+        options.syncInterval = 1h;
+        journal::Writer writer(clock, ids);
+        writer.start(options);
+        writeRun(writer, 1);
+        EXPECT_TRUE(writer.flush(30s));
+        EXPECT_FALSE(writer.syncNow(30s));
+        const QStringList problems = writer.problemsTold();
+        EXPECT_EQ(problems.size(), 1) << problems.join(u'\n').toStdString();
+        return problems.join(u'\n');
+    };
+    const journal::ServerSettings pupils = cluster.pupils();
+    const QByteArray line = "*:*:*:" + pupils.user.toUtf8() + ":";
+    const auto own = QFile::ReadOwner | QFile::WriteOwner;
+    const QByteArray right = line + testing_support::PgCluster::pupilsPassword().toUtf8() + "\n";
+
+    EXPECT_TRUE(told(pupils, {}, own).contains(u"Manca il file delle password"_s));
+    EXPECT_TRUE(told(pupils, right, own | QFile::ReadGroup | QFile::ReadOther).contains(u"chmod 600"_s));
+    const QString wrong = told(pupils, line + "segreto-sbagliato\n", own);
+    EXPECT_TRUE(wrong.contains(u"rifiuta l'accesso"_s)) << wrong.toStdString();
+    EXPECT_FALSE(wrong.contains(u"segreto-sbagliato"_s));
+    journal::ServerSettings elsewhere = pupils;
+    elsewhere.database = u"registro_altro"_s;
+    EXPECT_TRUE(told(elsewhere, right, own).contains(u"non c'è il database registro_altro"_s));
+    elsewhere = pupils;
+    elsewhere.host = dir.filePath(u"nessun-server"_s);
+    EXPECT_TRUE(told(elsewhere, right, own).contains(u"non risponde"_s));
+
+    ASSERT_FALSE(cluster.sql(u"DELETE FROM schema_version WHERE version = (SELECT max(version) FROM schema_version)"_s)
+                     .isNull());
+    const QString older = told(pupils, right, own);
+    EXPECT_TRUE(older.contains(u"il tecnico deve eseguire registro-server.sh"_s)) << older.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(, JournalWriter, ::testing::Values(false, true),
