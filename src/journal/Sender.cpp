@@ -46,6 +46,12 @@ int socketOf(const QSqlDatabase& db)
 
 }  // namespace
 
+void Sender::disconnect()
+{
+    m_socket.store(-1);
+    m_remote.close();
+}
+
 void Sender::abort()
 {
     if (const int socket = m_socket.load(); socket >= 0) ::shutdown(socket, SHUT_RDWR);

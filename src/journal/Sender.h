@@ -25,6 +25,8 @@ public:
     // waiting on a frozen server returns at once (it fails, and what it was
     // sending stays in the outbox).
     void abort();
+    // Closes the server's connection; the next batch opens another.
+    void disconnect();
 
 private:
     bool connect(Fault* fault, QString* detail);

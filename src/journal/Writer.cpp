@@ -360,10 +360,18 @@ void Writer::Impl::syncLoop()
     const ServerSettings server = *options->where.server;
     const QString serverName = server.host + u'/' + server.database;
     Sender local(options->where.localFile, server);
+    // The spread comes from who this is, not from chance: the same machine
+    // waits the same, and machines differ.
+    const double spread =
+        double(qHash(options->identity.machine + u'\n' + options->identity.copy + u'\n' + options->identity.osUser) %
+               1000) /
+        1000.0;
+    std::chrono::milliseconds retry = options->syncRetry;
+    std::chrono::milliseconds wait = options->syncInterval;
     std::unique_lock lock(syncMutex);
     sender = &local;
     for (;;) {
-        syncWake.wait_for(lock, options->syncInterval, [this] { return syncKick || syncStopping; });
+        syncWake.wait_for(lock, wait, [this] { return syncKick || syncStopping; });
         if (syncStopping) break;
         syncKick = false;
         passRunning = true;
@@ -398,6 +406,17 @@ void Writer::Impl::syncLoop()
             sent += n;
         }
 
+        // One short connection a pass: a school's server holds no idle
+        // connection for each of its machines.
+        local.disconnect();
+        if (complete) {
+            retry = options->syncRetry;
+            wait = options->syncInterval;
+        } else {
+            wait = std::min(options->syncInterval,
+                            std::chrono::duration_cast<std::chrono::milliseconds>(retry * (1.0 + spread)));
+            retry = std::min(options->syncInterval, retry * 2);
+        }
         lock.lock();
         passRunning = false;
         ++passes;

@@ -42,6 +42,11 @@ struct WriterOptions {
     // After a failed write (full disk, folder not writable, file locked) the
     // entries wait in memory this long before the next try.
     std::chrono::milliseconds retryInterval = std::chrono::seconds(20);
+    // After a pass that could not reach the server, the next comes after
+    // this, doubled at each failure up to syncInterval, and spread by up to
+    // as much again by the machine's and copy's names, so that a lab's
+    // machines do not all come back at the same moment.
+    std::chrono::milliseconds syncRetry = std::chrono::seconds(10);
 };
 
 class Writer final : public platform::Journal {

@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QElapsedTimer>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -86,6 +88,62 @@ TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheS
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM (SELECT run_id FROM operations GROUP BY run_id "
                             u"HAVING count(*) <> 20) AS odd"_s),
               0);
+}
+
+// A lab at the end of a lesson: fifty machines, each with its own file,
+// send two hundred runs each at once while the server is stopped and started
+// twice. Every entry arrives once, every machine is done within two minutes
+// of the server's return, and no machine holds more than one connection.
+TEST(JournalFaults, FiftyMachinesSendingAtOnceThroughTwoServerRestartsLoseAndDoubleNothing)
+{
+    constexpr int kMachines = 50;
+    constexpr int kRuns = 200;
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    const journal::ServerSettings s = cluster.pupils();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ARITMETICA_REGISTRO"_s, u"host=%1 port=%2 database=%3 user=%4"_s.arg(s.host).arg(s.port).arg(
+                                             s.database, s.user));
+    std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    std::vector<std::unique_ptr<QProcess>> machines;
+    for (int i = 0; i < kMachines; ++i) {
+        folders.push_back(std::make_unique<QTemporaryDir>());
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->start(kProbe, {folders.back()->path(), QString::number(kRuns), u"--sync-until"_s, u"240"_s});
+        machines.push_back(std::move(p));
+    }
+    long long peak = 0;
+    const auto watch = [&](int ms) {
+        QElapsedTimer t;
+        t.start();
+        do {
+            peak = std::max(peak, cluster.count(u"SELECT count(*) FROM pg_stat_activity WHERE usename = '"_s +
+                                                s.user + u"'"_s));
+            if (ms > 0) QThread::msleep(100);
+        } while (t.elapsed() < ms);
+    };
+    for (int restart = 0; restart < 2; ++restart) {
+        watch(1500);
+        ASSERT_TRUE(cluster.stop());
+        QThread::msleep(1000);
+        ASSERT_TRUE(cluster.start());
+    }
+    QElapsedTimer back;
+    back.start();
+    for (auto& p : machines) {
+        while (!p->waitForFinished(200) && back.elapsed() < 180000) watch(0);
+        ASSERT_EQ(p->state(), QProcess::NotRunning);
+        const QString out = QString::fromLocal8Bit(p->readAllStandardOutput());
+        EXPECT_TRUE(out.contains(u"flushed: 1"_s) && out.contains(u"synced: 1"_s)) << out.toStdString();
+    }
+    EXPECT_LT(back.elapsed(), 120000) << "every machine done within two minutes of the server's return";
+    EXPECT_LE(peak, kMachines) << "one connection a machine at most";
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM runs"_s), kMachines * kRuns);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM operations"_s), kMachines * kRuns * 20);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM run_ends"_s), kMachines * kRuns);
+    std::printf("peak connections: %lld, last machine done %lld ms after the server's return\n", peak,
+                back.elapsed());
 }
 
 // A working folder the user may not write: the pupil goes on, is told once,
