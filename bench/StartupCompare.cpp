@@ -1,7 +1,10 @@
 // Start-up of the program against the empty window, in one run of this tool:
 //   startup_compare [--runs N] [--time-ratio R] [--memory-ratio R] PROGRAM EMPTY [TEXT]
 // TEXT, a window with one line of text and a menu bar, shows what any text
-// costs: its ratios are printed, and the targets stay the empty window's.
+// costs. Given, the time to the first frame is judged against it (target
+// 1.10 unless --time-ratio says otherwise): the empty window reads no fonts,
+// which no window with text can skip. Memory is judged against the empty
+// window either way.
 // All are started the same way, alternating, each in a fresh temporary
 // working directory with ARITMETICA_EXIT_AFTER_PAINT=1, so that each quits
 // right after its first paint, and with the first-frame probe preloaded (the
@@ -180,7 +183,7 @@ int usage(const char* self)
 int main(int argc, char* argv[])
 {
     int runs = 15;
-    double timeTarget = 1.25;
+    double timeTarget = -1;  // 1.25 over the empty window, 1.10 over the text window
     double memoryTarget = 1.3;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
@@ -198,6 +201,7 @@ int main(int argc, char* argv[])
             paths.push_back(arg);
     }
     if (paths.size() < 2 || paths.size() > 3 || runs < 1) return usage(argv[0]);
+    if (timeTarget < 0) timeTarget = paths.size() > 2 ? 1.10 : 1.25;
 
     const fs::path probe = fs::read_symlink("/proc/self/exe").parent_path() / "libfirst_frame_probe.so";
     if (!fs::exists(probe)) {
@@ -239,12 +243,16 @@ int main(int argc, char* argv[])
         return medianOf(program, member) / medianOf(over, member);
     };
     const auto ratio = [&](double Sample::*member) { return ratioOver(empty, member); };
-    const double timeRatio = ratio(&Sample::firstFrameMs);
+    const bool overText = !text.path.empty();
+    const double timeRatio = ratioOver(overText ? text : empty, &Sample::firstFrameMs);
     const double memoryRatio = ratio(&Sample::maxRssMiB);
     const bool timeMet = timeRatio <= timeTarget;
     const bool memoryMet = memoryRatio <= memoryTarget;
-    std::cout << "  ratio, time to the first frame " << fixed(timeRatio, 2) << " (target <= " << fixed(timeTarget, 2)
-              << "): " << (timeMet ? "met" : "MISSED") << "\n"
+    std::cout << "  ratio, time to the first frame over the " << (overText ? "text window " : "empty window ")
+              << fixed(timeRatio, 2) << " (target <= " << fixed(timeTarget, 2) << "): " << (timeMet ? "met" : "MISSED")
+              << "\n"
+              << "  ratio, time to the first frame over the empty window " << fixed(ratio(&Sample::firstFrameMs), 2)
+              << "\n"
               << "  ratio, max RSS                 " << fixed(memoryRatio, 2)
               << " (target <= " << fixed(memoryTarget, 2) << "): " << (memoryMet ? "met" : "MISSED") << "\n"
               << "  ratio, time to exit            " << fixed(ratio(&Sample::exitMs), 2) << "\n"
