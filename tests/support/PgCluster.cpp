@@ -226,4 +226,11 @@ bool PgCluster::run(const QString& program, const QStringList& arguments, bool a
     return ok;
 }
 
+qint64 PgCluster::serverPid() const
+{
+    QFile pidFile(m_dataDir + u"/postmaster.pid"_s);
+    if (!pidFile.open(QIODevice::ReadOnly)) return 0;
+    return pidFile.readLine().trimmed().toLongLong();
+}
+
 }  // namespace testing_support

@@ -46,6 +46,8 @@ public:
     long long count(const QString& query) const;
 
     const QString& socketDir() const { return m_socketDir; }
+    // The server's main process (postmaster.pid), or 0.
+    qint64 serverPid() const;
     int port() const { return m_port; }
     // The environment the project's scripts need to reach the cluster as
     // the superuser (and this build's password tool).
