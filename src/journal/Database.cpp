@@ -8,6 +8,11 @@
 #include <QSqlQuery>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <sys/vfs.h>
 
@@ -51,15 +56,17 @@ bool exec(QSqlDatabase& db, const QString& statement, QSqlError* error)
 // program runs with 077 (private), or 007 where a school shares the folder.
 bool create(const QString& path, QSqlError* error)
 {
-    QFile file(path);
-    const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                          QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, mode)) {
-        if (file.exists()) return true;  // another copy made it meanwhile
-        *error = QSqlError(u"Impossibile creare "_s + path, file.errorString(), QSqlError::ConnectionError,
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0666);
+    if (fd < 0) {
+        if (errno == EEXIST) return true;  // another copy made it meanwhile
+        // The system's words alone: whoever tells it puts them after an
+        // Italian sentence.
+        *error = QSqlError(QString::fromLocal8Bit(std::strerror(errno)), QString(), QSqlError::ConnectionError,
                            QString::number(kCantOpen));
         return false;
     }
+    ::close(fd);
     return true;
 }
 

@@ -9,8 +9,11 @@
 #include "journal/ServerProblems.h"
 #include "journal/Spill.h"
 
+#include "platform/SystemError.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include <condition_variable>
@@ -20,7 +23,11 @@
 #include <set>
 #include <thread>
 
+#include <cerrno>
 #include <cstdlib>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace journal {
 
@@ -56,6 +63,20 @@ QString damagedText(const Salvage& salvage)
     return text;
 }
 
+// Why a file or its folder may not be written, as the system says it.
+QString unwritableCause(const QString& path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    struct statvfs disk {};
+    if (::statvfs(folder.constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY))
+        return platform::systemErrorText(EROFS);
+    if (::access(folder.constData(), W_OK | X_OK) != 0) return platform::systemErrorText(errno);
+    const QByteArray file = QFile::encodeName(path);
+    if (::access(file.constData(), F_OK) == 0 && ::access(file.constData(), W_OK) != 0)
+        return platform::systemErrorText(errno);
+    return {};
+}
+
 QString problemText(Fault fault, const QString& path, const QString& detail)
 {
     const QString file = QDir::toNativeSeparators(path);
@@ -66,10 +87,14 @@ QString problemText(Fault fault, const QString& path, const QString& detail)
         case Fault::Busy:
             return u"Il registro dei risultati (%1) è bloccato da un altro programma. Si può continuare a "
                    u"lavorare: i risultati restano in memoria e vengono scritti appena si libera."_s.arg(file);
-        default:
-            // The database's own words go last, after the sentence.
-            return u"Il registro dei risultati (%1) non si può scrivere. Si può continuare a lavorare: i "
-                   u"risultati restano in memoria e vengono scritti appena possibile. (%2)"_s.arg(file, detail);
+        default: {
+            // The cause in Italian words where the system tells it; the
+            // database's own words last, after the sentence.
+            const QString cause = unwritableCause(path);
+            return u"Il registro dei risultati (%1) non si può scrivere%2. Si può continuare a lavorare: i "
+                   u"risultati restano in memoria e vengono scritti appena possibile. (%3)"_s.arg(
+                       file, cause.isEmpty() ? QString() : u": "_s + cause, detail);
+        }
     }
 }
 
