@@ -231,6 +231,7 @@ void WorksheetWindow::buildDesign()
     command(u"CmdRicomincia"_s, u"CANCELLA SCHEDA"_s, nullptr, kSideLeft, kBottomTop, kBottomWidth, kBottomHeight);
     command(u"Command1"_s, u"ESCI"_s, nullptr, kSideLeft + kBottomWidth + kBottomGap, kBottomTop, kBottomWidth,
             kBottomHeight);
+    bindKey(forms::kKeyEscape, c(u"Command1"_s));  // keyboard mode
 }
 
 }  // namespace worksheets
