@@ -25,7 +25,8 @@ public:
         if (!c)
             return QAccessibleWidget::role();
         switch (c->kind()) {
-        case Kind::OptionButton: return QAccessible::PushButton;
+        case Kind::OptionButton:
+        case Kind::CommandButton: return QAccessible::PushButton;
         case Kind::Frame: return c->announced() ? QAccessible::AlertMessage : QAccessible::Grouping;
         case Kind::Label: return c->announced() ? QAccessible::AlertMessage : QAccessible::StaticText;
         case Kind::Picture:
@@ -116,12 +117,18 @@ private:
 
     bool pressable(const Control& c) const
     {
-        return c.kind() == Kind::OptionButton || view()->form().hasHandler(c, forms::Event::Click);
+        return c.kind() == Kind::OptionButton || c.kind() == Kind::CommandButton ||
+               view()->form().hasHandler(c, forms::Event::Click);
     }
 
-    // Nothing to read and nothing to press: a marker strip, a cross, a curtain.
+    // Nothing to read and nothing to press: a marker strip, a cross, a
+    // curtain; or a caption that the value it labels already says.
     bool isSilent(const Control& c) const
     {
+        if (c.kind() == Kind::Label && !pressable(c))
+            for (const auto& other : view()->form().controls())
+                if (other->labelledBy() == &c && other->kind() != Kind::TextBox && other->accessibleName().isEmpty())
+                    return true;
         switch (c.kind()) {
         case Kind::Label:
         case Kind::Picture:
@@ -158,7 +165,8 @@ QAccessibleInterface* factory(const QString&, QObject* object)
         return new MessageBoxAccessible(box);
     if (dynamic_cast<OptionPushButton*>(widget) || dynamic_cast<FrameWidget*>(widget) ||
         dynamic_cast<LabelWidget*>(widget) || dynamic_cast<PictureWidget*>(widget) ||
-        dynamic_cast<LineWidget*>(widget) || dynamic_cast<ShapeWidget*>(widget))
+        dynamic_cast<LineWidget*>(widget) || dynamic_cast<ShapeWidget*>(widget) ||
+        dynamic_cast<CommandPushButton*>(widget))
         return new ControlAccessible(widget);
     return nullptr;
 }

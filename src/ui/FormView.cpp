@@ -168,6 +168,14 @@ void FormView::build()
 
     for (const auto& control : m_form.controls())
         m_entries.push_back(makeEntry(*control));
+    // A text box keeps Qt's own accessible interface, which finds the label
+    // that tells what to type by the label's buddy. A caption with "&" would
+    // become a shortcut, so none such is tied.
+    for (const Entry& e : m_entries)
+        if (e.control->kind() == Kind::TextBox && e.control->labelledBy())
+            if (auto* label = qobject_cast<QLabel*>(widgetFor(*e.control->labelledBy()));
+                label && !e.control->labelledBy()->caption().contains(u'&'))
+                label->setBuddy(e.widget);
     // Tab goes through the controls in reading order; in keyboard mode
     // through whatever acts on a click too, and last the window itself.
     const bool keyboard = m_host.keyboardMode();
@@ -233,7 +241,7 @@ FormView::Entry FormView::makeEntry(Control& control)
         break;
     }
     case Kind::CommandButton: {
-        auto* button = new QPushButton(parent);
+        auto* button = new CommandPushButton(parent);
         button->setAutoDefault(false);
         connect(button, &QPushButton::pressed, this, routeTo([form, c] { form->mouseDown(*c); }));
         connect(button, &QPushButton::released, this, routeTo([form, c] { form->mouseUp(*c); }));
@@ -448,7 +456,9 @@ void FormView::applyAccessibility()
         const bool renamed = name != e.spokenName;
         if (renamed) {
             e.spokenName = name;
-            if (listening)
+            if (c.kind() == Kind::TextBox)
+                e.widget->setAccessibleName(name.simplified());  // tells it too
+            else if (listening)
                 tell(e.widget, QAccessible::NameChanged);
         }
         if (c.accessibleDescription() != e.description) {

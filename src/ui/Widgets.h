@@ -131,4 +131,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// A command button of a window (a type of its own, so that accessibility
+// knows it from a message box's buttons).
+class CommandPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+};
+
 }  // namespace ui
