@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ui {
 
@@ -146,6 +147,19 @@ Control* FormView::controlFor(const QObject* widget) const
     return m_byWidget.value(const_cast<QObject*>(widget), nullptr);
 }
 
+int FormView::readingRank(const QObject* widget) const
+{
+    if (m_readingRevision != m_form.revision()) {
+        m_readingRevision = m_form.revision();
+        m_readingRank.clear();
+        int rank = 0;
+        for (const Control* c : m_form.readingOrder())
+            m_readingRank.insert(c, rank++);
+    }
+    const Control* c = controlFor(widget);
+    return c ? m_readingRank.value(c, std::numeric_limits<int>::max() - 1) : std::numeric_limits<int>::max();
+}
+
 void FormView::pressFromAssistiveTechnology(Control& control)
 {
     // After the request has been answered: a press may open a message box,
@@ -251,8 +265,12 @@ FormView::Entry FormView::makeEntry(Control& control)
     }
     case Kind::TextBox: {
         auto* edit = new QLineEdit(parent);
-        connect(edit, &QLineEdit::textEdited, this, [self, form, c](const QString& text) {
-            if (self && !self->m_retired)
+        // Keys and assistive technology (which sets, inserts and deletes
+        // text through the box's accessible interface, never with keys) both
+        // change the text; only the form's own writes, mirrored here, are not
+        // the pupil's typing.
+        connect(edit, &QLineEdit::textChanged, this, [self, form, c](const QString& text) {
+            if (self && !self->m_retired && !self->m_mirroringText)
                 self->route([form, c, text] { form->textEdited(*c, text); });
         });
         e.widget = edit;
@@ -359,7 +377,9 @@ void FormView::apply(Entry& e)
         // the pupil was typing.
         if (edit->text() != c.caption()) {
             const int cursor = edit->cursorPosition();
+            m_mirroringText = true;
             edit->setText(c.caption());
+            m_mirroringText = false;
             edit->setCursorPosition(std::min(cursor, int(c.caption().size())));
         }
         setColors(edit, QPalette::Base, back, QPalette::Text, fore);

@@ -33,6 +33,9 @@ public:
     // gives it, and nothing when a click could not reach it.
     void pressFromAssistiveTechnology(forms::Control& control);
     QWidget* client() const { return m_client; }
+    // Where the control stands in reading order (see forms::Form); after
+    // every control for anything else.
+    int readingRank(const QObject* widget) const;
 
     // Mirrors every change since the last call.
     void sync();
@@ -87,12 +90,16 @@ private:
     QHash<QObject*, forms::Control*> m_byWidget;
     QHash<const forms::Control*, std::vector<QWidget*>> m_zOrder;
     std::uint64_t m_formRevision = 0;
+    mutable QHash<const forms::Control*, int> m_readingRank;
+    mutable std::uint64_t m_readingRevision = 0;
     forms::Control* m_mirroredFocus = nullptr;
     bool m_mirroredBackground = false;
     // Keyboard mode, where the background acts on a click.
     QWidget* m_background = nullptr;
     double m_scale = 1.0 / 15.0;
     bool m_retired = false;
+    // The form's text is being copied into a text box.
+    bool m_mirroringText = false;
     bool m_minimised = false;
     std::unique_ptr<forms::Form> m_owned;
 };
