@@ -43,7 +43,16 @@ bool isOperationToken(const QString& t)
 
 QString spokenRecordLine(const QString& line)
 {
-    const QStringList tokens = line.split(u' ', Qt::SkipEmptyParts);
+    // The dots up to the answer column may run on from the last number or
+    // the addition's "r."; the blank of the operation is a dot on its own.
+    QStringList tokens;
+    for (QString t : line.split(u' ', Qt::SkipEmptyParts)) {
+        if (t.size() > 1 && t.count(u'.') == t.size())
+            continue;
+        while (t.size() > 1 && t.endsWith(u'.') && !t.endsWith(u"(s."))
+            t.chop(1);
+        tokens << t;
+    }
     QStringList operation;
     qsizetype i = 0;
     for (; i < tokens.size() && operation.size() < 5 && isOperationToken(tokens[i]); ++i)
@@ -56,8 +65,8 @@ QString spokenRecordLine(const QString& line)
     bool helped = false;
     for (; i < tokens.size(); ++i) {
         QString t = tokens[i];
-        if (t.startsWith(u"r.") || (t.size() > 1 && t.count(u'.') == t.size()))
-            continue;  // the addition's "r." and the dots up to the answer
+        if (t == u"r")
+            continue;  // the addition's "r."
         if (t.startsWith(u"(s.")) {
             t = t.mid(3);
             if (t.isEmpty() && i + 1 < tokens.size())

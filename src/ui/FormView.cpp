@@ -168,7 +168,14 @@ void FormView::pressFromAssistiveTechnology(Control& control)
     Control* c = &control;
     QTimer::singleShot(0, this, [self, c] {
         if (self && !self->m_retired)
-            self->route([form = &self->m_form, c] { form->mouseClick(*c); });
+            self->route([form = &self->m_form, c] {
+                // A mouse press on a button gives it the focus first (the
+                // worksheets' print button comes with it).
+                if ((c->kind() == Kind::OptionButton || c->kind() == Kind::CommandButton) && form->focused() != c &&
+                    form->canFocus(*c))
+                    form->setFocus(*c);
+                form->mouseClick(*c);
+            });
     });
 }
 

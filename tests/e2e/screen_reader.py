@@ -5,6 +5,7 @@ is read aloud.
   screen_reader.py <copy name>    (the copy is running, on this bus)
 Runs with Debian's python3, which has the AT-SPI bindings."""
 import re
+import sqlite3
 import sys
 import time
 import warnings
@@ -265,8 +266,11 @@ for number in range(1, 21):
         type_answer(wrong(answer, kind))
         wait_for("help to be offered", lambda: shown(practice, "alert", "Ti aiuto ?"))
         press(practice, "Sì")
-        said = "il segno giusto è" if kind == "sign" else "la risposta giusta è"
-        wait_for("the right answer read", lambda: said in operation())
+        said = f"il tuo segno, {SAID_ANSWER[kind](wrong(answer, kind))}, era sbagliato" if kind == "sign" \
+            else f"la tua risposta {wrong(answer, kind)} era sbagliata"
+        wait_for("the wrong answer said as wrong", lambda: operation().endswith(": " + said))
+        if f" {SAID_ANSWER[kind](answer)} " not in f" {operation().split(':')[0]} ":
+            fail(f"'{operation()}' does not put the right answer {answer} in its place")
     elif number == 7:  # three refusals: the program steps in
         for _ in range(3):
             type_answer(wrong(answer, kind))
@@ -293,4 +297,52 @@ if kinds != {"number", "sign"}:
 if statistic("Risposte esatte") != "Risposte esatte: 18" or statistic("Risposte errate") != "Risposte errate: 5":
     fail(f"counts read: {statistic('Risposte esatte')}, {statistic('Risposte errate')}")
 shown(practice, "push button", "VISUALIZZA") or fail("VISUALIZZA is not read at the end")
-print("PASS: a whole run read and played through the accessibility bus")
+if [o for o in walk(practice) if showing(o) and o.get_name().strip() in ("Operazioni eseguite", "Risposte esatte")]:
+    fail("a statistic's caption is read besides its value")
+
+
+def spelled_out(name):
+    return re.search(r"(?<!\S)[A-Za-z]( [A-Za-z]){2,}(?!\S)", name)
+
+
+# --- the list of exercises: the record in words, the name typed by assistive technology
+press(practice, "VISUALIZZA")
+exercises = wait_for("the list of exercises", lambda: window_with("SCRIVI IL NOME"))
+lines = [o.get_name() for o in shown(exercises, "label", pattern=r"(?!Tempo).*second[io]")]
+if len(lines) != 20:
+    fail(f"{len(lines)} record lines read in words: {lines}")
+for line in lines:
+    if re.search(r"[.*°]|\br\b|\(s", line) or not re.fullmatch(r"\S.* \d+ second[io]", line):
+        fail(f"a record line is read as '{line}'")
+if len([line for line in lines if "con l'aiuto, " in line]) != 2 or \
+        len([line for line in lines if "risposta sbagliata: " in line or "risposte sbagliate: " in line]) != 3:
+    fail(f"the lines do not say the help and the wrong answers: {lines}")
+spaced = [o.get_name() for o in walk(exercises) if spelled_out(o.get_name())]
+if spaced:
+    fail(f"names read letter by letter: {spaced}")
+press(exercises, "SCRIVI IL NOME")
+entry = wait_for("the name box", lambda: shown(exercises, "text"))[0]
+if entry.get_name() != "IMMETTI IL TUO NOME" or \
+        [" ".join(label.split()) for label in labels_of(entry)] != ["IMMETTI IL TUO NOME"]:
+    fail(f"the name box is read as '{entry.get_name()}', labelled by {labels_of(entry)}")
+# A switch program or screen reader writes the name: set, then insert.
+Atspi.EditableText.set_text_contents(entry, "Mar")
+Atspi.EditableText.insert_text(entry, 3, "io", 2)
+wait_for("the name in the box", lambda: Atspi.Text.get_text(entry, 0, -1) == "Mario")
+shown(exercises, "push button", "Esci") or fail("the name panel's E S C I is not read as Esci")
+press(exercises, "AVANTI")
+
+
+def journal_names():
+    with sqlite3.connect("file:registro.sqlite?mode=ro", uri=True) as db:
+        return [row[0] for row in db.execute("SELECT pupil FROM pupil_names")]
+
+
+wait_for("the name in the journal", lambda: journal_names() == ["Mario"])
+press(exercises, "ATTESTATO")
+certificate = wait_for("the certificate", lambda: window_with("TORNA ALLA FINESTRA PRECEDENTE"))
+card = [o.get_name() for o in walk(certificate) if o.get_name().startswith("ATTESTATO DI MERITO")]
+if not card or ", Mario," not in card[0]:
+    fail(f"the certificate reads {card}")
+press(certificate, "TORNA ALLA FINESTRA PRECEDENTE")
+print("PASS: a whole run read and played through the accessibility bus, the name typed through it")

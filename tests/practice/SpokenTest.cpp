@@ -34,6 +34,7 @@ TEST(Spoken, RecordLinesAreReadInWords)
         {u" 3 + 4 . 6   r.   =*    <* ...................     >   (s.12)"_s,
          u"3 più 4 maggiore di 6, risposte sbagliate: uguale e minore di, 12 secondi"_s},
         {u"  . x  7 =  42 "_s, u"punto di domanda per 7 uguale 42"_s},  // not answered yet
+        {u"  8 .  11 - 3..............   >   (s. 1)"_s, u"8 maggiore di 11 meno 3, 1 secondo"_s},
         {u"   30 - 1 secondo"_s, u"   30 - 1 secondo"_s},
         {QString(), QString()},
     };
