@@ -6,6 +6,7 @@ is read aloud.
 Runs with Debian's python3, which has the AT-SPI bindings."""
 import re
 import sqlite3
+import subprocess
 import sys
 import time
 import warnings
@@ -115,6 +116,49 @@ def focus_is_usable(window):
         if "focused" in states(o) and not (showing(o) and "enabled" in states(o)):
             fail(f"the focus rests on '{o.get_name()}', which is covered, hidden or disabled")
 
+
+def close_message_box():
+    box = wait_for("the message box", lambda: [w for w in windows() if w.get_role_name() == "alert" and showing(w)])[0]
+    said = box.get_description()
+    press(box, "OK")
+    wait_for("the message box to go", lambda: not [w for w in windows() if w.get_role_name() == "alert" and showing(w)])
+    return said
+
+
+def menu_item(window, name):
+    return wait_for(f"the menu item {name}", lambda: [
+        o for o in walk(window) if o.get_role_name() == "menu item" and o.get_name() == name
+        and "enabled" in states(o)])[0]
+
+
+if sys.argv[2:] == ["schede"]:
+    # The worksheets and an information window, worked through the bus alone;
+    # the number of sheets written as a switch program writes it.
+    start = wait_for("the start window", lambda: window_with("OBIETTIVI"))
+    menu_item(start, "Valutazione").do_action(0)
+    info = wait_for("the evaluation scale", lambda: window_with("SCALA DI VALUTAZIONE"))
+    press(info, "Chiudi")  # "C h i u d i" on screen
+    wait_for("the evaluation scale to close", lambda: not window_with("SCALA DI VALUTAZIONE"))
+    menu_item(start, "Stampa schede").do_action(0)
+    sheets = wait_for("the worksheets", lambda: window_with("OPERAZIONE"))
+    press(sheets, "Sottrazioni")
+    press(sheets, "1. Calcolo del risultato")
+    press(sheets, "da 1   a 30")
+    press(sheets, "VISUALIZZA SCHEDA ALUNNI")
+    count = wait_for("the sheet count", lambda: shown(sheets, "text", "Schede alunni da stampare"))[0]
+    Atspi.EditableText.set_text_contents(count, "25")
+    wait_for("both counts at 25", lambda: [Atspi.Text.get_text(o, 0, -1) for o in walk(sheets)
+                                            if o.get_role_name() == "text"] == ["25", "25"])
+    press(sheets, "STAMPA SCHEDA ")
+    said = close_message_box()
+    pdf = re.search(r"(\S+\.pdf)", said) or fail(f"the print is said as '{said}'")
+    pages = subprocess.run(["pdfinfo", pdf.group(1)], capture_output=True, text=True).stdout
+    if not re.search(r"^Pages:\s+25$", pages, re.M):
+        fail(f"the print of 25 sheets holds: {pages}")
+    press(sheets, "ESCI")
+    wait_for("the worksheets to close", lambda: not window_with("OPERAZIONE"))
+    print("PASS: 25 sheets printed and an information window closed through the accessibility bus")
+    sys.exit(0)
 
 # --- the start window -------------------------------------------------------
 start = wait_for("the start window", lambda: window_with("OBIETTIVI"))
