@@ -8,13 +8,19 @@
 #include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
+#include "ui/Accessibility.h"
 #include "ui/FormView.h"
 #include "ui/QtDrawingSurface.h"
 #include "ui/QtPrinter.h"
 #include "ui/QtWindowHost.h"
 #include "ui/registro/TeacherWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScreen>
+#include <QThread>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -89,9 +95,53 @@ struct Program {
         if (!view)
             qFatal("no view %s", qPrintable(window));
         QCoreApplication::processEvents();
-        if (!view->grab().save(file))
-            qFatal("cannot write %s", qPrintable(file));
+        if (screenReport.isEmpty()) {
+            if (!view->grab().save(file))
+                qFatal("cannot write %s", qPrintable(file));
+        } else {
+            grabScreen(view, file);
+        }
         QTextStream(stdout) << file << "\n";
+    }
+
+    // The whole screen as the desktop shows it, once its window manager has
+    // placed the window; and where every object a screen reader is told of
+    // stands, by the accessible geometry, for the test that checks it.
+    static inline QString screenReport;
+    static void grabScreen(QWidget* view, const QString& file)
+    {
+        view->raise();
+        view->activateWindow();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 700) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(20);
+        }
+        if (!view->screen()->grabWindow(0).save(file))
+            qFatal("cannot write %s", qPrintable(file));
+        QFile report(screenReport);
+        if (!report.open(QIODevice::Append))
+            qFatal("cannot write %s", qPrintable(screenReport));
+        QTextStream out(&report);
+        const QString shot = QFileInfo(file).completeBaseName();
+        const QRect area = view->screen()->availableGeometry();
+        out << shot << "\t-\tscreen\t\t" << area.x() << '\t' << area.y() << '\t' << area.width() << '\t'
+            << area.height() << "\n";
+        std::function<void(QAccessibleInterface*, const QString&)> walk = [&](QAccessibleInterface* iface,
+                                                                              const QString& path) {
+            const QAccessible::State state = iface->state();
+            if (state.invisible || state.offscreen)
+                return;
+            const QRect r = iface->rect();
+            out << shot << '\t' << path << '\t' << int(iface->role()) << '\t'
+                << iface->text(QAccessible::Name).simplified() << '\t' << r.x() << '\t' << r.y() << '\t'
+                << r.width() << '\t' << r.height() << "\n";
+            for (int i = 0; i < iface->childCount(); ++i)
+                if (QAccessibleInterface* child = iface->child(i))
+                    walk(child, path + u'.' + QString::number(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(view), u"0"_s);
     }
 };
 
@@ -259,14 +309,22 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(u"Fusion"_s);
+    ui::installAccessibility();
     const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s).absolutePath();
     QDir().mkpath(out);
     // Settings files and printouts land where the pictures go.
     QDir::setCurrent(out);
     auto file = [&](const QString& name) { return QDir(out).filePath(name + u".png"); };
     QStringList only;
-    for (int i = 2; i < argc; ++i)
-        only << QString::fromLocal8Bit(argv[i]);
+    for (int i = 2; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        // --schermo=<file>: pictures of the whole screen, and a report of
+        // where the objects a screen reader is told of stand.
+        if (arg.startsWith(u"--schermo="_s))
+            Program::screenReport = QDir(out).absoluteFilePath(arg.mid(10));
+        else
+            only << arg;
+    }
     auto wanted = [&](const QString& name) { return only.isEmpty() || only.contains(name); };
 
     if (wanted(u"start"_s)) {

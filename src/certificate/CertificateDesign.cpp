@@ -68,6 +68,8 @@ void CertificateWindow::buildDesign()
             .back(kButtonBack)
             .fore(kButtonText)
             .align(Align::Center);
+    // Keyboard mode: back to the list, as its window's exit.
+    bindKey(forms::kKeyEscape, c(u"Option5"_s, 1));
 }
 
 }  // namespace certificate

@@ -127,7 +127,7 @@ void ExercisesWindow::buildDesign()
             .back(kPanelBack)
             .border()
             .visible(false);
-    add(Kind::Label, u"Label6"_s, &panel)
+    forms::Control& prompt = add(Kind::Label, u"Label6"_s, &panel)
         .caption(u"   IMMETTI   IL  TUO  NOME"_s)
         .geometry(240, 180, kPanelInner, 360)
         .font(arial, 12, true)
@@ -139,7 +139,8 @@ void ExercisesWindow::buildDesign()
         .fore(kText)
         .back(0xFFFFFF)
         .border()
-        .maxLength(15);
+        .maxLength(15)
+        .labelledBy(prompt);
     add(Kind::Label, u"Label4"_s, &panel)
         .caption(u"Il nome viene troncato automaticamente alla 15a lettera"_s)
         .geometry(240, 1260, kPanelInner, 300)

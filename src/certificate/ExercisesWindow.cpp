@@ -3,6 +3,8 @@
 
 #include "certificate/ExercisesWindow.h"
 
+#include "model/Spoken.h"
+
 #include "certificate/Names.h"
 #include "platform/PrintReport.h"
 
@@ -43,6 +45,7 @@ void ExercisesWindow::Form_Load()
         forms::Control& line = c(u"LblOp", i);
         line.setFontSize(kLinePointSize);
         line.setCaption(m_state.doneOperations[std::size_t(i)]);
+        line.setAccessibleName(model::spokenRecordLine(line.caption()));  // dots and marks are for the eye
     }
 
     c(u"Label1").setCaption(u"Tempo per questo esercizio: " % m_state.exerciseSecondsText[1] % u" secondi");

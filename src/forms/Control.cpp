@@ -2,6 +2,8 @@
 
 #include "forms/Form.h"
 
+#include <QStringList>
+
 namespace forms {
 
 Control::Control(Form& form, Kind kind, QString name, int index, Control* container, int order)
@@ -75,16 +77,58 @@ void Control::setLine(int x1, int y1, int x2, int y2)
     touch();
 }
 
+namespace {
+
+// A caption spaced out letter by letter for the eye ("C h i u d i", "E S C I",
+// words three blanks apart) as the word it spells; anything else unchanged.
+QString unspaced(const QString& caption)
+{
+    const QString text = caption.trimmed();
+    QStringList words;
+    QString word;
+    int blanks = 0;
+    for (const QChar ch : text) {
+        if (ch == u' ') {
+            ++blanks;
+            continue;
+        }
+        if (!ch.isLetter())
+            return caption;
+        if (blanks == 0 && !word.isEmpty())
+            return caption;  // two letters side by side: not spaced out
+        if (blanks > 1) {
+            words << word;
+            word.clear();
+        }
+        word += ch;
+        blanks = 0;
+    }
+    words << word;
+    for (const QString& w : std::as_const(words))
+        if (w.size() < 2)
+            return caption;  // a letter on its own is no spaced-out word
+    QString spelled = words.join(u' ');
+    // Capitals would be read as initials.
+    if (spelled == spelled.toUpper())
+        spelled = spelled.left(1) + spelled.mid(1).toLower();
+    return spelled;
+}
+
+}  // namespace
+
 QString Control::spokenName() const
 {
     if (!m_accessibleName.isEmpty())
         return m_accessibleName;
     if (m_labelledBy) {
-        const QString label = m_labelledBy->caption().trimmed();
+        const QString label = m_labelledBy->spokenName().simplified();
+        // A text box's text is its value, read apart from its name.
+        if (m_kind == Kind::TextBox)
+            return label;
         const QString value = m_caption.trimmed();
         return value.isEmpty() ? label : label + u": " + value;
     }
-    return m_caption;
+    return unspaced(m_caption);
 }
 
 bool Control::isEffectivelyEnabled() const

@@ -480,8 +480,13 @@ void Form::textEdited(Control& control, const QString& text)
         m_queue.push_back([this, &control, text] { textEdited(control, text); });
         return;
     }
-    if (!acceptsInput(control))
+    if (!acceptsInput(control)) {
+        // Set from outside (assistive technology) where no key reaches: the
+        // box shows the form's text again.
+        if (text != control.caption())
+            control.touch();
         return;
+    }
     const QString value = singleLineText(text, control.maxLength());
     // The box must show what is kept even when the caption stays as it was
     // (a sixteenth letter typed after fifteen).

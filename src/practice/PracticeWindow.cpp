@@ -8,7 +8,7 @@
 #include "model/Generators.h"
 #include "model/Tables.h"
 #include "practice/Record.h"
-#include "practice/Spoken.h"
+#include "model/Spoken.h"
 
 #include <cmath>
 
@@ -255,21 +255,38 @@ void PracticeWindow::showPresentation(const model::Presentation& p)
 void PracticeWindow::describeOperation()
 {
     // Read in the order the places stand on screen, which the variant decides.
-    const auto row = [this](std::initializer_list<const char16_t*> names) {
+    // Once the right answer is shown it stands in the answer's place, and the
+    // crossed-out answer is said as wrong.
+    const auto row = [this](std::initializer_list<const char16_t*> names, const forms::Control& answer,
+                            const QString& right) {
         std::vector<const forms::Control*> places;
         for (const char16_t* name : names) places.push_back(&c(name));
         std::stable_sort(places.begin(), places.end(),
                          [](const forms::Control* a, const forms::Control* b) { return a->left() < b->left(); });
         QStringList texts;
-        for (const forms::Control* place : places) texts << place->caption();
-        return spokenOperation(texts);
+        for (const forms::Control* place : places)
+            texts << (place == &answer && !right.isEmpty() ? right : place->caption());
+        return model::spokenOperation(texts);
     };
-    QString number = row({u"LblNumero1", u"LblSegno", u"LblNumero2", u"LblUguale", u"lblRisultato1"});
-    if (const QString right = c(u"lblCorrezione").caption().trimmed(); !right.isEmpty())
-        number += u", la risposta giusta è " % right;
-    QString sign = row({u"lblNumero4", u"lblUguale2", u"lblNumero6", u"lblSegno2", u"LblNumero8"});
-    if (const QString right = c(u"lblCorrezioneS").caption().trimmed(); !right.isEmpty())
-        sign += u", il segno giusto è " % spokenSymbol(right);
+    const auto given = [](const forms::Control& answer) {
+        const QString text = answer.caption().trimmed();
+        return text == u"?" ? QString() : model::spokenSymbol(text);
+    };
+
+    forms::Control& answer = c(u"lblRisultato1");
+    const QString right = c(u"lblCorrezione").caption().trimmed();
+    QString number = row({u"LblNumero1", u"LblSegno", u"LblNumero2", u"LblUguale", u"lblRisultato1"}, answer, right);
+    if (const QString wrong = given(answer); !right.isEmpty() && !wrong.isEmpty())
+        number += u": la tua risposta " % wrong % u" era sbagliata";
+    answer.setAccessibleDescription(right.isEmpty() ? QString() : u"sbagliata"_s);
+
+    forms::Control& signAnswer = c(u"lblSegno2");
+    const QString rightSign = c(u"lblCorrezioneS").caption().trimmed();
+    QString sign = row({u"lblNumero4", u"lblUguale2", u"lblNumero6", u"lblSegno2", u"LblNumero8"}, signAnswer, rightSign);
+    if (const QString wrong = given(signAnswer); !rightSign.isEmpty() && !wrong.isEmpty())
+        sign += u": il tuo segno, " % wrong % u", era sbagliato";
+    signAnswer.setAccessibleDescription(rightSign.isEmpty() ? QString() : u"sbagliato"_s);
+
     c(u"fraNumero").setAccessibleName(number);
     c(u"fraSegno").setAccessibleName(sign);
 }

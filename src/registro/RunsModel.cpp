@@ -59,6 +59,11 @@ QVariant RunsModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return runText(row, column, m_reader.zone());
+    case Qt::AccessibleTextRole:
+        // An empty cell reads as nothing at all.
+        if (column == Column::Pupil && row.pupil.trimmed().isEmpty())
+            return u"senza nome"_s;
+        return {};
     case Qt::TextAlignmentRole:
         return isNumberColumn(column) ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ToolTipRole:

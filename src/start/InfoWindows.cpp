@@ -44,6 +44,7 @@ void InfoWindow::addCloseButton(int left, int top)
         .geometry(left, top, kCloseWidth, kCloseHeight)
         .font(kFont, 9.75, true);
     on(u"Command1"_s, forms::Event::Click, [this](int) { close(); });
+    bindKey(forms::kKeyEscape, c(u"Command1"_s));  // keyboard mode
 }
 
 void InfoWindow::close()

@@ -5,7 +5,10 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QMenu>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -14,10 +17,48 @@ using forms::Kind;
 
 namespace {
 
-// A control of a window, as assistive technology sees it.
-class ControlAccessible final : public QAccessibleWidget {
+// A window's client area or one of its frames: its controls are told in
+// reading order, not in the order they were made or stacked, so that the
+// places of an operation come left to right wherever the variant put them.
+class ContainerAccessible : public QAccessibleWidget {
 public:
-    explicit ControlAccessible(QWidget* widget) : QAccessibleWidget(widget) {}
+    using QAccessibleWidget::QAccessibleWidget;
+
+    int childCount() const override { return int(children().size()); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QWidget*> kids = children();
+        return index >= 0 && index < kids.size() ? QAccessible::queryAccessibleInterface(kids[index]) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child ? int(children().indexOf(child->object())) : -1;
+    }
+
+protected:
+    FormView* view() const { return dynamic_cast<FormView*>(widget()->window()); }
+
+private:
+    // As Qt's own list of a widget's children (no windows, no menus), sorted.
+    QList<QWidget*> children() const
+    {
+        QList<QWidget*> kids;
+        for (QObject* o : widget()->children())
+            if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow() && !qobject_cast<QMenu*>(w))
+                kids << w;
+        if (const FormView* v = view())
+            std::stable_sort(kids.begin(), kids.end(),
+                             [v](QWidget* a, QWidget* b) { return v->readingRank(a) < v->readingRank(b); });
+        return kids;
+    }
+};
+
+// A control of a window, as assistive technology sees it.
+class ControlAccessible final : public ContainerAccessible {
+public:
+    explicit ControlAccessible(QWidget* widget) : ContainerAccessible(widget) {}
 
     QAccessible::Role role() const override
     {
@@ -25,14 +66,15 @@ public:
         if (!c)
             return QAccessibleWidget::role();
         switch (c->kind()) {
-        case Kind::OptionButton: return QAccessible::PushButton;
+        case Kind::OptionButton:
+        case Kind::CommandButton: return QAccessible::PushButton;
         case Kind::Frame: return c->announced() ? QAccessible::AlertMessage : QAccessible::Grouping;
         case Kind::Label: return c->announced() ? QAccessible::AlertMessage : QAccessible::StaticText;
         case Kind::Picture:
         case Kind::Image:
         case Kind::Line:
         case Kind::Shape: return QAccessible::Graphic;
-        default: return QAccessibleWidget::role();
+        default: return ContainerAccessible::role();
         }
     }
 
@@ -106,8 +148,6 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    FormView* view() const { return dynamic_cast<FormView*>(widget()->window()); }
-
     Control* control() const
     {
         FormView* v = view();
@@ -116,12 +156,18 @@ private:
 
     bool pressable(const Control& c) const
     {
-        return c.kind() == Kind::OptionButton || view()->form().hasHandler(c, forms::Event::Click);
+        return c.kind() == Kind::OptionButton || c.kind() == Kind::CommandButton ||
+               view()->form().hasHandler(c, forms::Event::Click);
     }
 
-    // Nothing to read and nothing to press: a marker strip, a cross, a curtain.
+    // Nothing to read and nothing to press: a marker strip, a cross, a
+    // curtain; or a caption that the value it labels already says.
     bool isSilent(const Control& c) const
     {
+        if (c.kind() == Kind::Label && !pressable(c))
+            for (const auto& other : view()->form().controls())
+                if (other->labelledBy() == &c && other->kind() != Kind::TextBox && other->accessibleName().isEmpty())
+                    return true;
         switch (c.kind()) {
         case Kind::Label:
         case Kind::Picture:
@@ -156,9 +202,12 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     auto* widget = static_cast<QWidget*>(object);
     if (auto* box = qobject_cast<QMessageBox*>(widget))
         return new MessageBoxAccessible(box);
+    if (auto* view = dynamic_cast<FormView*>(widget->window()); view && view->client() == widget)
+        return new ContainerAccessible(widget, QAccessible::Client);
     if (dynamic_cast<OptionPushButton*>(widget) || dynamic_cast<FrameWidget*>(widget) ||
         dynamic_cast<LabelWidget*>(widget) || dynamic_cast<PictureWidget*>(widget) ||
-        dynamic_cast<LineWidget*>(widget) || dynamic_cast<ShapeWidget*>(widget))
+        dynamic_cast<LineWidget*>(widget) || dynamic_cast<ShapeWidget*>(widget) ||
+        dynamic_cast<CommandPushButton*>(widget))
         return new ControlAccessible(widget);
     return nullptr;
 }

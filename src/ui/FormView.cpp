@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ui {
 
@@ -39,10 +40,10 @@ QColor mix(const QColor& a, const QColor& b)
     return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
 
-QFont toFont(const forms::Font& font)
+QFont toFont(const forms::Font& font, double fit)
 {
     QFont f(font.family);
-    f.setPointSizeF(font.pointSize);
+    f.setPointSizeF(fit == 1.0 ? font.pointSize : font.pointSize * fit);
     f.setBold(font.bold);
     return f;
 }
@@ -129,9 +130,64 @@ FormView::FormView(forms::Form& form, QtWindowHost& host) : m_form(form), m_host
 
 FormView::~FormView() = default;
 
-int FormView::toPixels(int twips) const { return int(std::lround(twips * m_scale)); }
+int FormView::toPixels(int twips) const { return int(std::lround(twips * m_scale * m_fit)); }
 
-int FormView::toTwips(int pixels) const { return int(std::lround(pixels / m_scale)); }
+int FormView::toTwips(int pixels) const { return int(std::lround(pixels / (m_scale * m_fit))); }
+
+void FormView::fitToScreen()
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen || m_retired || m_minimised)
+        return;
+    // Room for the client area: the work area less the desktop's frame
+    // around the window and the menu bar.
+    const QRect available = screen->availableGeometry();
+    const QMargins frame = m_host.frameMargins();
+    const int menu = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
+    const double roomWidth = available.width() - frame.left() - frame.right();
+    const double roomHeight = available.height() - frame.top() - frame.bottom() - menu;
+    const double width = m_form.innerWidth() * m_scale;
+    const double height = m_form.innerHeight() * m_scale;
+    if (width <= 0 || height <= 0)
+        return;
+    // A whole pixel less than the room, so that rounding never spills over.
+    const double fit = std::min({1.0, (roomWidth - 1) / width, (roomHeight - 1) / height});
+    if (fit <= 0.1 || std::abs(fit - m_fit) < 1e-9)
+        return;
+    m_fit = fit;
+    for (Entry& e : m_entries)
+        apply(e);
+    const QSize size(toPixels(m_form.innerWidth()), toPixels(m_form.innerHeight()) + menu);
+    if (m_form.fixedSize())
+        setFixedSize(size);
+    else
+        resize(size);
+}
+
+void FormView::keepOnScreen()
+{
+    if (m_retired || !isVisible() || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    if (frame != QMargins() && frame != m_host.frameMargins())
+        m_host.setFrameMargins(frame);
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (available.contains(outer))
+        return;
+    if (outer.width() > available.width() || outer.height() > available.height())
+        fitToScreen();
+    const QRect now = frameGeometry();
+    const int x = std::clamp(now.left(), available.left(), std::max(available.left(), available.right() + 1 - now.width()));
+    const int y = std::clamp(now.top(), available.top(), std::max(available.top(), available.bottom() + 1 - now.height()));
+    if (x != now.left() || y != now.top())
+        move(x, y);
+}
 
 QWidget* FormView::widgetFor(const Control& control) const
 {
@@ -146,6 +202,19 @@ Control* FormView::controlFor(const QObject* widget) const
     return m_byWidget.value(const_cast<QObject*>(widget), nullptr);
 }
 
+int FormView::readingRank(const QObject* widget) const
+{
+    if (m_readingRevision != m_form.revision()) {
+        m_readingRevision = m_form.revision();
+        m_readingRank.clear();
+        int rank = 0;
+        for (const Control* c : m_form.readingOrder())
+            m_readingRank.insert(c, rank++);
+    }
+    const Control* c = controlFor(widget);
+    return c ? m_readingRank.value(c, std::numeric_limits<int>::max() - 1) : std::numeric_limits<int>::max();
+}
+
 void FormView::pressFromAssistiveTechnology(Control& control)
 {
     // After the request has been answered: a press may open a message box,
@@ -154,7 +223,14 @@ void FormView::pressFromAssistiveTechnology(Control& control)
     Control* c = &control;
     QTimer::singleShot(0, this, [self, c] {
         if (self && !self->m_retired)
-            self->route([form = &self->m_form, c] { form->mouseClick(*c); });
+            self->route([form = &self->m_form, c] {
+                // A mouse press on a button gives it the focus first (the
+                // worksheets' print button comes with it).
+                if ((c->kind() == Kind::OptionButton || c->kind() == Kind::CommandButton) && form->focused() != c &&
+                    form->canFocus(*c))
+                    form->setFocus(*c);
+                form->mouseClick(*c);
+            });
     });
 }
 
@@ -168,6 +244,14 @@ void FormView::build()
 
     for (const auto& control : m_form.controls())
         m_entries.push_back(makeEntry(*control));
+    // A text box keeps Qt's own accessible interface, which finds the label
+    // that tells what to type by the label's buddy. A caption with "&" would
+    // become a shortcut, so none such is tied.
+    for (const Entry& e : m_entries)
+        if (e.control->kind() == Kind::TextBox && e.control->labelledBy())
+            if (auto* label = qobject_cast<QLabel*>(widgetFor(*e.control->labelledBy()));
+                label && !e.control->labelledBy()->caption().contains(u'&'))
+                label->setBuddy(e.widget);
     // Tab goes through the controls in reading order; in keyboard mode
     // through whatever acts on a click too, and last the window itself.
     const bool keyboard = m_host.keyboardMode();
@@ -233,7 +317,7 @@ FormView::Entry FormView::makeEntry(Control& control)
         break;
     }
     case Kind::CommandButton: {
-        auto* button = new QPushButton(parent);
+        auto* button = new CommandPushButton(parent);
         button->setAutoDefault(false);
         connect(button, &QPushButton::pressed, this, routeTo([form, c] { form->mouseDown(*c); }));
         connect(button, &QPushButton::released, this, routeTo([form, c] { form->mouseUp(*c); }));
@@ -243,8 +327,12 @@ FormView::Entry FormView::makeEntry(Control& control)
     }
     case Kind::TextBox: {
         auto* edit = new QLineEdit(parent);
-        connect(edit, &QLineEdit::textEdited, this, [self, form, c](const QString& text) {
-            if (self && !self->m_retired)
+        // Keys and assistive technology (which sets, inserts and deletes
+        // text through the box's accessible interface, never with keys) both
+        // change the text; only the form's own writes, mirrored here, are not
+        // the pupil's typing.
+        connect(edit, &QLineEdit::textChanged, this, [self, form, c](const QString& text) {
+            if (self && !self->m_retired && !self->m_mirroringText)
                 self->route([form, c, text] { form->textEdited(*c, text); });
         });
         e.widget = edit;
@@ -308,7 +396,7 @@ void FormView::apply(Entry& e)
         const int y = toPixels(c.top());
         w->setGeometry(x, y, toPixels(c.left() + c.width()) - x, toPixels(c.top() + c.height()) - y);
     }
-    w->setFont(toFont(c.font()));
+    w->setFont(toFont(c.font(), m_fit));
     w->setEnabled(c.enabled());
     w->setVisible(c.visible());
     w->setToolTip(c.toolTip());
@@ -351,7 +439,9 @@ void FormView::apply(Entry& e)
         // the pupil was typing.
         if (edit->text() != c.caption()) {
             const int cursor = edit->cursorPosition();
+            m_mirroringText = true;
             edit->setText(c.caption());
+            m_mirroringText = false;
             edit->setCursorPosition(std::min(cursor, int(c.caption().size())));
         }
         setColors(edit, QPalette::Base, back, QPalette::Text, fore);
@@ -366,6 +456,7 @@ void FormView::apply(Entry& e)
     case Kind::Picture: {
         auto* picture = static_cast<PictureWidget*>(w);
         picture->setFill(back);
+        picture->setImageScale(m_fit);
         const auto* surface = dynamic_cast<const QtDrawingSurface*>(c.surface());
         if (surface)
             picture->setImageSource([surface] { return &surface->image(); });
@@ -448,7 +539,9 @@ void FormView::applyAccessibility()
         const bool renamed = name != e.spokenName;
         if (renamed) {
             e.spokenName = name;
-            if (listening)
+            if (c.kind() == Kind::TextBox)
+                e.widget->setAccessibleName(name.simplified());  // tells it too
+            else if (listening)
                 tell(e.widget, QAccessible::NameChanged);
         }
         if (c.accessibleDescription() != e.description) {
@@ -632,6 +725,29 @@ void FormView::closeEvent(QCloseEvent* event)
     QtWindowHost* host = &m_host;
     const QString name = m_form.name();
     route([host, name] { host->unload(name); });
+}
+
+void FormView::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The desktop places the window and frames it just after it shows.
+    m_placing = true;
+    QPointer<FormView> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self)
+            self->keepOnScreen();
+    });
+    QTimer::singleShot(1500, this, [self] {
+        if (self)
+            self->m_placing = false;
+    });
+}
+
+void FormView::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_placing)
+        keepOnScreen();
 }
 
 void FormView::changeEvent(QEvent* event)

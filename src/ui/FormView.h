@@ -33,6 +33,9 @@ public:
     // gives it, and nothing when a click could not reach it.
     void pressFromAssistiveTechnology(forms::Control& control);
     QWidget* client() const { return m_client; }
+    // Where the control stands in reading order (see forms::Form); after
+    // every control for anything else.
+    int readingRank(const QObject* widget) const;
 
     // Mirrors every change since the last call.
     void sync();
@@ -40,9 +43,15 @@ public:
     // it dies with the widgets.
     void retire(std::unique_ptr<forms::Form> form);
 
-    // Twips to pixels and back, at 15 twips a pixel scaled by the screen's dpi.
+    // Twips to pixels and back, at 15 twips a pixel scaled by the screen's
+    // dpi, and by the fit below.
     int toPixels(int twips) const;
     int toTwips(int pixels) const;
+    // A window larger than the work area is drawn smaller, controls, text
+    // and pictures alike, at the largest scale that fits; one that fits is
+    // left as it is.
+    void fitToScreen();
+    double fit() const { return m_fit; }
 
     // Lets a picture box show what a drawing surface holds.
     void setImageSource(const forms::Control& control, std::function<const QImage*()> source);
@@ -52,6 +61,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct Entry {
@@ -78,6 +89,9 @@ private:
     // Keyboard mode: the key works a button. Returns whether it did.
     bool typeKey(const QKeyEvent* event);
     void reportInnerSize();
+    // Once the desktop has framed and placed the window: fits it again with
+    // the real frame, and moves it into the work area.
+    void keepOnScreen();
     void route(std::function<void()> f);
 
     forms::Form& m_form;
@@ -87,12 +101,18 @@ private:
     QHash<QObject*, forms::Control*> m_byWidget;
     QHash<const forms::Control*, std::vector<QWidget*>> m_zOrder;
     std::uint64_t m_formRevision = 0;
+    mutable QHash<const forms::Control*, int> m_readingRank;
+    mutable std::uint64_t m_readingRevision = 0;
     forms::Control* m_mirroredFocus = nullptr;
     bool m_mirroredBackground = false;
     // Keyboard mode, where the background acts on a click.
     QWidget* m_background = nullptr;
     double m_scale = 1.0 / 15.0;
+    double m_fit = 1.0;
+    bool m_placing = false;
     bool m_retired = false;
+    // The form's text is being copied into a text box.
+    bool m_mirroringText = false;
     bool m_minimised = false;
     std::unique_ptr<forms::Form> m_owned;
 };

@@ -101,16 +101,22 @@ double twipsPerPixel()
 }
 }  // namespace
 
+// In the twips of the active window, which is drawn smaller where it had to
+// be fitted to the screen: what it centres on the screen stays centred.
 int QtWindowHost::screenWidth() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? int(screen->size().width() * twipsPerPixel()) : WindowHost::screenWidth();
+    const FormView* view = active() ? viewOf(*active()) : nullptr;
+    const double fit = view ? view->fit() : 1.0;
+    return screen ? int(screen->size().width() * twipsPerPixel() / fit) : WindowHost::screenWidth();
 }
 
 int QtWindowHost::screenHeight() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? int(screen->size().height() * twipsPerPixel()) : WindowHost::screenHeight();
+    const FormView* view = active() ? viewOf(*active()) : nullptr;
+    const double fit = view ? view->fit() : 1.0;
+    return screen ? int(screen->size().height() * twipsPerPixel() / fit) : WindowHost::screenHeight();
 }
 
 void QtWindowHost::doEvents()
@@ -127,6 +133,7 @@ void QtWindowHost::viewShown(forms::Form& form, forms::Modality modality)
     if (!view)
         return;
     view->sync();
+    view->fitToScreen();
     view->setWindowModality(modality == forms::Modality::Modal ? Qt::ApplicationModal : Qt::NonModal);
     view->show();
 }

@@ -3,6 +3,7 @@
 #include "forms/WindowHost.h"
 
 #include <QHash>
+#include <QMargins>
 #include <QPointer>
 
 #include <functional>
@@ -35,6 +36,10 @@ public:
     // enabled, visible, screen rectangle, focus) to this file, for automation.
     void setTraceFile(const QString& path) { m_traceFile = path; }
 
+    // The frame the desktop draws around a window, as last seen on one.
+    QMargins frameMargins() const { return m_frameMargins; }
+    void setFrameMargins(const QMargins& margins) { m_frameMargins = margins; }
+
     int screenWidth() const override;
     int screenHeight() const override;
     void doEvents() override;
@@ -50,6 +55,7 @@ private:
     void writeTrace();
 
     QString m_traceFile;
+    QMargins m_frameMargins;
     QHash<const forms::Form*, QPointer<FormView>> m_views;
     std::vector<std::function<void()>> m_queue;
     bool m_routing = false;

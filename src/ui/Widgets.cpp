@@ -150,14 +150,28 @@ void PictureWidget::setFill(const QColor& fill)
     update();
 }
 
+void PictureWidget::setImageScale(double scale)
+{
+    if (scale == m_imageScale)
+        return;
+    m_imageScale = scale;
+    update();
+}
+
 void PictureWidget::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     if (m_fill.isValid())
         p.fillRect(rect(), m_fill);
     if (m_source)
-        if (const QImage* image = m_source(); image && !image->isNull())
-            p.drawImage(QPoint(0, 0), *image);
+        if (const QImage* image = m_source(); image && !image->isNull()) {
+            if (m_imageScale == 1.0) {
+                p.drawImage(QPoint(0, 0), *image);
+            } else {
+                p.setRenderHint(QPainter::SmoothPixmapTransform);
+                p.drawImage(QRectF(0, 0, image->width() * m_imageScale, image->height() * m_imageScale), *image);
+            }
+        }
     if (showsKeyboardFocus(this)) {
         p.end();
         paintFocusFrame(this, kFocusFrameWidth);

@@ -73,6 +73,9 @@ public:
     explicit PictureWidget(QWidget* parent);
     void setFill(const QColor& fill);
     void setImageSource(ImageSource source) { m_source = std::move(source); }
+    // Pixels of the widget per pixel of the image (a window drawn smaller to
+    // fit the screen draws its pictures smaller too).
+    void setImageScale(double scale);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -80,6 +83,7 @@ protected:
 private:
     QColor m_fill;
     ImageSource m_source;
+    double m_imageScale = 1.0;
 };
 
 // The focus frame of a label, drawn around it on its parent: inside, it
@@ -129,6 +133,13 @@ public:
 protected:
     void nextCheckState() override {}
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A command button of a window (a type of its own, so that accessibility
+// knows it from a message box's buttons).
+class CommandPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
 };
 
 }  // namespace ui

@@ -199,7 +199,7 @@ void WorksheetWindow::buildDesign()
             .back(kButton)
             .visible(false);
     };
-    auto count = [&](int index, forms::Control& container) {
+    auto count = [&](int index, forms::Control& container, const QString& counted) {
         step(u"CmdMeno"_s, u"-"_s, index, container, kMinusLeft).enabled(false).toolTip(u"Una scheda in meno"_s);
         add(Kind::TextBox, u"txtNumeroSchede"_s, index, &container)
             .caption(u"1"_s)
@@ -209,7 +209,8 @@ void WorksheetWindow::buildDesign()
             .back(kCountBack)
             .maxLength(2)
             .visible(false)
-            .toolTip(u"Quante schede diverse stampare, da 1 a 40"_s);
+            .toolTip(u"Quante schede diverse stampare, da 1 a 40"_s)
+            .accessibleName(counted);
         step(u"CmdPiu"_s, u"+"_s, index, container, kPlusLeft).toolTip(u"Una scheda in più"_s);
     };
 
@@ -218,19 +219,20 @@ void WorksheetWindow::buildDesign()
             kCommandHeight);
     command(u"CmdStampaAlunni"_s, u"STAMPA SCHEDA "_s, &pupils, kPrintLeft, kCommandTop, kPrintWidth, kCommandHeight)
         .visible(false);
-    count(0, pupils);
+    count(0, pupils, u"Schede alunni da stampare"_s);
 
     forms::Control& teachers = frame(u"Frame4"_s, u"DOCENTI"_s, kFrame4Top, kSheetFrameHeight).enabled(false);
     command(u"CmdSchedaDocenti"_s, u"VISUALIZZA SCHEDA DOCENTI"_s, &teachers, kInset, kCommandTop, kViewWidth,
             kCommandHeight);
     command(u"CmdStampaDocenti"_s, u"STAMPA SCHEDA"_s, &teachers, kPrintLeft, kCommandTop, kPrintWidth, kCommandHeight)
         .visible(false);
-    count(1, teachers);
+    count(1, teachers, u"Schede docenti da stampare"_s);
 
     // --- clearing and leaving ------------------------------------------------------------
     command(u"CmdRicomincia"_s, u"CANCELLA SCHEDA"_s, nullptr, kSideLeft, kBottomTop, kBottomWidth, kBottomHeight);
     command(u"Command1"_s, u"ESCI"_s, nullptr, kSideLeft + kBottomWidth + kBottomGap, kBottomTop, kBottomWidth,
             kBottomHeight);
+    bindKey(forms::kKeyEscape, c(u"Command1"_s));  // keyboard mode
 }
 
 }  // namespace worksheets

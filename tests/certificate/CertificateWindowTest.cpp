@@ -335,17 +335,22 @@ TEST_F(CertificateWindowTest, WithoutSurfaceOrPrinterNothingBreaks)
 
 // --- leaving -------------------------------------------------------------------------
 
-TEST_F(CertificateWindowTest, TornaGoesBackToTheList)
+TEST_F(CertificateWindowTest, TornaAndEscapeGoBackToTheList)
 {
     run(20, 20);
-    openList().press(u"Option1", 3);
-    auto& w = dynamic_cast<certificate::CertificateWindow&>(*host.find(u"FrmAttestato"_s));
+    for (bool escape : {false, true}) {
+        openList().press(u"Option1", 3);
+        auto& w = dynamic_cast<certificate::CertificateWindow&>(*host.find(u"FrmAttestato"_s));
 
-    w.press(u"Option5", 1);
+        if (escape)
+            EXPECT_TRUE(w.typeKey(forms::kKeyEscape));
+        else
+            w.press(u"Option5", 1);
 
-    EXPECT_FALSE(host.isLoaded(u"FrmAttestato"_s));
-    ASSERT_NE(host.active(), nullptr);
-    EXPECT_EQ(host.active()->name(), u"FrmStampaEsercizio");
+        EXPECT_FALSE(host.isLoaded(u"FrmAttestato"_s));
+        ASSERT_NE(host.active(), nullptr);
+        EXPECT_EQ(host.active()->name(), u"FrmStampaEsercizio");
+    }
 }
 
 TEST_F(CertificateWindowTest, FineSessioneClosesEveryWindow)

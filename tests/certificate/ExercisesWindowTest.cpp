@@ -40,6 +40,9 @@ TEST_F(ExercisesWindowTest, ShowsOnlyTheLinesOfTheOperationsStarted)
             EXPECT_EQ(list.c(u"LblOp", i).caption(), i <= index ? record[std::size_t(i)] : QString()) << i;
             EXPECT_EQ(list.c(u"LblOp", i).font().pointSize == 12, i <= index) << i;
         }
+        if (index == 6) {  // read in words, not dots and marks
+            EXPECT_EQ(list.c(u"LblOp", 6).spokenName(), u"6 più 15 uguale punto di domanda"_s);
+        }
         EXPECT_EQ(list.c(u"Label1").caption(), u"Tempo per questo esercizio: 95 secondi");
         EXPECT_EQ(list.c(u"Label2").caption(), u"Tempo per questo esercizio: 123 secondi");
         host.unload(u"FrmStampaEsercizio"_s);

@@ -5,6 +5,8 @@ is read aloud.
   screen_reader.py <copy name>    (the copy is running, on this bus)
 Runs with Debian's python3, which has the AT-SPI bindings."""
 import re
+import sqlite3
+import subprocess
 import sys
 import time
 import warnings
@@ -114,6 +116,49 @@ def focus_is_usable(window):
         if "focused" in states(o) and not (showing(o) and "enabled" in states(o)):
             fail(f"the focus rests on '{o.get_name()}', which is covered, hidden or disabled")
 
+
+def close_message_box():
+    box = wait_for("the message box", lambda: [w for w in windows() if w.get_role_name() == "alert" and showing(w)])[0]
+    said = box.get_description()
+    press(box, "OK")
+    wait_for("the message box to go", lambda: not [w for w in windows() if w.get_role_name() == "alert" and showing(w)])
+    return said
+
+
+def menu_item(window, name):
+    return wait_for(f"the menu item {name}", lambda: [
+        o for o in walk(window) if o.get_role_name() == "menu item" and o.get_name() == name
+        and "enabled" in states(o)])[0]
+
+
+if sys.argv[2:] == ["schede"]:
+    # The worksheets and an information window, worked through the bus alone;
+    # the number of sheets written as a switch program writes it.
+    start = wait_for("the start window", lambda: window_with("OBIETTIVI"))
+    menu_item(start, "Valutazione").do_action(0)
+    info = wait_for("the evaluation scale", lambda: window_with("SCALA DI VALUTAZIONE"))
+    press(info, "Chiudi")  # "C h i u d i" on screen
+    wait_for("the evaluation scale to close", lambda: not window_with("SCALA DI VALUTAZIONE"))
+    menu_item(start, "Stampa schede").do_action(0)
+    sheets = wait_for("the worksheets", lambda: window_with("OPERAZIONE"))
+    press(sheets, "Sottrazioni")
+    press(sheets, "1. Calcolo del risultato")
+    press(sheets, "da 1   a 30")
+    press(sheets, "VISUALIZZA SCHEDA ALUNNI")
+    count = wait_for("the sheet count", lambda: shown(sheets, "text", "Schede alunni da stampare"))[0]
+    Atspi.EditableText.set_text_contents(count, "25")
+    wait_for("both counts at 25", lambda: [Atspi.Text.get_text(o, 0, -1) for o in walk(sheets)
+                                            if o.get_role_name() == "text"] == ["25", "25"])
+    press(sheets, "STAMPA SCHEDA ")
+    said = close_message_box()
+    pdf = re.search(r"(\S+\.pdf)", said) or fail(f"the print is said as '{said}'")
+    pages = subprocess.run(["pdfinfo", pdf.group(1)], capture_output=True, text=True).stdout
+    if not re.search(r"^Pages:\s+25$", pages, re.M):
+        fail(f"the print of 25 sheets holds: {pages}")
+    press(sheets, "ESCI")
+    wait_for("the worksheets to close", lambda: not window_with("OPERAZIONE"))
+    print("PASS: 25 sheets printed and an information window closed through the accessibility bus")
+    sys.exit(0)
 
 # --- the start window -------------------------------------------------------
 start = wait_for("the start window", lambda: window_with("OBIETTIVI"))
@@ -265,8 +310,11 @@ for number in range(1, 21):
         type_answer(wrong(answer, kind))
         wait_for("help to be offered", lambda: shown(practice, "alert", "Ti aiuto ?"))
         press(practice, "Sì")
-        said = "il segno giusto è" if kind == "sign" else "la risposta giusta è"
-        wait_for("the right answer read", lambda: said in operation())
+        said = f"il tuo segno, {SAID_ANSWER[kind](wrong(answer, kind))}, era sbagliato" if kind == "sign" \
+            else f"la tua risposta {wrong(answer, kind)} era sbagliata"
+        wait_for("the wrong answer said as wrong", lambda: operation().endswith(": " + said))
+        if f" {SAID_ANSWER[kind](answer)} " not in f" {operation().split(':')[0]} ":
+            fail(f"'{operation()}' does not put the right answer {answer} in its place")
     elif number == 7:  # three refusals: the program steps in
         for _ in range(3):
             type_answer(wrong(answer, kind))
@@ -293,4 +341,52 @@ if kinds != {"number", "sign"}:
 if statistic("Risposte esatte") != "Risposte esatte: 18" or statistic("Risposte errate") != "Risposte errate: 5":
     fail(f"counts read: {statistic('Risposte esatte')}, {statistic('Risposte errate')}")
 shown(practice, "push button", "VISUALIZZA") or fail("VISUALIZZA is not read at the end")
-print("PASS: a whole run read and played through the accessibility bus")
+if [o for o in walk(practice) if showing(o) and o.get_name().strip() in ("Operazioni eseguite", "Risposte esatte")]:
+    fail("a statistic's caption is read besides its value")
+
+
+def spelled_out(name):
+    return re.search(r"(?<!\S)[A-Za-z]( [A-Za-z]){2,}(?!\S)", name)
+
+
+# --- the list of exercises: the record in words, the name typed by assistive technology
+press(practice, "VISUALIZZA")
+exercises = wait_for("the list of exercises", lambda: window_with("SCRIVI IL NOME"))
+lines = [o.get_name() for o in shown(exercises, "label", pattern=r"(?!Tempo).*second[io]")]
+if len(lines) != 20:
+    fail(f"{len(lines)} record lines read in words: {lines}")
+for line in lines:
+    if re.search(r"[.*°]|\br\b|\(s", line) or not re.fullmatch(r"\S.* \d+ second[io]", line):
+        fail(f"a record line is read as '{line}'")
+if len([line for line in lines if "con l'aiuto, " in line]) != 2 or \
+        len([line for line in lines if "risposta sbagliata: " in line or "risposte sbagliate: " in line]) != 3:
+    fail(f"the lines do not say the help and the wrong answers: {lines}")
+spaced = [o.get_name() for o in walk(exercises) if spelled_out(o.get_name())]
+if spaced:
+    fail(f"names read letter by letter: {spaced}")
+press(exercises, "SCRIVI IL NOME")
+entry = wait_for("the name box", lambda: shown(exercises, "text"))[0]
+if entry.get_name() != "IMMETTI IL TUO NOME" or \
+        [" ".join(label.split()) for label in labels_of(entry)] != ["IMMETTI IL TUO NOME"]:
+    fail(f"the name box is read as '{entry.get_name()}', labelled by {labels_of(entry)}")
+# A switch program or screen reader writes the name: set, then insert.
+Atspi.EditableText.set_text_contents(entry, "Mar")
+Atspi.EditableText.insert_text(entry, 3, "io", 2)
+wait_for("the name in the box", lambda: Atspi.Text.get_text(entry, 0, -1) == "Mario")
+shown(exercises, "push button", "Esci") or fail("the name panel's E S C I is not read as Esci")
+press(exercises, "AVANTI")
+
+
+def journal_names():
+    with sqlite3.connect("file:registro.sqlite?mode=ro", uri=True) as db:
+        return [row[0] for row in db.execute("SELECT pupil FROM pupil_names")]
+
+
+wait_for("the name in the journal", lambda: journal_names() == ["Mario"])
+press(exercises, "ATTESTATO")
+certificate = wait_for("the certificate", lambda: window_with("TORNA ALLA FINESTRA PRECEDENTE"))
+card = [o.get_name() for o in walk(certificate) if o.get_name().startswith("ATTESTATO DI MERITO")]
+if not card or ", Mario," not in card[0]:
+    fail(f"the certificate reads {card}")
+press(certificate, "TORNA ALLA FINESTRA PRECEDENTE")
+print("PASS: a whole run read and played through the accessibility bus, the name typed through it")

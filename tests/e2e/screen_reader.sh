@@ -1,7 +1,7 @@
 #!/bin/bash
 # Starts a copy of the program with the accessibility bus, as a desktop with a
 # screen reader does, and hands it to screen_reader.py.
-#   screen_reader.sh <path of the program> <at-spi-bus-launcher>
+#   screen_reader.sh <path of the program> <at-spi-bus-launcher> [schede]
 # (run under dbus-run-session and xvfb-run)
 set -u
 program=$(readlink -f "$1")
@@ -26,7 +26,7 @@ cd "$work"
 # reader running would have it switched off.
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 ./OPERAZIONI >"$work/out.log" 2>&1 &
 pids+=($!)
-/usr/bin/python3 "$here/screen_reader.py" OPERAZIONI
+/usr/bin/python3 "$here/screen_reader.py" OPERAZIONI "${@:3}"
 status=$?
 [ $status -eq 0 ] || { echo "--- program output:"; cat "$work/out.log"; }
 exit $status

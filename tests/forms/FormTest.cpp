@@ -321,6 +321,27 @@ TEST(FormAccess, ReadingOrderGoesFrameByFrameLineByLine)
     EXPECT_EQ(f.c(u"lblRisEsatte"_s).spokenName(), u"sette"_s);
 }
 
+TEST(FormAccess, SpacedOutCaptionsAreReadAsWordsAndATextBoxByItsCaption)
+{
+    struct Captions : Form {
+        Captions() : Form(u"frmCaptions"_s, 4000, 4000)
+        {
+            const QStringList texts = {u"C h i u d i"_s, u"E S C I"_s, u"E S E R C I Z I   E S E G U I T I "_s,
+                                       u"3 + 6 = ?"_s,   u"Sì"_s,      u"A"_s, u"x 1"_s, u"osa 1"_s};
+            for (int i = 0; i < texts.size(); ++i)
+                add(Kind::CommandButton, u"Command1"_s, i).caption(texts[i]);
+            Control& prompt = add(Kind::Label, u"Label6"_s).caption(u"   IMMETTI   IL  TUO  NOME"_s);
+            add(Kind::TextBox, u"txtNome"_s).caption(u"Mario"_s).labelledBy(prompt);
+        }
+    } f;
+    QStringList spoken;
+    for (int i = 0; i < 8; ++i)
+        spoken << f.c(u"Command1"_s, i).spokenName();
+    EXPECT_EQ(spoken, QStringList({u"Chiudi"_s, u"Esci"_s, u"Esercizi eseguiti"_s, u"3 + 6 = ?"_s, u"Sì"_s, u"A"_s,
+                                   u"x 1"_s, u"osa 1"_s}));
+    EXPECT_EQ(f.c(u"txtNome"_s).spokenName(), u"IMMETTI IL TUO NOME"_s);  // "Mario" is its value
+}
+
 TEST(FormAccess, FocusLeavesWhatAHandlerDisabledOrCoveredForTheNextInReadingOrder)
 {
     Keypad f;

@@ -3,7 +3,7 @@
 
 #include "PracticeTestSupport.h"
 
-#include "practice/Spoken.h"
+#include "model/Spoken.h"
 
 using namespace practice_tests;
 
@@ -19,10 +19,27 @@ struct PracticeSpoken : PracticeFixture {
 
 TEST(Spoken, SignsAndOperatorsAreSaid)
 {
-    EXPECT_EQ(practice::spokenOperation({u" 12"_s, u":"_s, u"4"_s, u"="_s, u" 3"_s}), u"12 diviso 4 uguale 3"_s);
-    EXPECT_EQ(practice::spokenOperation({u"?"_s, u"x"_s, u"4"_s, u"="_s, u""_s}), u"punto di domanda per 4 uguale"_s);
-    EXPECT_EQ(practice::spokenOperation({u"9"_s, u"-"_s, u"2"_s, u"<"_s, u"8"_s}), u"9 meno 2 minore di 8"_s);
-    EXPECT_EQ(practice::spokenSymbol(u">"_s), u"maggiore di"_s);
+    EXPECT_EQ(model::spokenOperation({u" 12"_s, u":"_s, u"4"_s, u"="_s, u" 3"_s}), u"12 diviso 4 uguale 3"_s);
+    EXPECT_EQ(model::spokenOperation({u"?"_s, u"x"_s, u"4"_s, u"="_s, u""_s}), u"punto di domanda per 4 uguale"_s);
+    EXPECT_EQ(model::spokenOperation({u"9"_s, u"-"_s, u"2"_s, u"<"_s, u"8"_s}), u"9 meno 2 minore di 8"_s);
+    EXPECT_EQ(model::spokenSymbol(u">"_s), u"maggiore di"_s);
+}
+
+TEST(Spoken, RecordLinesAreReadInWords)
+{
+    const std::pair<QString, QString> lines[] = {
+        {u" 4 =  . :  2   9* .............................   8°  (s. 2)"_s,
+         u"4 uguale 8 diviso 2, risposta sbagliata: 9, con l'aiuto, 2 secondi"_s},
+        {u" 1 + 15 = .     r.....................    16   (s. 5)"_s, u"1 più 15 uguale 16, 5 secondi"_s},
+        {u" 3 + 4 . 6   r.   =*    <* ...................     >   (s.12)"_s,
+         u"3 più 4 maggiore di 6, risposte sbagliate: uguale e minore di, 12 secondi"_s},
+        {u"  . x  7 =  42 "_s, u"punto di domanda per 7 uguale 42"_s},  // not answered yet
+        {u"  8 .  11 - 3..............   >   (s. 1)"_s, u"8 maggiore di 11 meno 3, 1 secondo"_s},
+        {u"   30 - 1 secondo"_s, u"   30 - 1 secondo"_s},
+        {QString(), QString()},
+    };
+    for (const auto& [line, said] : lines)
+        EXPECT_EQ(model::spokenRecordLine(line), said) << line.toStdString();
 }
 
 TEST_F(PracticeSpoken, TheOperationIsOneSentenceThatFollowsTheAnswer)
@@ -35,7 +52,7 @@ TEST_F(PracticeSpoken, TheOperationIsOneSentenceThatFollowsTheAnswer)
     EXPECT_EQ(number(), u"3 più 6 uguale 8"_s);
     verifica();  // wrong
     si();
-    EXPECT_EQ(number(), u"3 più 6 uguale 8, la risposta giusta è 9"_s);
+    EXPECT_EQ(number(), u"3 più 6 uguale 9: la tua risposta 8 era sbagliata"_s);
 
     scriptAddition(5, 7, 2);  // the unknown first: ? + 7 = 12
     avanti();
@@ -53,7 +70,7 @@ TEST_F(PracticeSpoken, SignVariantsAreReadInTheirPlaces)
     EXPECT_EQ(sign(), u"3 più 4 minore di 6"_s);
     verificaSign();
     si();
-    EXPECT_EQ(sign(), u"3 più 4 minore di 6, il segno giusto è maggiore di"_s);
+    EXPECT_EQ(sign(), u"3 più 4 maggiore di 6: il tuo segno, minore di, era sbagliato"_s);
 
     scriptAddition(3, 4, 11);  // the number first: 8 ? 3 + 4
     avantiSign();

@@ -8,6 +8,7 @@
 #include "support/Fakes.h"
 #include "support/Recorders.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -122,6 +123,10 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), u"Registro dei risultati"_s);
         QCOMPARE(column(registro::Column::Date).first(), u"05/12/2026 08:00"_s);
         QCOMPARE(window->model().rowCount(), 4);
+        // The newest run has no name: its empty cell is read as such.
+        const QModelIndex nameless = window->model().index(0, int(registro::Column::Pupil));
+        QCOMPARE(nameless.data().toString(), QString());
+        QCOMPARE(nameless.data(Qt::AccessibleTextRole).toString(), u"senza nome"_s);
         auto* pupils = child<QComboBox>(u"alunno"_s);
         QCOMPARE(pupils->count(), 3);
         QCOMPARE(pupils->itemText(1), u"Giulia"_s);
@@ -149,6 +154,16 @@ private Q_SLOTS:
         QCOMPARE(right[1], QPointF(at(2026, 12, 3, 11).toMSecsSinceEpoch(), 100.0));
         QCOMPARE(chart->secondsPerOperation()->points()[0].y(), (9 + 19 * 4) / 20.0);
         QCOMPARE(chart->secondsPerOperation()->points()[1].y(), 3.0);
+        // The same points as a table a screen reader walks cell by cell.
+        auto* table = child<QTableView>(u"tabellaAndamento"_s);
+        QAccessibleInterface* walked = QAccessible::queryAccessibleInterface(table);
+        QVERIFY(walked && walked->tableInterface());
+        QCOMPARE(walked->tableInterface()->rowCount(), 2);
+        QStringList cells;
+        for (int c = 0; c < 3; ++c)
+            cells << walked->tableInterface()->cellAt(1, c)->text(QAccessible::Name);
+        QCOMPARE(cells, QStringList({u"03/12/2026 11:00"_s, u"100"_s, u"3,0"_s}));
+        QCOMPARE(QAccessible::queryAccessibleInterface(chart)->text(QAccessible::Name), u"Andamento dell'alunno"_s);
         auto* errors = child<QListWidget>(u"errori"_s);
         QCOMPARE(errors->count(), 1);
         QCOMPARE(errors->item(0)->text(), u"7 × 8: 1 errore su 1"_s);

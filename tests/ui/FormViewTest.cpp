@@ -220,6 +220,32 @@ private Q_SLOTS:
         QCOMPARE(edit->cursorPosition(), 2);
     }
 
+    // A screen reader or switch program edits the text through the box's
+    // accessible interface, never with keys: that is typing too, and the
+    // form's own writes are not.
+    void assistiveTechnologyTypesAsTheKeysDo()
+    {
+        auto* edit = widget<QLineEdit>(u"txtNome"_s);
+        QAccessibleEditableTextInterface* text = QAccessible::queryAccessibleInterface(edit)->editableTextInterface();
+        QVERIFY(text);
+        text->insertText(0, u"Marianna"_s);
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"Mari"_s);
+        QCOMPARE(edit->text(), u"Mari"_s);
+        text->deleteText(0, 2);
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"ri"_s);
+        text->replaceText(0, 2, u"Luca"_s);  // what AT-SPI's SetTextContents does
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"Luca"_s);
+
+        host->route([this] { form->c(u"txtNome"_s).setCaption(u"Giovanna"_s); });  // not cut as typing would be
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"Giovanna"_s);
+        QCOMPARE(edit->text(), u"Giovanna"_s);
+
+        host->route([this] { form->c(u"txtNome"_s).setEnabled(false); });
+        text->replaceText(0, 8, u"Ugo"_s);  // no input reaches it: it shows its own text again
+        QCOMPARE(form->c(u"txtNome"_s).caption(), u"Giovanna"_s);
+        QCOMPARE(edit->text(), u"Giovanna"_s);
+    }
+
     void resizingAndMinimisingReachTheFormInTwips()
     {
         view->resize(800, view->height() + 150);

@@ -1,5 +1,9 @@
 #include "ui/registro/PupilChart.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTableView>
 #include <QtCharts/QChart>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
@@ -21,6 +25,9 @@ PupilChart::PupilChart(QWidget* parent)
       m_secondsAxis(new QValueAxis)
 {
     setObjectName(u"grafico"_s);
+    setAccessibleName(u"Andamento dell'alunno"_s);
+    setAccessibleDescription(u"Risposte esatte e secondi per operazione di ogni esecuzione; la tabella accanto ne dà i valori"_s);
+    m_table.setHorizontalHeaderLabels({u"Data"_s, u"Esatte (%)"_s, u"Secondi per operazione"_s});
     setRenderHint(QPainter::Antialiasing);
     auto* chart = new QChart;
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -73,6 +80,23 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTim
     m_right->replace(right);
     m_seconds->replace(seconds);
 
+    const QLocale locale;
+    m_table.setRowCount(0);
+    for (const registro::ChartPoint& point : points) {
+        auto cell = [](const QString& text) {
+            auto* item = new QStandardItem(text);
+            item->setEditable(false);
+            return item;
+        };
+        const QDateTime when = QDateTime::fromMSecsSinceEpoch(point.startedMs, zone);
+        QList<QStandardItem*> row{cell(locale.toString(when, u"dd/MM/yyyy HH:mm"_s)),
+                                  cell(locale.toString(qRound(point.rightShare * 100))),
+                                  cell(locale.toString(point.secondsPerOperation, 'f', 1))};
+        row[1]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row[2]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_table.appendRow(row);
+    }
+
     // A day either side, so that a single run still has an axis to sit on.
     constexpr qint64 kDay = 24 * 3600 * 1000;
     const qint64 first = points.isEmpty() ? 0 : points.first().startedMs;
@@ -83,6 +107,23 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTim
     m_secondsAxis->setRange(0, std::max(10.0, slowest * 1.1));
     m_secondsAxis->applyNiceNumbers();
     m_secondsAxis->setMax(m_secondsAxis->max() * 1.05);
+}
+
+QWidget* PupilChart::withTable()
+{
+    auto* page = new QWidget;
+    auto* view = new QTableView;
+    view->setObjectName(u"tabellaAndamento"_s);
+    view->setAccessibleName(u"Andamento dell'alunno in tabella"_s);
+    view->setModel(&m_table);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(this, 3);
+    layout->addWidget(view, 1);
+    return page;
 }
 
 }  // namespace registro_ui

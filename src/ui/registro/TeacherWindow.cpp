@@ -177,7 +177,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_chart = new PupilChart;
     m_chartPage = new QStackedWidget;
     m_chartPage->addWidget(placeholder(u"Scegli un alunno per vedere il suo andamento."_s));
-    m_chartPage->addWidget(m_chart);
+    m_chartPage->addWidget(m_chart->withTable());
     m_missed = new QListWidget;
     m_missed->setObjectName(u"errori"_s);
     m_missed->setAccessibleName(u"Operazioni sbagliate più spesso"_s);

@@ -1,0 +1,27 @@
+#!/bin/bash
+# Every pupil window at each scale on this screen, under a window manager:
+# the screenshot tool reports where each object a screen reader is told of
+# stands, and screen_fit.py checks it against the same windows at scale 1.
+#   screen_fit.sh <screenshots tool> <screen, for the report> <scale>...
+# (run under xvfb-run)
+set -u
+tool=$(readlink -f "$1")
+screen=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+wm=
+cleanup() { [ -n "$wm" ] && kill "$wm" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+openbox >"$work/openbox.log" 2>&1 &
+wm=$!
+sleep 1  # the window manager takes over the screen
+status=0
+for scale in 1 "$@"; do
+    QT_SCALE_FACTOR=$scale "$tool" "$work/$scale" --schermo=geometry.tsv start info practice printouts worksheets \
+        >"$work/tool-$scale.log" 2>&1 || { echo "FAIL: the screenshot tool at scale $scale"; cat "$work/tool-$scale.log"; exit 1; }
+    /usr/bin/python3 "$here/screen_fit.py" "$work/1/geometry.tsv" "$work/$scale/geometry.tsv" \
+        "$screen at $scale" || status=1
+done
+exit $status
