@@ -136,6 +136,38 @@ journal::ServerSettings PgCluster::pupils() const
     return s;
 }
 
+QString PgCluster::addMachine(const QString& name, QString* output)
+{
+    QString out;
+    QProcessEnvironment env;
+    env.insert(u"REGISTRO_PASSWORD_MACCHINA"_s, u"macchina-"_s + name);
+    if (!runScript({u"--macchina"_s, name}, &out, env)) {
+        if (output) *output = out;
+        return {};
+    }
+    if (output) *output = out;
+    const QString role = sql(u"SELECT role FROM machine_roles WHERE machine = '"_s + name + u"'"_s);
+    QFile pass(m_dir.filePath(u"pgpass"_s));
+    if (role.isEmpty() || !pass.open(QIODevice::Append) ||
+        pass.write(u"*:*:*:%1:macchina-%2\n"_s.arg(role, name).toUtf8()) < 0)
+        return {};
+    return role;
+}
+
+journal::ServerSettings PgCluster::as(const QString& role) const
+{
+    journal::ServerSettings s = pupils();
+    s.user = role;
+    return s;
+}
+
+bool PgCluster::runScript(const QStringList& arguments, QString* output, const QProcessEnvironment& extra) const
+{
+    QProcessEnvironment env = adminEnvironment();
+    env.insert(extra);
+    return run(QStringLiteral(ARITMETICA_SOURCE_DIR "/packaging/registro-server.sh"), arguments, false, output, env);
+}
+
 journal::ServerSettings PgCluster::teacher() const
 {
     journal::ServerSettings s = pupils();

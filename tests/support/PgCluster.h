@@ -36,6 +36,15 @@ public:
     journal::ServerSettings pupils() const;
     journal::ServerSettings teacher() const;
 
+    // Runs the set-up script with --macchina for a machine of this host
+    // name, whose role's password goes in the PGPASSFILE. Returns the role
+    // (null on failure, output says why), which a machine() settings names.
+    QString addMachine(const QString& name, QString* output = nullptr);
+    journal::ServerSettings as(const QString& role) const;
+    // Runs the set-up script with these arguments, as the superuser.
+    bool runScript(const QStringList& arguments, QString* output = nullptr,
+                   const QProcessEnvironment& extra = QProcessEnvironment()) const;
+
     bool stop();
     bool start();
 
