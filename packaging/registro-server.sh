@@ -5,7 +5,7 @@
 # it applies the newer tables and leaves the entries alone.
 #
 #   registro-server.sh [-d DATABASE] [-a PUPILS_GROUP] [-t TEACHER_ROLE]
-#                      [--macchina NAME]
+#                      [--macchina NAME] [--tls FOLDER [--nome-server NAMES] [--rete ADDRESSES]]
 #
 # --macchina NAME makes the login role registro_m_<name> for the machine
 # whose host name (what `hostname` prints there) is NAME: it may add only the
@@ -13,6 +13,17 @@
 # The role's name is NAME in lower case with every character other than a
 # letter, a digit or _ made _; the table machine_roles keeps which machine
 # each role writes for.
+#
+# --tls FOLDER makes the school's own certificate authority in FOLDER (its
+# key stays there, out of the data directory; made once, then reused) and
+# the server's certificate for NAMES (comma-separated host names and
+# addresses the machines use; this host's name by default), turns on ssl,
+# and puts in pg_hba.conf, first, "hostssl" lines with SCRAM for the
+# journal's roles from ADDRESSES ("all" by default) and a line that refuses
+# every unencrypted connection to the journal's database; older plain
+# "host" lines for that database are commented out. When pg_hba.conf cannot
+# be written it prints the lines to add. It reloads the server and names the
+# one file to copy to each machine, ca.crt. It must run on the server.
 #
 # The pupils' group role may log in only where a school already uses it as
 # one shared login (it was given a password): new machines get roles of their
@@ -29,7 +40,8 @@ set -eu
 
 program=${0##*/}
 usage() {
-    echo "uso: $program [-d DATABASE] [-a RUOLO_ALUNNI] [-t RUOLO_DOCENTI] [--macchina NOME]" >&2
+    echo "uso: $program [-d DATABASE] [-a RUOLO_ALUNNI] [-t RUOLO_DOCENTI] [--macchina NOME]" \
+        "[--tls CARTELLA [--nome-server NOMI] [--rete INDIRIZZI]]" >&2
     exit 2
 }
 
@@ -37,15 +49,21 @@ database=registro
 pupils=registro_alunni
 teacher=registro_docenti
 machine=
+tls=
+server_names=
+network=all
 while [ $# -gt 0 ]; do
     case $1 in
-        -d | -a | -t | --macchina)
+        -d | -a | -t | --macchina | --tls | --nome-server | --rete)
             [ $# -ge 2 ] || usage
             case $1 in
                 -d) database=$2 ;;
                 -a) pupils=$2 ;;
                 -t) teacher=$2 ;;
                 --macchina) machine=$2 ;;
+                --tls) tls=$2 ;;
+                --nome-server) server_names=$2 ;;
+                --rete) network=$2 ;;
             esac
             shift 2 ;;
         *) usage ;;
@@ -264,6 +282,88 @@ SELECT format('ALTER ROLE %I SET track_activities = off', role)
     WHERE EXISTS (SELECT FROM pg_roles WHERE rolname = role)
 \gexec
 SQL
+
+# Encrypted connections: the school's CA, the server's certificate, ssl on,
+# hostssl lines only.
+if [ -n "$tls" ]; then
+    command -v openssl >/dev/null || { echo "$program: manca openssl" >&2; exit 1; }
+    case $network in *[!A-Za-z0-9.:/]*) echo "$program: --rete non valida: $network" >&2; exit 2 ;; esac
+    [ -n "$server_names" ] || server_names=$(hostname -f 2>/dev/null || hostname)
+    (umask 077 && mkdir -p -- "$tls")
+    tls=$(CDPATH='' cd -- "$tls" && pwd)
+    san=
+    old_ifs=$IFS
+    IFS=,
+    for name in $server_names; do
+        case $name in
+            *[!A-Za-z0-9.:-]* | '') echo "$program: nome del server non valido: $name" >&2; exit 2 ;;
+            *[!0-9.]* ) case $name in *:*) san="${san:+$san,}IP:$name" ;; *) san="${san:+$san,}DNS:$name" ;; esac ;;
+            *) san="${san:+$san,}IP:$name" ;;
+        esac
+    done
+    IFS=$old_ifs
+    first_name=${server_names%%,*}
+    (
+        umask 077
+        cd -- "$tls"
+        if [ ! -f ca.key ] || [ ! -f ca.crt ]; then
+            openssl req -x509 -new -newkey rsa:3072 -noenc -keyout ca.key -out ca.crt -days 3650 -sha256 \
+                -subj "/CN=Registro della scuola CA" \
+                -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+                2>/dev/null
+            echo "autorità dei certificati della scuola: $tls/ca.crt (la chiave ca.key resta qui)"
+        fi
+        openssl req -new -newkey rsa:3072 -noenc -keyout server.key -out server.csr -subj "/CN=$first_name" \
+            2>/dev/null
+        printf 'basicConstraints=critical,CA:FALSE\nkeyUsage=critical,digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\nsubjectAltName=%s\n' \
+            "$san" >server.ext
+        openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt -days 825 \
+            -sha256 -extfile server.ext 2>/dev/null
+        rm -f server.csr server.ext
+        chmod 644 ca.crt server.crt
+    )
+    # The server reads its key itself: it must own it.
+    data_dir=$(psql_admin -d "$database" -tA -c "SHOW data_directory")
+    hba=$(psql_admin -d "$database" -tA -c "SHOW hba_file")
+    if [ "$(id -u)" = 0 ] && [ -d "$data_dir" ]; then
+        chown "$(stat -c %u:%g "$data_dir")" "$tls" "$tls/server.key" "$tls/server.crt"
+    fi
+    psql_admin -d "$database" -v cert="$tls/server.crt" -v key="$tls/server.key" <<'SQL'
+ALTER SYSTEM SET ssl_cert_file = :'cert';
+ALTER SYSTEM SET ssl_key_file = :'key';
+ALTER SYSTEM SET ssl = on;
+ALTER SYSTEM SET password_encryption = 'scram-sha-256';
+SQL
+    lines="# registro-server.sh: il registro solo cifrato (inizio)
+hostssl $database +$pupils,$teacher $network scram-sha-256
+hostnossl $database all all reject
+# registro-server.sh: il registro solo cifrato (fine)"
+    if [ -f "$hba" ] && [ -w "$hba" ]; then
+        # Ours first (pg_hba.conf is read top down); a plain host line for
+        # the journal's database is left as a comment.
+        new=$hba.registro-server
+        { printf '%s\n' "$lines"
+          awk -v db="$database" '
+              /^# registro-server.sh: il registro solo cifrato \(inizio\)/ { skip = 1 }
+              skip { if (/\(fine\)/) skip = 0; next }
+              $1 == "host" && $2 == db { print "# tolta da registro-server.sh: " $0; next }
+              { print }' "$hba"
+        } >"$new"
+        chmod --reference="$hba" "$new" 2>/dev/null || true
+        chown --reference="$hba" "$new" 2>/dev/null || true
+        mv -- "$new" "$hba"
+        echo "pg_hba.conf: righe hostssl scritte in $hba"
+    else
+        echo "Non posso scrivere $hba: aggiungere in cima queste righe, poi ricaricare PostgreSQL:"
+        printf '%s\n' "$lines"
+    fi
+    psql_admin -d "$database" -tA -c "SELECT pg_reload_conf()" >/dev/null
+    if [ "$(psql_admin -d "$database" -tA -c "SELECT count(*) FROM pg_hba_file_rules WHERE error IS NOT NULL")" != 0 ]; then
+        echo "$program: pg_hba.conf ha righe non valide (vedi pg_hba_file_rules)" >&2
+        exit 1
+    fi
+    echo "Copiare su ogni macchina il file $tls/ca.crt e indicarlo in registro.conf: sslrootcert = <percorso di ca.crt>"
+fi
 
 echo "Registro pronto: database $database, ruoli $pupils (alunni) e $teacher (docenti)."
 [ -z "$machine_role" ] || echo "Macchina $machine: ruolo $machine_role (user = $machine_role nel suo registro.conf)."

@@ -45,7 +45,7 @@ bool isRoot()
 QString PgCluster::pupilsPassword() { return kPupilsPassword; }
 QString PgCluster::teacherPassword() { return kTeacherPassword; }
 
-PgCluster::PgCluster(bool logStatements) : m_logStatements(logStatements)
+PgCluster::PgCluster(bool logStatements, bool tcp) : m_logStatements(logStatements), m_tcp(tcp)
 {
     if (!m_dir.isValid()) {
         fail(u"no temporary folder"_s);
@@ -180,7 +180,8 @@ bool PgCluster::start()
     if (m_running) return true;
     QString out;
     // fsync off: a test's cluster need not survive a power cut.
-    QString options = u"-k %1 -p %2 -c listen_addresses= -c fsync=off"_s.arg(m_socketDir).arg(m_port);
+    QString options = u"-k %1 -p %2 -c listen_addresses=%3 -c fsync=off"_s.arg(m_socketDir).arg(m_port).arg(
+        m_tcp ? u"127.0.0.1"_s : QString());
     if (m_logStatements)
         options += u" -c log_statement=all"_s;
     if (!run(m_binDir + u"/pg_ctl"_s,

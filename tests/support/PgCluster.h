@@ -23,7 +23,9 @@ public:
 
     // logStatements: the server logs every statement (log_statement = all),
     // for tests of what reaches its log.
-    explicit PgCluster(bool logStatements = false);
+    // tcp: it listens on 127.0.0.1 too (pg_hba.conf lets no one in that way
+    // until a test or the script says so).
+    explicit PgCluster(bool logStatements = false, bool tcp = false);
     ~PgCluster();
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
@@ -55,6 +57,8 @@ public:
     long long count(const QString& query) const;
 
     const QString& socketDir() const { return m_socketDir; }
+    // A folder of the test's that the server's user may enter too.
+    QString folder() const { return m_dir.path(); }
     int port() const { return m_port; }
     // The environment the project's scripts need to reach the cluster as
     // the superuser (and this build's password tool).
@@ -76,6 +80,7 @@ private:
     QString m_socketDir;
     int m_port = 0;
     bool m_logStatements = false;
+    bool m_tcp = false;
     bool m_running = false;
     bool m_ok = false;
     QString m_error;
