@@ -81,6 +81,19 @@ bool Reader::fail(const QSqlQuery& query)
     return false;
 }
 
+bool Reader::ensureConnected()
+{
+    if (m_db.isOpen() && QSqlQuery(m_db).exec(u"SELECT 1"_s))
+        return true;
+    m_db.close();
+    if (m_db.open())
+        return true;
+    m_error = m_db.lastError().text();
+    if (m_error.isEmpty())
+        m_error = u"impossibile aprire il registro"_s;
+    return false;
+}
+
 Reader::Where Reader::whereFor(const RunFilter& filter, bool paging) const
 {
     QStringList clauses;

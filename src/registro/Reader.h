@@ -101,6 +101,10 @@ public:
     // deleted, or nothing on failure (lastError() says why).
     std::optional<int> deletePupil(const QString& pupil);
 
+    // Opens the connection again when it is closed or no longer answers (a
+    // server restarted since): the teacher's own commands call it first.
+    bool ensureConnected();
+
     // The database's message for the last query that failed; empty when the
     // last one succeeded.
     QString lastError() const { return m_error; }

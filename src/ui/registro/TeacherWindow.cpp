@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +37,8 @@ namespace {
 
 // Above this many pages the teacher is asked before printing.
 constexpr int kPagesWithoutAsking = 20;
+// A journal that could not be read is read again this often, on its own.
+constexpr std::chrono::seconds kRetryAfter{15};
 
 // The fixed-pitch face the list of exercises uses, so the lines line up.
 QFont recordFont()
@@ -232,6 +235,13 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     where->setObjectName(u"origine"_s);
     statusBar()->addPermanentWidget(where);
 
+    m_retry = new QTimer(this);
+    m_retry->setInterval(kRetryAfter);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        if (!isReading())
+            refresh();
+    });
+
     m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
     m_model.setPageReader([this](const registro::RunFilter& filter, const registro::RunCursor& after) {
@@ -370,9 +380,13 @@ void TeacherWindow::applyFilter()
         [this, current, datesFromNewest](const Table& table) {
             m_readyLines = {table.page.rows.value(0).id, table.newestLines};
             m_model.show(current, table.page);
-            m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
-                                                  : QString::number(m_model.total()) % u" esecuzioni"_s);
-            reportError(m_model.error().isEmpty() ? table.error : m_model.error());
+            const QString error = m_model.error().isEmpty() ? table.error : m_model.error();
+            // A count only from a table read whole: a failure is no empty journal.
+            m_countText = !table.page.error.isEmpty() ? QString()
+                          : m_model.total() == 1     ? u"1 esecuzione"_s
+                                                     : QString::number(m_model.total()) % u" esecuzioni"_s;
+            reportError(error);
+            showStatus();
             if (m_model.rowCount() > 0)
                 m_table->selectRow(0);
             else
@@ -394,7 +408,9 @@ void TeacherWindow::showRun(const QModelIndex& index)
     m_reads->supersede(registro::ReadThread::Lines);
     if (!index.isValid()) {
         const bool filtered = filter() != registro::RunFilter{};
-        m_runTitle->setText(filtered ? u"Nessuna esecuzione con questi filtri."_s
+        m_runTitle->setText(!m_lastError.isEmpty()
+                                ? u"Il registro non si è potuto leggere: si riprova da solo tra poco, o con «Aggiorna»."_s
+                            : filtered ? u"Nessuna esecuzione con questi filtri."_s
                                      : u"Il registro non ha ancora esecuzioni: compaiono qui quando un alunno "
                                        u"comincia a esercitarsi."_s);
         m_lines->clear();
@@ -497,6 +513,10 @@ void TeacherWindow::readingChanged(bool reading)
 
 void TeacherWindow::exportCsv()
 {
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Esportazione non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const QString suggested =
         QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
     const QString path = m_questions.csvFile(this, suggested);
@@ -523,6 +543,10 @@ void TeacherWindow::exportCsv()
 
 void TeacherWindow::printReport()
 {
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Stampa non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const int pages = registro::reportPages(m_model.total());
     if (pages > kPagesWithoutAsking &&
         !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(m_model.total()) %
@@ -544,6 +568,10 @@ void TeacherWindow::deletePupil()
     const QString pupil = current.pupil;
     if (pupil.isEmpty())
         return;
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const int runs = m_reader.countRuns({pupil});
     if (!m_questions.confirm(this, u"Eliminare dal registro tutte le "_s % QString::number(runs) %
                                        u" esecuzioni di "_s % pupil %
@@ -558,16 +586,28 @@ void TeacherWindow::deletePupil()
     m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
 }
 
+void TeacherWindow::setRetryInterval(std::chrono::milliseconds interval)
+{
+    m_retry->setInterval(interval);
+}
+
 void TeacherWindow::reportError(const QString& error)
 {
-    // Told once, not at every filter while the server is away.
-    if (error.isEmpty() || error == m_lastError) {
-        if (error.isEmpty())
-            m_lastError.clear();
+    if (error == m_lastError)
         return;
-    }
     m_lastError = error;
-    statusBar()->showMessage(u"Lettura del registro non riuscita: "_s % error);
+    // Read again on its own while the journal cannot be read.
+    if (error.isEmpty())
+        m_retry->stop();
+    else
+        m_retry->start();
+    showStatus();
+}
+
+void TeacherWindow::showStatus()
+{
+    // One place in the status bar: the failure, or the count, never both.
+    m_count->setText(m_lastError.isEmpty() ? m_countText : u"Lettura del registro non riuscita: "_s % m_lastError);
 }
 
 }  // namespace registro_ui

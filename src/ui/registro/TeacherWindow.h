@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,7 @@ class QPushButton;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
+class QTimer;
 
 namespace registro_ui {
 
@@ -55,6 +57,8 @@ public:
     void refresh();
     // Whether reads for the window are waiting or running ("Lettura…").
     bool isReading() const { return m_reads->busy(); }
+    // While a read failed, the window reads again on its own this often.
+    void setRetryInterval(std::chrono::milliseconds interval);
     void exportCsv();
     void printReport();
     void deletePupil();
@@ -68,6 +72,7 @@ private:
     void pupilChanged();
     void showPupil();
     void reportError(const QString& error);
+    void showStatus();
 
     registro::Reader& m_reader;
     platform::PrinterFactory& m_printers;
@@ -98,6 +103,8 @@ private:
     std::pair<QString, QStringList> m_readyLines;  // a run's lines read with the table
     bool m_pupilShown = false;  // the chart and the errors follow the filter
     QString m_lastError;
+    QString m_countText;  // "N esecuzioni" of the last table read
+    QTimer* m_retry = nullptr;
     // Last: it is destroyed first, waiting for a read under way.
     std::unique_ptr<registro::ReadThread> m_reads;
 };
