@@ -6,7 +6,12 @@
 #
 #   registro-server.sh [-d DATABASE] [-a PUPILS_GROUP] [-t TEACHER_ROLE]
 #                      [--macchina NAME] [--tls FOLDER [--nome-server NAMES] [--rete ADDRESSES]]
+#                      [--conserva "2 anni"]
 #
+# --conserva removes the runs older than that ("N anni" or "N mesi") with
+# everything of them, as the teacher's copy does where registro.conf says
+# "conserva = 2 anni"; for a cron job on the server. The removal is recorded
+# in journal_audit.
 # --macchina NAME makes the login role registro_m_<name> for the machine
 # whose host name (what `hostname` prints there) is NAME: it may add only the
 # entries of that machine, which PostgreSQL enforces with row-level security.
@@ -41,7 +46,7 @@ set -eu
 program=${0##*/}
 usage() {
     echo "uso: $program [-d DATABASE] [-a RUOLO_ALUNNI] [-t RUOLO_DOCENTI] [--macchina NOME]" \
-        "[--tls CARTELLA [--nome-server NOMI] [--rete INDIRIZZI]]" >&2
+        "[--tls CARTELLA [--nome-server NOMI] [--rete INDIRIZZI]] [--conserva \"2 anni\"]" >&2
     exit 2
 }
 
@@ -52,9 +57,10 @@ machine=
 tls=
 server_names=
 network=all
+keep=
 while [ $# -gt 0 ]; do
     case $1 in
-        -d | -a | -t | --macchina | --tls | --nome-server | --rete)
+        -d | -a | -t | --macchina | --tls | --nome-server | --rete | --conserva)
             [ $# -ge 2 ] || usage
             case $1 in
                 -d) database=$2 ;;
@@ -64,11 +70,22 @@ while [ $# -gt 0 ]; do
                 --tls) tls=$2 ;;
                 --nome-server) server_names=$2 ;;
                 --rete) network=$2 ;;
+                --conserva) keep=$2 ;;
             esac
             shift 2 ;;
         *) usage ;;
     esac
 done
+
+# "2 anni" as PostgreSQL's "2 years".
+span=
+if [ -n "$keep" ]; then
+    span=$(printf '%s\n' "$keep" | sed -n -e 's/^ *\([0-9]\{1,3\}\) *ann[io] *$/\1 years/p' \
+        -e 's/^ *\([0-9]\{1,3\}\) *mes[ei] *$/\1 months/p')
+    case $span in
+        '' | 0\ *) echo "$program: --conserva vuole un tempo come \"2 anni\" o \"18 mesi\"" >&2; exit 2 ;;
+    esac
+fi
 
 # A host name: letters, digits, dots and hyphens, as the machine reports it.
 machine_role=
@@ -102,7 +119,8 @@ psql_admin() {
 }
 
 role_exists() {
-    [ -n "$(psql_admin -d postgres -tA -v role="$1" -c "SELECT 1 FROM pg_roles WHERE rolname = :'role'" </dev/null)" ]
+    # Variables are filled in only in what psql reads, not in -c.
+    [ -n "$(echo "SELECT 1 FROM pg_roles WHERE rolname = :'role'" | psql_admin -d postgres -tA -v role="$1")" ]
 }
 
 # A new role without a password given is asked for one, when there is a
@@ -250,7 +268,26 @@ CREATE OR REPLACE FUNCTION registro_drop_orphan() RETURNS trigger
         IF NOT EXISTS (SELECT 1 FROM runs WHERE id = NEW.run_id) THEN RETURN NULL; END IF;
         RETURN NEW;
     END $$;
+-- Removes the runs that started before cutoff_ms (milliseconds since 1970)
+-- with their rows, and the sheets printed before it, and records it: the
+-- teacher's copy runs it where registro.conf says "conserva", and so does
+-- this script with --conserva.
+CREATE OR REPLACE FUNCTION registro_remove_older(cutoff_ms BIGINT, by_whom TEXT, at_text TEXT, at_ms BIGINT)
+    RETURNS INTEGER LANGUAGE plpgsql SET search_path = public, pg_temp
+    AS $$ DECLARE removed INTEGER;
+    BEGIN
+        DELETE FROM operations WHERE run_id IN (SELECT id FROM runs WHERE started_ms < cutoff_ms);
+        DELETE FROM run_ends WHERE run_id IN (SELECT id FROM runs WHERE started_ms < cutoff_ms);
+        DELETE FROM pupil_names WHERE run_id IN (SELECT id FROM runs WHERE started_ms < cutoff_ms);
+        DELETE FROM runs WHERE started_ms < cutoff_ms;
+        GET DIAGNOSTICS removed = ROW_COUNT;
+        DELETE FROM sheets WHERE printed_ms < cutoff_ms;
+        INSERT INTO journal_audit (id, action, pupil, runs, done_at, done_ms, done_by)
+            VALUES (gen_random_uuid()::text, 'conservazione', '', removed, at_text, at_ms, by_whom);
+        RETURN removed;
+    END $$;
 REVOKE ALL ON ALL FUNCTIONS IN SCHEMA public FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION registro_remove_older(BIGINT, TEXT, TEXT, BIGINT) TO :"teacher";
 GRANT EXECUTE ON FUNCTION registro_machine(), registro_may_write(TEXT), registro_run_writable(TEXT) TO :"pupils";
 
 SELECT format('DROP TRIGGER IF EXISTS drop_orphan ON %I', t), format(
@@ -274,6 +311,9 @@ GRANT INSERT ON runs, operations, run_ends, pupil_names, sheets TO :"pupils";
 GRANT SELECT, DELETE ON runs, operations, run_ends, pupil_names, sheets TO :"teacher";
 -- Both read the tables' version, to say when this script must be run again.
 GRANT SELECT ON schema_version TO :"pupils", :"teacher";
+-- Every machine reads who was erased, to erase them from its own file.
+GRANT SELECT ON tombstones TO :"pupils";
+GRANT SELECT, INSERT ON tombstones, journal_audit TO :"teacher";
 
 -- No pupils' session may see what another sends (pg_stat_activity shows the
 -- statements of sessions of the same role, and of the group to its members).
@@ -363,6 +403,15 @@ hostnossl $database all all reject
         exit 1
     fi
     echo "Copiare su ogni macchina il file $tls/ca.crt e indicarlo in registro.conf: sslrootcert = <percorso di ca.crt>"
+fi
+
+if [ -n "$span" ]; then
+    removed=$(psql_admin -d "$database" -tA -v span="$span" <<'SQL'
+SELECT registro_remove_older((extract(epoch FROM now() - :'span'::interval) * 1000)::bigint,
+    'registro-server.sh (' || session_user || ')', to_json(now()) #>> '{}', (extract(epoch FROM now()) * 1000)::bigint)
+SQL
+)
+    echo "Conservazione ($keep): tolte $removed esecuzioni più vecchie."
 fi
 
 echo "Registro pronto: database $database, ruoli $pupils (alunni) e $teacher (docenti)."

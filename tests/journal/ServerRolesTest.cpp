@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -122,11 +123,15 @@ TEST_F(ServerRoles, APupilsRoleReadsNoEntryAndChangesNone)
     ASSERT_TRUE(a.isOpen());
     ASSERT_EQ(addRun(a.database(), u"r1"_s, u"pc-01"_s) + cluster->count(u"SELECT count(*) FROM runs WHERE id = 'r1'"_s), 2);
     for (const QString& table : {u"runs"_s, u"operations"_s, u"run_ends"_s, u"pupil_names"_s, u"sheets"_s,
-                                 u"machine_roles"_s})
+                                 u"machine_roles"_s, u"journal_audit"_s})
         EXPECT_EQ(column(a.database(), u"SELECT count(*) FROM "_s + table), QStringList{u"<refused>"_s}) << table.toStdString();
     EXPECT_EQ(send(a.database(), u"UPDATE runs SET machine = 'pc-01'"_s), -1);
     EXPECT_EQ(send(a.database(), u"DELETE FROM runs"_s), -1);
     EXPECT_EQ(column(a.database(), u"SELECT registro_machine()"_s), QStringList{u"pc-01"_s});
+    // Who was erased, for its own file: the one table it reads.
+    ASSERT_FALSE(cluster->sql(u"INSERT INTO tombstones VALUES ('t1', 'Ada', 'ieri', 1, 'maestra@aula')"_s).isNull());
+    EXPECT_EQ(column(a.database(), u"SELECT pupil FROM tombstones"_s), QStringList{u"Ada"_s});
+    EXPECT_EQ(send(a.database(), u"INSERT INTO tombstones VALUES ('t2', 'Bea', 'ieri', 1, 'x')"_s), -1);
     EXPECT_EQ(column(a.database(), u"SELECT max(version) FROM schema_version"_s),
               QStringList{QString::number(journal::latestSchemaVersion())});
 }
@@ -161,6 +166,23 @@ TEST_F(ServerRoles, TheScriptGivesNoMachineTheRoleOfAnother)
     EXPECT_EQ(cluster->sql(u"SELECT machine FROM machine_roles WHERE role = 'registro_m_pc_01'"_s), u"pc-01");
     // Again for the same machine (a new password): the same role.
     EXPECT_EQ(cluster->addMachine(u"pc-01"_s, &out), first) << out.toStdString();
+}
+
+TEST_F(ServerRoles, TheScriptRemovesRunsOlderThanItIsToldAndRecordsIt)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch(), day = 86400000;
+    ASSERT_FALSE(cluster->sql(u"INSERT INTO runs VALUES ('old', 'c', 'u', 'pc-01', 1, 'o', 1, 'l', 'x', %1), "
+                              u"('new', 'c', 'u', 'pc-01', 1, 'o', 1, 'l', 'x', %2); "
+                              u"INSERT INTO pupil_names VALUES ('n', 'old', 'Ada', 'x', 1)"_s
+                                  .arg(now - 400 * day)
+                                  .arg(now - 300 * day))
+                     .isNull());
+    QString out;
+    ASSERT_TRUE(cluster->runScript({u"--conserva"_s, u"1 anno"_s}, &out)) << out.toStdString();
+    EXPECT_EQ(cluster->sql(u"SELECT string_agg(id, ',') FROM runs"_s), u"new");
+    EXPECT_EQ(cluster->count(u"SELECT count(*) FROM pupil_names"_s), 0);
+    EXPECT_EQ(cluster->sql(u"SELECT action || ' ' || runs FROM journal_audit"_s), u"conservazione 1");
+    EXPECT_FALSE(cluster->runScript({u"--conserva"_s, u"per sempre"_s}, &out));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -44,6 +45,7 @@ class TeacherWindowTest : public QObject {
     QStringList questions;
     bool answer = false;
     QString csvPath;
+    QString pupilPath;
     std::unique_ptr<registro_ui::TeacherWindow> window;
 
     template <typename T>
@@ -86,7 +88,8 @@ class TeacherWindowTest : public QObject {
                     questions << question;
                     return answer;
                 },
-                [this](QWidget*, const QString&) { return csvPath; }};
+                [this](QWidget*, const QString&) { return csvPath; },
+                [this](QWidget*, const QString&) { return pupilPath; }};
     }
 
 private Q_SLOTS:
@@ -189,6 +192,18 @@ private Q_SLOTS:
         QVERIFY(printed.contains(u"Alunno: Giulia   Copia: tutte   Date: tutte"_s));
         QVERIFY(printed.contains(u"7 × 8: 1 errore su 1"_s));
 
+        // Her data for the family, the export recorded.
+        pupilPath = dir.filePath(u"dati-Giulia.txt"_s);
+        child<QPushButton>(u"esportaAlunno"_s)->click();
+        QCOMPARE(dialogs.messages.last(), u"I dati di Giulia (2 esecuzioni) sono nel file:\n"_s % pupilPath);
+        QFile data(pupilPath);
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        QVERIFY(data.readAll().startsWith("Registro dei risultati: i dati di Giulia\n"));
+        QSqlQuery audit(backend->teacher());
+        QVERIFY(audit.exec(u"SELECT action || ' ' || pupil || ' ' || runs FROM journal_audit"_s) && audit.next());
+        QCOMPARE(audit.value(0).toString(), u"esportazione Giulia 2"_s);
+        audit.finish();
+
         answer = false;
         child<QPushButton>(u"elimina"_s)->click();
         QCOMPARE(questions.size(), 1);
@@ -200,6 +215,9 @@ private Q_SLOTS:
         settle();
         QCOMPARE(reader->countRuns({}), 2);
         QCOMPARE(dialogs.messages.last(), u"Eliminate 2 esecuzioni di Giulia."_s);
+        QVERIFY(audit.exec(u"SELECT pupil FROM tombstones"_s) && audit.next());
+        QCOMPARE(audit.value(0).toString(), u"Giulia"_s);
+        audit.finish();
         QCOMPARE(child<QComboBox>(u"alunno"_s)->findText(u"Giulia"_s), -1);
         QCOMPARE(child<QComboBox>(u"alunno"_s)->currentIndex(), 0);
         QCOMPARE(window->model().rowCount(), 2);

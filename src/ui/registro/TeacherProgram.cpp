@@ -1,5 +1,6 @@
 #include "ui/registro/TeacherProgram.h"
 
+#include "journal/Rows.h"
 #include "registro/Reader.h"
 #include "ui/registro/TeacherWindow.h"
 
@@ -48,6 +49,15 @@ int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock,
     if (!connection)
         return 1;
     registro::Reader reader(connection->database());
+    // "conserva": what is older goes first, recorded as it goes.
+    if (where.keepMonths > 0 && connection->isOpen()) {
+        const journal::Identity who = journal::Identity::ofThisProcess(kTeacherCopy);
+        const QDateTime now = clock.now();
+        if (!reader.removeRunsBefore(now.addMonths(-where.keepMonths).toMSecsSinceEpoch(),
+                                     {now, who.osUser % u'@' % who.machine}))
+            dialogs.message(u"Le esecuzioni più vecchie di quanto dice «conserva» non si sono potute togliere: "_s %
+                            reader.lastError());
+    }
     TeacherWindow window(reader, printers, clock, dialogs, sourceText(where));
     window.show();
     return QApplication::exec();

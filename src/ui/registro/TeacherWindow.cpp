@@ -1,9 +1,11 @@
 #include "ui/registro/TeacherWindow.h"
 
+#include "journal/Rows.h"
 #include "platform/PrintReport.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemError.h"
 #include "registro/Csv.h"
+#include "registro/PupilRecord.h"
 #include "registro/Report.h"
 #include "registro/Texts.h"
 #include "ui/registro/PupilChart.h"
@@ -21,6 +23,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -73,6 +76,10 @@ TeacherWindow::Questions TeacherWindow::askingTheUser()
             },
             [](QWidget* parent, const QString& suggested) {
                 return QFileDialog::getSaveFileName(parent, u"Esporta in CSV"_s, suggested, u"File CSV (*.csv)"_s);
+            },
+            [](QWidget* parent, const QString& suggested) {
+                return QFileDialog::getSaveFileName(parent, u"Esporta i dati dell'alunno"_s, suggested,
+                                                    u"File di testo (*.txt)"_s);
             }};
 }
 
@@ -210,10 +217,14 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_delete = new QPushButton(u"Eli&mina alunno…"_s);
     m_delete->setObjectName(u"elimina"_s);
     m_delete->setToolTip(u"Elimina dal registro tutte le esecuzioni dell'alunno scelto"_s);
+    m_exportPupil = new QPushButton(u"Dati dell'al&unno…"_s);
+    m_exportPupil->setObjectName(u"esportaAlunno"_s);
+    m_exportPupil->setToolTip(u"Scrive in un file di testo tutto ciò che il registro conserva dell'alunno scelto"_s);
     auto* actions = new QHBoxLayout;
     actions->addWidget(csv);
     actions->addWidget(print);
     actions->addStretch(1);
+    actions->addWidget(m_exportPupil);
     actions->addWidget(m_delete);
 
     auto* central = new QWidget;
@@ -276,6 +287,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     connect(csv, &QPushButton::clicked, this, &TeacherWindow::exportCsv);
     connect(print, &QPushButton::clicked, this, &TeacherWindow::printReport);
     connect(m_delete, &QPushButton::clicked, this, &TeacherWindow::deletePupil);
+    connect(m_exportPupil, &QPushButton::clicked, this, &TeacherWindow::exportPupil);
 
     resize(1180, 720);
     refresh();
@@ -453,6 +465,7 @@ void TeacherWindow::pupilChanged()
 {
     const bool onePupil = !filter().pupil.isEmpty();
     m_delete->setEnabled(onePupil);
+    m_exportPupil->setEnabled(onePupil);
     // In front, the chart stays as it is until the new one is read: drawn
     // twice, it would cost twice.
     // Behind, it is emptied, never to show one pupil's figures for another.
@@ -577,13 +590,63 @@ void TeacherWindow::deletePupil()
                                        u" esecuzioni di "_s % pupil %
                                        u", con le loro operazioni? L'operazione non si può annullare."_s))
         return;
-    const std::optional<int> deleted = m_reader.deletePupil(pupil);
+    const std::optional<int> deleted = m_reader.deletePupil(pupil, stamp());
     if (!deleted) {
         m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
         return;
     }
     refresh();  // the name is gone from the choices: all pupils again
     m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
+}
+
+void TeacherWindow::exportPupil()
+{
+    const QString pupil = filter().pupil;
+    if (pupil.isEmpty())
+        return;
+    QString name = pupil;
+    name.replace(QRegularExpression(u"[^\\w-]+"_s), u"-"_s);
+    const QString suggested = QDir::current().filePath(u"dati-"_s % name % u".txt"_s);
+    const QString path = m_questions.pupilFile(this, suggested);
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    QString error;
+    std::optional<int> runs;
+    platform::SafeFile file(path, 0666);
+    if (!m_reader.ensureConnected()) {
+        error = m_reader.lastError();
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
+    } else {
+        runs = registro::writePupilRecord(m_reader, pupil, m_clock.now(), file, &error);
+        if (!runs || !file.commit()) {
+            if (file.errorNumber() != 0)
+                error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
+            file.cancelWriting();
+            runs.reset();
+        }
+    }
+    // Every export is recorded; one that cannot be recorded is not handed over.
+    if (runs && !m_reader.recordAudit(registro::kAuditExport, pupil, *runs, stamp())) {
+        error = m_reader.lastError();
+        QFile::remove(path);
+        runs.reset();
+    }
+    if (!runs)
+        m_dialogs.message(u"Esportazione non riuscita. "_s % error);
+    else
+        m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % QString::number(*runs) %
+                          u" esecuzioni) sono nel file:\n"_s % shown);
+}
+
+registro::Stamp TeacherWindow::stamp()
+{
+    if (m_by.isEmpty()) {
+        const journal::Identity who = journal::Identity::ofThisProcess(u"REGISTRO"_s);
+        m_by = who.osUser % u'@' % who.machine;
+    }
+    return {m_clock.now(), m_by};
 }
 
 void TeacherWindow::setRetryInterval(std::chrono::milliseconds interval)

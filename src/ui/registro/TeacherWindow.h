@@ -43,6 +43,8 @@ public:
         std::function<bool(QWidget* parent, const QString& question)> confirm;
         // The CSV file to write, or "" when the teacher gave up.
         std::function<QString(QWidget* parent, const QString& suggested)> csvFile;
+        // The text file of a pupil's data, or "".
+        std::function<QString(QWidget* parent, const QString& suggested)> pupilFile;
     };
     static Questions askingTheUser();
 
@@ -60,6 +62,8 @@ public:
     // While a read failed, the window reads again on its own this often.
     void setRetryInterval(std::chrono::milliseconds interval);
     void exportCsv();
+    // Everything kept about the pupil chosen, to a text file for the family.
+    void exportPupil();
     void printReport();
     void deletePupil();
 
@@ -73,6 +77,7 @@ private:
     void showPupil();
     void reportError(const QString& error);
     void showStatus();
+    registro::Stamp stamp();
 
     registro::Reader& m_reader;
     platform::PrinterFactory& m_printers;
@@ -96,6 +101,8 @@ private:
     QStackedWidget* m_missedPage = nullptr;
     QListWidget* m_missed = nullptr;
     QPushButton* m_delete = nullptr;
+    QPushButton* m_exportPupil = nullptr;
+    QString m_by;  // "user@machine", looked up once
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
