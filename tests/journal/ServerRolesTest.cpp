@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -183,6 +187,38 @@ TEST_F(ServerRoles, TheScriptRemovesRunsOlderThanItIsToldAndRecordsIt)
     EXPECT_EQ(cluster->count(u"SELECT count(*) FROM pupil_names"_s), 0);
     EXPECT_EQ(cluster->sql(u"SELECT action || ' ' || runs FROM journal_audit"_s), u"conservazione 1");
     EXPECT_FALSE(cluster->runScript({u"--conserva"_s, u"per sempre"_s}, &out));
+}
+
+// What a technician runs on a machine (avvia --verifica-registro): it says
+// whether the role is this machine's, and adds nothing.
+TEST_F(ServerRoles, TheCheckOfAMachinesSetUpTellsAWrongMachineAndAddsNothing)
+{
+    const QString here = cluster->addMachine(QSysInfo::machineHostName(), &output);
+    ASSERT_FALSE(here.isEmpty()) << output.toStdString();
+    QTemporaryDir dir;
+    const auto check = [&](const QString& role, QString* said) {
+        QFile conf(dir.filePath(u"registro.conf"_s));
+        if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate)) return -1;
+        conf.write(u"host = %1\nport = %2\ndatabase = registro\nuser = %3\n"_s.arg(cluster->socketDir())
+                       .arg(cluster->port())
+                       .arg(role)
+                       .toUtf8());
+        conf.close();
+        QProcess tool;
+        tool.setWorkingDirectory(dir.path());
+        tool.start(QStringLiteral(REGISTRO_VERIFICA), {});
+        if (!tool.waitForFinished(60000)) return -1;
+        *said = QString::fromUtf8(tool.readAllStandardOutput());
+        return tool.exitCode();
+    };
+    QString said;
+    EXPECT_EQ(check(here, &said), 0) << said.toStdString();
+    EXPECT_TRUE(said.contains(u"ok:    il ruolo è quello di questa macchina"_s)) << said.toStdString();
+    EXPECT_EQ(check(first, &said), 1);
+    EXPECT_TRUE(said.contains(u"ERRORE: il ruolo è della macchina «pc-01»"_s)) << said.toStdString();
+    EXPECT_EQ(check(u"registro_docenti"_s, &said), 1);
+    EXPECT_TRUE(said.contains(u"ERRORE: l'utente non può aggiungere esecuzioni"_s)) << said.toStdString();
+    EXPECT_EQ(cluster->count(u"SELECT count(*) FROM runs"_s), 0);
 }
 
 }  // namespace
