@@ -1,6 +1,7 @@
 #!/bin/sh
 # Starts one copy of the program from its desktop launcher.
 #   avvia <copy name> [<operation kind>] [--tastiera]
+#   avvia --verifica-registro
 # The copy runs in the user's data folder, which holds its settings file and
 # receives its printouts. The settings file is written here only when it is
 # missing: afterwards it belongs to the program, which rewrites it when the
@@ -13,6 +14,19 @@ usage() {
     exit 2
 }
 [ $# -ge 1 ] || usage
+here=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd)
+
+# The journal's set-up of this account on this machine, tried from its data
+# folder as the copies would, adding nothing.
+if [ "$1" = --verifica-registro ]; then
+    [ $# -eq 1 ] || usage
+    case ${XDG_DATA_HOME:-} in
+        /*) data=$XDG_DATA_HOME/aritmetica ;;
+        *) data=${HOME:?HOME non impostata}/.local/share/aritmetica ;;
+    esac
+    cd -- "$data" 2>/dev/null || { echo "${0##*/}: manca la cartella $data" >&2; exit 1; }
+    exec "$here/registro-verifica"
+fi
 name=$1
 shift
 keyboard=
@@ -34,7 +48,6 @@ case $kind in
 esac
 
 # The copies are links next to this script.
-here=$(CDPATH='' cd -- "$(dirname -- "$0")" && pwd)
 if [ ! -x "$here/$name" ]; then
     echo "${0##*/}: manca la copia $here/$name" >&2
     exit 1

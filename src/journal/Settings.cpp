@@ -50,6 +50,14 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         }
         s.folder = *folder;
     }
+    else if (k == u"conserva") {
+        const std::optional<int> months = parseKeepMonths(value);
+        if (!months) {
+            *error = u"la voce conserva dev'essere come «2 anni» o «18 mesi»"_s;
+            return false;
+        }
+        s.keepMonths = *months;
+    }
     else if (k == u"password") {
         *error = u"la password non va scritta qui, ma nel file .pgpass dell'utente"_s;
         return false;
@@ -95,7 +103,8 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
                 *error = where + *error;
                 return std::nullopt;
             }
-            namesServer = namesServer || key.captured(1).compare(platform::kFolderSharingKey, Qt::CaseInsensitive) != 0;
+            namesServer = namesServer || (key.captured(1).compare(platform::kFolderSharingKey, Qt::CaseInsensitive) != 0 &&
+                                          key.captured(1).compare(u"conserva"_s, Qt::CaseInsensitive) != 0);
         }
     }
     if (!namesServer) {
@@ -107,6 +116,18 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
         return std::nullopt;
     }
     return s;
+}
+
+std::optional<int> parseKeepMonths(const QString& value)
+{
+    static const QRegularExpression form(u"^([0-9]{1,3})\\s+(anni|anno|mesi|mese)$"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    const auto match = form.match(value.trimmed());
+    if (!match.hasMatch()) return std::nullopt;
+    const int n = match.captured(1).toInt();
+    const bool years = match.captured(2).startsWith(u"ann"_s, Qt::CaseInsensitive);
+    if (n < 1) return std::nullopt;
+    return years ? n * 12 : n;
 }
 
 QString ServerSettings::effectiveSslMode() const
@@ -140,6 +161,15 @@ Location locate(const QString& workingDir, const QProcessEnvironment& environmen
     }
     QString error;
     where.server = parseServerSettings(text, &error);
+    // Kept for the local file as well: the key alone names no server.
+    if (where.server)
+        where.keepMonths = where.server->keepMonths;
+    else if (error.isEmpty()) {
+        static const QRegularExpression keep(u"(?:^|[\\n;])\\s*conserva\\s*=\\s*([^\\n;]*)"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
+        for (auto found = keep.globalMatch(text); found.hasNext();)
+            where.keepMonths = parseKeepMonths(found.next().captured(1)).value_or(0);
+    }
     if (!where.server && !error.isEmpty()) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
     return where;
 }

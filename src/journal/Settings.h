@@ -33,6 +33,9 @@ struct ServerSettings {
     // "cartella": who may read the data folder's files (the program and the
     // launcher read it from registro.conf themselves, before any file is made).
     platform::FolderSharing folder = platform::FolderSharing::Private;
+    // "conserva = 2 anni" (or "18 mesi"): runs older than this many months
+    // are removed; 0 keeps them all.
+    int keepMonths = 0;
 };
 
 struct Location {
@@ -41,16 +44,22 @@ struct Location {
     // Why a named server was not taken (unreadable or malformed settings), in
     // Italian for the message box; empty when all is well.
     QString problem;
+    // "conserva", read with or without a server: 0 keeps every run.
+    int keepMonths = 0;
 };
 
 // Parses "key = value" lines (registro.conf) or "key=value" words separated
 // by blanks or semicolons (the environment variable). Keys: host, port,
-// database (or dbname), user, teacher, sslmode, sslrootcert, cartella.
+// database (or dbname), user, teacher, sslmode, sslrootcert, cartella,
+// conserva.
 // Returns the settings, or nullopt with `error` set; nullopt with `error`
 // empty when the text names no server at all (a file that only says
 // "cartella = condivisa"). An error names the line and the key, never a
 // value: a value may be a password written by mistake.
 std::optional<ServerSettings> parseServerSettings(const QString& text, QString* error);
+
+// "2 anni", "1 anno", "18 mesi", "1 mese" as months; nullopt for anything else.
+std::optional<int> parseKeepMonths(const QString& value);
 
 // The journal of a working folder: ARITMETICA_REGISTRO wins over
 // registro.conf; with neither (or an empty variable and no file) the local

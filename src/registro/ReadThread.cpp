@@ -108,9 +108,19 @@ void ReadThread::postErased(Lane lane, std::function<bool(Reader*, const QString
             bool ran = false;
             if (shared->current(lane, serial)) {
                 QString error;
+                const bool wasOpen = connection->reader.has_value();
                 Reader* reader = connection->open(&error);
-                if (!read(reader, error))
+                if (!read(reader, error)) {
                     connection->close();
+                    // A connection kept from before may have lost a server
+                    // that restarted since: once more on a new one.
+                    if (wasOpen && shared->current(lane, serial)) {
+                        error.clear();
+                        reader = connection->open(&error);
+                        if (!read(reader, error))
+                            connection->close();
+                    }
+                }
                 ran = true;
             }
             QMetaObject::invokeMethod(

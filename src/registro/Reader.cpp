@@ -5,6 +5,7 @@
 #include <QCollator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 #include <QVariant>
 
 #include <algorithm>
@@ -78,6 +79,19 @@ bool Reader::fail(const QSqlQuery& query)
     m_error = query.lastError().text();
     if (m_error.isEmpty())
         m_error = u"errore della base di dati"_s;
+    return false;
+}
+
+bool Reader::ensureConnected()
+{
+    if (m_db.isOpen() && QSqlQuery(m_db).exec(u"SELECT 1"_s))
+        return true;
+    m_db.close();
+    if (m_db.open())
+        return true;
+    m_error = m_db.lastError().text();
+    if (m_error.isEmpty())
+        m_error = u"impossibile aprire il registro"_s;
     return false;
 }
 
@@ -300,7 +314,73 @@ PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit
     return statistics;
 }
 
-std::optional<int> Reader::deletePupil(const QString& pupil)
+bool Reader::run(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(m_db);
+    query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec() || fail(query);
+}
+
+bool Reader::recordAudit(const QString& action, const QString& pupil, int runs, const Stamp& stamp)
+{
+    return run(u"INSERT INTO journal_audit (id, action, pupil, runs, done_at, done_ms, done_by) "
+               u"VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+               {QUuid::createUuid().toString(QUuid::WithoutBraces), action, pupil, runs,
+                stamp.at.toString(Qt::ISODate), stamp.at.toMSecsSinceEpoch(), stamp.by});
+}
+
+std::optional<int> Reader::removeRunsBefore(qint64 cutoffMs, const Stamp& stamp)
+{
+    if (m_db.driverName() == u"QPSQL"_s) {
+        // The server's own function: the set-up script runs the same.
+        QSqlQuery query(m_db);
+        query.prepare(u"SELECT registro_remove_older(?, ?, ?, ?)"_s);
+        for (const QVariant& value : QVariantList{cutoffMs, stamp.by, stamp.at.toString(Qt::ISODate),
+                                                  stamp.at.toMSecsSinceEpoch()})
+            query.addBindValue(value);
+        if (!query.exec() || !query.next()) {
+            fail(query);
+            return std::nullopt;
+        }
+        m_error.clear();
+        return query.value(0).toInt();
+    }
+    if (!m_db.transaction()) {
+        m_error = m_db.lastError().text();
+        return std::nullopt;
+    }
+    QSqlQuery count(m_db);
+    count.prepare(u"SELECT COUNT(*) FROM runs WHERE started_ms < ?"_s);
+    count.addBindValue(cutoffMs);
+    if (!count.exec() || !count.next()) {
+        fail(count);
+        m_db.rollback();
+        return std::nullopt;
+    }
+    const int removed = count.value(0).toInt();
+    count.finish();
+    const QString old = u" IN (SELECT id FROM runs WHERE started_ms < ?)"_s;
+    for (const QString& statement : QStringList{
+             u"DELETE FROM operations WHERE run_id"_s % old, u"DELETE FROM run_ends WHERE run_id"_s % old,
+             u"DELETE FROM pupil_names WHERE run_id"_s % old, u"DELETE FROM runs WHERE started_ms < ?"_s,
+             u"DELETE FROM sheets WHERE printed_ms < ?"_s})
+        if (!run(statement, {cutoffMs})) {
+            m_db.rollback();
+            return std::nullopt;
+        }
+    if (!recordAudit(kAuditRetention, u""_s, removed, stamp) || !m_db.commit()) {
+        if (m_error.isEmpty())
+            m_error = m_db.lastError().text();
+        m_db.rollback();
+        return std::nullopt;
+    }
+    m_error.clear();
+    return removed;
+}
+
+std::optional<int> Reader::deletePupil(const QString& pupil, const Stamp& stamp)
 {
     // Checked before the transaction: a refusal must leave none open.
     if (pupil.isEmpty()) {
@@ -344,8 +424,21 @@ std::optional<int> Reader::deletePupil(const QString& pupil)
                 return rollBack(query);
         }
     }
-    if (!m_db.commit()) {
-        m_error = m_db.lastError().text();
+    // The name typed for runs that are now another pupil's goes too; the
+    // tombstone tells every machine, the audit that it was done.
+    QSqlQuery names(m_db);
+    names.prepare(u"DELETE FROM pupil_names WHERE pupil = ?"_s);
+    names.addBindValue(pupil);
+    if (!names.exec())
+        return rollBack(names);
+    const bool recorded =
+        run(u"INSERT INTO tombstones (id, pupil, erased_at, erased_ms, erased_by) VALUES (?, ?, ?, ?, ?)"_s,
+            {QUuid::createUuid().toString(QUuid::WithoutBraces), pupil, stamp.at.toString(Qt::ISODate),
+             stamp.at.toMSecsSinceEpoch(), stamp.by}) &&
+        recordAudit(kAuditErase, pupil, int(ids.size()), stamp);
+    if (!recorded || !m_db.commit()) {
+        if (recorded)
+            m_error = m_db.lastError().text();
         m_db.rollback();
         return std::nullopt;
     }

@@ -72,6 +72,17 @@ struct PupilStatistics {
     QList<MissedOperation> missed;    // operations got wrong, the worst first
 };
 
+// When and by whom the journal was changed, for tombstones and the audit.
+struct Stamp {
+    QDateTime at;
+    QString by;  // "user@machine" of the teacher's copy
+};
+
+// The actions the audit records.
+inline const QString kAuditExport = QStringLiteral("esportazione");
+inline const QString kAuditErase = QStringLiteral("cancellazione");
+inline const QString kAuditRetention = QStringLiteral("conservazione");
+
 class Reader {
 public:
     // Dates are days in zone: a filter's "from 8 December" starts at its
@@ -97,9 +108,24 @@ public:
     PupilStatistics pupilStatistics(const RunFilter& filter, int missedLimit);
 
     // Deletes the runs whose current pupil is this name, with their
-    // operations, ends and names, in one transaction. The number of runs
-    // deleted, or nothing on failure (lastError() says why).
-    std::optional<int> deletePupil(const QString& pupil);
+    // operations, ends and names, and the name wherever else it was typed;
+    // writes the tombstone that has every machine erase the pupil from its
+    // own file, and the audit's row; all in one transaction. The number of
+    // runs deleted, or nothing on failure (lastError() says why).
+    std::optional<int> deletePupil(const QString& pupil, const Stamp& stamp);
+
+    // Removes the runs that started before cutoffMs, with their operations,
+    // ends and names, and the sheets printed before it, and records it in
+    // the audit; on a school's server through its function
+    // registro_remove_older. The number of runs removed, or nothing.
+    std::optional<int> removeRunsBefore(qint64 cutoffMs, const Stamp& stamp);
+
+    // One row of the audit (an export: kAuditExport).
+    bool recordAudit(const QString& action, const QString& pupil, int runs, const Stamp& stamp);
+
+    // Opens the connection again when it is closed or no longer answers (a
+    // server restarted since): the teacher's own commands call it first.
+    bool ensureConnected();
 
     // The database's message for the last query that failed; empty when the
     // last one succeeded.
@@ -113,6 +139,8 @@ private:
     bool fail(const class QSqlQuery& query);
     // The first column of a query, each value once, sorted as people read.
     QStringList names(const QString& sql);
+    // Runs a statement with positional values; false sets the error.
+    bool run(const QString& sql, const QVariantList& values);
     void completeFromOperations(RunRow& row);
 
     QSqlDatabase m_db;

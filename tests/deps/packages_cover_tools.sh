@@ -12,7 +12,7 @@ makefile=$1
 # called by it.
 tools="cmake ninja c++ pkg-config xvfb-run Xvfb xauth xdotool identify import
 rsvg-convert pdftotext pdftoppm pdfimages pdfinfo openbox desktop-file-validate fc-match
-psql runuser unshare /usr/sbin/cupsd /usr/sbin/lpadmin lpstat
+psql runuser unshare openssl /usr/sbin/cupsd /usr/sbin/lpadmin lpstat
 apt-get dpkg-buildpackage dpkg-parsechangelog dpkg-architecture lintian appstreamcli
 dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3"
 # Server programs that Debian keeps out of PATH, found where the tests look

@@ -102,6 +102,8 @@ TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnly
     // The pupils' role: the password comes from the PGPASSFILE alone.
     journal::Connection pupils = journal::openServer(cluster.pupils());
     ASSERT_TRUE(pupils.isOpen()) << pupils.error().text().toStdString();
+    ASSERT_TRUE(execute(pupils.database(), u"INSERT INTO runs VALUES ('r1', 'ADDIZIONI', 'u', 'pc', 1, 'o', 1, "
+                                           u"'l', '2026-12-08T10:30:00+01:00', 0)"_s));
     const QString insert = u"INSERT INTO pupil_names (id, run_id, pupil, named_at, named_ms) "
                            u"VALUES ('n1', 'r1', 'Ada', '2026-12-08T10:30:15+01:00', 1) ON CONFLICT DO NOTHING"_s;
     EXPECT_TRUE(execute(pupils.database(), insert));

@@ -140,4 +140,31 @@ TEST(JournalSettings, TheVariableWinsOverTheFileAndABadFileLeavesTheLocalJournal
     EXPECT_TRUE(where.problem.contains(u"registro.conf"));
 }
 
+TEST(JournalSettings, HowLongRunsAreKeptIsReadWithOrWithoutAServer)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto write = [&](const QByteArray& text) {
+        QFile conf(dir.filePath(u"registro.conf"_s));
+        return conf.open(QIODevice::WriteOnly | QIODevice::Truncate) && conf.write(text) == text.size();
+    };
+    ASSERT_TRUE(write("conserva = 2 anni\n"));
+    auto where = journal::locate(dir.path(), {});
+    EXPECT_FALSE(where.server);
+    EXPECT_TRUE(where.problem.isEmpty()) << where.problem.toStdString();
+    EXPECT_EQ(where.keepMonths, 24);
+
+    ASSERT_TRUE(write("host = h\ndatabase = d\nuser = u\nconserva = 18 Mesi\n"));
+    where = journal::locate(dir.path(), {});
+    ASSERT_TRUE(where.server);
+    EXPECT_EQ(where.keepMonths, 18);
+
+    for (const char* wrong : {"conserva = sempre\n", "conserva = 0 anni\n", "conserva = 2\n"}) {
+        ASSERT_TRUE(write(wrong));
+        where = journal::locate(dir.path(), {});
+        EXPECT_EQ(where.keepMonths, 0) << wrong;
+        EXPECT_TRUE(where.problem.contains(u"riga 1: la voce conserva"_s)) << where.problem.toStdString();
+    }
+}
+
 }  // namespace

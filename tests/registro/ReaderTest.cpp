@@ -3,6 +3,7 @@
 
 #include "certificate/Grade.h"
 #include "registro/Csv.h"
+#include "registro/PupilRecord.h"
 #include "registro/Report.h"
 #include "registro/Reader.h"
 #include "registro/RunsModel.h"
@@ -254,28 +255,104 @@ TEST_P(ReaderTest, TheCsvFileReadsBackAsTheTableShowsIt)
 TEST_P(ReaderTest, DeletingAPupilRemovesHerRunsAndEverythingOfThemOnly)
 {
     addWeek();
+    add({u"r6"_s, u"ADDIZIONI"_s, at(2026, 12, 6, 8), rightOperations(20), {u"Giulia"_s, u"Marco"_s}});
+    const registro::Stamp stamp{at(2027, 1, 10, 12), u"maestra@aula"_s};
     // No name chosen: refused, and no transaction is left open to spoil the next.
-    EXPECT_EQ(reader->deletePupil(QString()), std::nullopt);
-    ASSERT_EQ(reader->deletePupil(u"Giulia"_s), 3);
-    EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r2"_s));
+    EXPECT_EQ(reader->deletePupil(QString(), stamp), std::nullopt);
+    ASSERT_EQ(reader->deletePupil(u"Giulia"_s, stamp), 3);
+    EXPECT_THAT(ids({}), ElementsAre(u"r6"_s, u"r5"_s, u"r2"_s));
     EXPECT_THAT(reader->pupils(), ElementsAre(u"Marco"_s));
-    // Nothing of r1, r3 or r4 is left, not even r3's first name.
+    // Nothing of r1, r3 or r4 is left, not even r3's first name, nor her
+    // name typed for r6 before Marco's.
     QSqlQuery left(backend->teacher());
     ASSERT_TRUE(left.exec(u"SELECT (SELECT COUNT(*) FROM operations), (SELECT COUNT(*) FROM run_ends), "
-                          u"(SELECT COUNT(*) FROM pupil_names)"_s));
+                          u"(SELECT COUNT(*) FROM pupil_names), (SELECT COUNT(*) FROM pupil_names WHERE pupil = 'Giulia')"_s));
     ASSERT_TRUE(left.next());
-    EXPECT_EQ(left.value(0).toInt(), 40);
-    EXPECT_EQ(left.value(1).toInt(), 2);
-    EXPECT_EQ(left.value(2).toInt(), 1);
-    EXPECT_EQ(reader->deletePupil(u"Giulia"_s), 0);
+    EXPECT_EQ(left.value(0).toInt(), 60);
+    EXPECT_EQ(left.value(1).toInt(), 3);
+    EXPECT_EQ(left.value(2).toInt(), 2);
+    EXPECT_EQ(left.value(3).toInt(), 0);
+    // The tombstone every machine reads, and the audit's row.
+    QSqlQuery told(backend->pupils());
+    ASSERT_TRUE(told.exec(u"SELECT pupil, erased_at, erased_ms, erased_by FROM tombstones"_s) && told.next());
+    EXPECT_EQ(told.value(0).toString(), u"Giulia");
+    EXPECT_EQ(told.value(1).toString(), u"2027-01-10T12:00:00+01:00");
+    EXPECT_EQ(told.value(2).toLongLong(), stamp.at.toMSecsSinceEpoch());
+    EXPECT_EQ(told.value(3).toString(), u"maestra@aula");
+    told.finish();
+    QSqlQuery audit(backend->teacher());
+    ASSERT_TRUE(audit.exec(u"SELECT action, pupil, runs, done_by FROM journal_audit"_s) && audit.next());
+    EXPECT_EQ(audit.value(0).toString() + audit.value(1).toString() + audit.value(2).toString() + audit.value(3).toString(),
+              u"cancellazioneGiulia3maestra@aula");
+    audit.finish();
+    EXPECT_EQ(reader->deletePupil(u"Giulia"_s, stamp), 0);
 
     // On a school's server only the teacher's role may delete.
     if (QString::fromLatin1(GetParam()) == u"postgresql"_s) {
         registro::Reader pupils(backend->pupils(), schoolZone());
-        EXPECT_EQ(pupils.deletePupil(u"Marco"_s), std::nullopt);
+        EXPECT_EQ(pupils.deletePupil(u"Marco"_s, stamp), std::nullopt);
         EXPECT_FALSE(pupils.lastError().isEmpty());
-        EXPECT_THAT(ids({u"Marco"_s}), ElementsAre(u"r2"_s));
+        EXPECT_THAT(ids({u"Marco"_s}), ElementsAre(u"r6"_s, u"r2"_s));
+        EXPECT_EQ(pupils.removeRunsBefore(at(2027, 1, 1, 0).toMSecsSinceEpoch(), stamp), std::nullopt);
     }
+}
+
+TEST_P(ReaderTest, RunsOlderThanTheSchoolKeepsThemGoWithEverythingOfThemAndTheRemovalIsRecorded)
+{
+    addWeek();
+    const auto sheet = [&](const QString& id, const QDateTime& printed) {
+        return writer->exec(u"INSERT INTO sheets VALUES (?, 'j', 'ADDIZIONI', 'u', 'aula1', 'x', ?, '1', 1, 1, 'o', 1, "
+                            u"'l', 1, 1, '', '')",
+                            {id, printed.toMSecsSinceEpoch()});
+    };
+    ASSERT_TRUE(sheet(u"vecchia"_s, at(2026, 12, 1, 8)) && sheet(u"nuova"_s, at(2026, 12, 4, 8))) << writer->error().toStdString();
+    const registro::Stamp stamp{at(2028, 12, 3, 0), u"maestra@aula"_s};
+    // "conserva = 2 anni" on 3 December 2028.
+    const qint64 cutoff = stamp.at.addMonths(-24).toMSecsSinceEpoch();
+    ASSERT_EQ(reader->removeRunsBefore(cutoff, stamp), 2) << reader->lastError().toStdString();
+    EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r4"_s, u"r3"_s));
+    const auto first = [&](const QString& sql) {
+        QSqlQuery q(backend->teacher());
+        return q.exec(sql) && q.next() ? q.value(0).toString() : u"<error>"_s;
+    };
+    EXPECT_EQ(first(u"SELECT (SELECT COUNT(*) FROM operations WHERE run_id IN ('r1', 'r2')) + "
+                    u"(SELECT COUNT(*) FROM run_ends WHERE run_id IN ('r1', 'r2')) + "
+                    u"(SELECT COUNT(*) FROM pupil_names WHERE run_id IN ('r1', 'r2'))"_s),
+              u"0");
+    EXPECT_EQ(first(u"SELECT COUNT(*) FROM operations"_s), u"45");
+    EXPECT_EQ(first(u"SELECT (SELECT COUNT(*) FROM sheets) || (SELECT min(id) FROM sheets)"_s), u"1nuova");
+    QSqlQuery audit(backend->teacher());
+    ASSERT_TRUE(audit.exec(u"SELECT action, pupil, runs, done_at, done_by FROM journal_audit"_s) && audit.next());
+    EXPECT_EQ(QStringList({audit.value(0).toString(), audit.value(1).toString(), audit.value(2).toString(),
+                           audit.value(3).toString(), audit.value(4).toString()}),
+              QStringList({u"conservazione"_s, u""_s, u"2"_s, u"2028-12-03T00:00:00+01:00"_s, u"maestra@aula"_s}));
+    EXPECT_FALSE(audit.next());
+    audit.finish();
+    EXPECT_EQ(reader->removeRunsBefore(cutoff, stamp), 0);
+}
+
+TEST_P(ReaderTest, APupilsRecordHoldsHerRunsWithEveryLineAndWhereHerNameWasReplaced)
+{
+    addWeek();
+    QBuffer giulia, marco;
+    giulia.open(QIODevice::WriteOnly);
+    marco.open(QIODevice::WriteOnly);
+    QString error;
+    const QDateTime now = at(2026, 12, 10, 17, 5);
+    ASSERT_EQ(registro::writePupilRecord(*reader, u"Giulia"_s, now, giulia, &error), 3) << error.toStdString();
+    ASSERT_EQ(registro::writePupilRecord(*reader, u"Marco"_s, now, marco, &error), 1) << error.toStdString();
+    const QStringList hers = QString::fromUtf8(giulia.data()).split(u'\n');
+    EXPECT_EQ(hers.mid(0, 4), QStringList({u"Registro dei risultati: i dati di Giulia"_s,
+                                           u"Estratti il 10/12/2026 alle 17:05."_s, {}, u"Esecuzioni: 3"_s}));
+    EXPECT_TRUE(hers.contains(u"Esecuzione del 04/12/2026 00:30, copia MOLTIPLICAZIONI, computer aula1, utente alunno"_s));
+    for (const QString& run : {u"r1"_s, u"r3"_s, u"r4"_s})
+        EXPECT_TRUE(hers.contains(JournalWriter::lineOf(run, 1))) << run.toStdString();
+    EXPECT_FALSE(hers.contains(JournalWriter::lineOf(u"r2"_s, 1)));
+    const QString his = QString::fromUtf8(marco.data());
+    EXPECT_TRUE(his.contains(u"Il nome fu scritto anche per esecuzioni poi attribuite a un altro nome:\n"
+                             u"Esecuzione del 03/12/2026 11:00, copia MOLTIPLICAZIONI\n"_s))
+        << his.toStdString();
+    EXPECT_FALSE(his.contains(JournalWriter::lineOf(u"r3"_s, 1)));
 }
 
 TEST_P(ReaderTest, TheReportListsTheRunsPageAfterPageAndWhatThePupilMissedMost)

@@ -3,6 +3,7 @@
 
 #include "registro/Texts.h"
 #include "ui/registro/PupilChart.h"
+#include "ui/registro/TeacherProgram.h"
 #include "ui/registro/TeacherWindow.h"
 
 #include "support/Fakes.h"
@@ -13,7 +14,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -43,6 +46,7 @@ class TeacherWindowTest : public QObject {
     QStringList questions;
     bool answer = false;
     QString csvPath;
+    QString pupilPath;
     std::unique_ptr<registro_ui::TeacherWindow> window;
 
     template <typename T>
@@ -85,7 +89,8 @@ class TeacherWindowTest : public QObject {
                     questions << question;
                     return answer;
                 },
-                [this](QWidget*, const QString&) { return csvPath; }};
+                [this](QWidget*, const QString&) { return csvPath; },
+                [this](QWidget*, const QString&) { return pupilPath; }};
     }
 
 private Q_SLOTS:
@@ -202,6 +207,18 @@ private Q_SLOTS:
         QVERIFY(printed.contains(u"Alunno: Giulia   Copia: tutte   Date: tutte"_s));
         QVERIFY(printed.contains(u"7 × 8: 1 errore su 1"_s));
 
+        // Her data for the family, the export recorded.
+        pupilPath = dir.filePath(u"dati-Giulia.txt"_s);
+        child<QPushButton>(u"esportaAlunno"_s)->click();
+        QCOMPARE(dialogs.messages.last(), u"I dati di Giulia (2 esecuzioni) sono nel file:\n"_s % pupilPath);
+        QFile data(pupilPath);
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        QVERIFY(data.readAll().startsWith("Registro dei risultati: i dati di Giulia\n"));
+        QSqlQuery audit(backend->teacher());
+        QVERIFY(audit.exec(u"SELECT action || ' ' || pupil || ' ' || runs FROM journal_audit"_s) && audit.next());
+        QCOMPARE(audit.value(0).toString(), u"esportazione Giulia 2"_s);
+        audit.finish();
+
         answer = false;
         child<QPushButton>(u"elimina"_s)->click();
         QCOMPARE(questions.size(), 1);
@@ -213,6 +230,9 @@ private Q_SLOTS:
         settle();
         QCOMPARE(reader->countRuns({}), 2);
         QCOMPARE(dialogs.messages.last(), u"Eliminate 2 esecuzioni di Giulia."_s);
+        QVERIFY(audit.exec(u"SELECT pupil FROM tombstones"_s) && audit.next());
+        QCOMPARE(audit.value(0).toString(), u"Giulia"_s);
+        audit.finish();
         QCOMPARE(child<QComboBox>(u"alunno"_s)->findText(u"Giulia"_s), -1);
         QCOMPARE(child<QComboBox>(u"alunno"_s)->currentIndex(), 0);
         QCOMPARE(window->model().rowCount(), 2);
@@ -309,6 +329,64 @@ private Q_SLOTS:
         stalled.reset();
         QTRY_COMPARE_WITH_TIMEOUT(again.state(), QProcess::NotRunning, 10000);
         QCOMPARE(again.exitCode(), 0);
+    }
+
+    void aMalformedSettingsFileIsToldAndOpensNoJournal()
+    {
+        QTemporaryDir dir;
+        QFile conf(dir.filePath(u"registro.conf"_s));
+        QVERIFY(conf.open(QIODevice::WriteOnly) && conf.write("host = server.scuola.lan\nporta = 5432\n") > 0);
+        conf.close();
+        const journal::Location where = journal::locate(dir.path(), QProcessEnvironment());
+        QVERIFY(!registro_ui::openTeacherJournal(where, dialogs));
+        QVERIFY2(dialogs.messages.last().contains(u"riga 2"_s), qPrintable(dialogs.messages.last()));
+        QVERIFY(dialogs.messages.last().endsWith(u"Il registro non viene aperto: correggere il file e riavviare."_s));
+        QVERIFY(!QFile::exists(dir.filePath(journal::kLocalFileName)));
+    }
+
+    // A server that goes away is told as such, never as an empty journal,
+    // and read again on its own once it is back; the teacher's commands
+    // connect afresh.
+    void aServerBackFromARestartIsReadAgainOnItsOwn()
+    {
+        PostgresBackend server;
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        JournalWriter writer(server.pupils());
+        QVERIFY2(writer.add(std::vector<JournalRun>{
+                     {u"g"_s, u"ADDIZIONI"_s, at(2026, 12, 1, 9), rightOperations(20), {u"Giulia"_s}},
+                     {u"m"_s, u"ADDIZIONI"_s, at(2026, 12, 2, 9), rightOperations(20), {u"Marco"_s}}}),
+                 qPrintable(writer.error()));
+        registro::Reader teacher(server.teacher(), schoolZone());
+        registro_ui::TeacherWindow restarted(teacher, printers, clock, dialogs, u"server"_s, scripted());
+        restarted.setRetryInterval(std::chrono::milliseconds(300));
+        restarted.show();
+        settle(&restarted);
+        auto* status = child<QLabel>(u"conteggio"_s, &restarted);
+        QCOMPARE(status->text(), u"2 esecuzioni"_s);
+
+        testing_support::PgCluster& cluster = PostgresBackend::cluster();
+        QVERIFY2(cluster.stop(), qPrintable(cluster.error()));
+        auto restart = qScopeGuard([&] { cluster.start(); });
+        child<QPushButton>(u"aggiorna"_s, &restarted)->click();
+        settle(&restarted);
+        QVERIFY2(status->text().startsWith(u"Lettura del registro non riuscita: "_s), qPrintable(status->text()));
+        QVERIFY(!status->text().contains(u"esecuzioni"_s));
+        QCOMPARE(restarted.model().rowCount(), 0);
+        const QString title = child<QLabel>(u"titoloEsecuzione"_s, &restarted)->text();
+        QVERIFY2(title.startsWith(u"Il registro non si è potuto leggere"_s), qPrintable(title));
+
+        QVERIFY2(cluster.start(), qPrintable(cluster.error()));
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), u"2 esecuzioni"_s, 15000);
+        QCOMPARE(restarted.model().rowCount(), 2);
+
+        // The window's own connection was cut by the restart too.
+        settle(&restarted);
+        pick(u"alunno"_s, u"Giulia"_s, &restarted);
+        settle(&restarted);
+        answer = true;
+        child<QPushButton>(u"elimina"_s, &restarted)->click();
+        QCOMPARE(dialogs.messages.last(), u"Eliminate 1 esecuzioni di Giulia."_s);
+        QCOMPARE(cluster.count(u"SELECT count(*) FROM runs"_s), 1);
     }
 };
 

@@ -45,7 +45,7 @@ bool isRoot()
 QString PgCluster::pupilsPassword() { return kPupilsPassword; }
 QString PgCluster::teacherPassword() { return kTeacherPassword; }
 
-PgCluster::PgCluster(bool logStatements) : m_logStatements(logStatements)
+PgCluster::PgCluster(bool logStatements, bool tcp) : m_logStatements(logStatements), m_tcp(tcp)
 {
     if (!m_dir.isValid()) {
         fail(u"no temporary folder"_s);
@@ -136,6 +136,38 @@ journal::ServerSettings PgCluster::pupils() const
     return s;
 }
 
+QString PgCluster::addMachine(const QString& name, QString* output)
+{
+    QString out;
+    QProcessEnvironment env;
+    env.insert(u"REGISTRO_PASSWORD_MACCHINA"_s, u"macchina-"_s + name);
+    if (!runScript({u"--macchina"_s, name}, &out, env)) {
+        if (output) *output = out;
+        return {};
+    }
+    if (output) *output = out;
+    const QString role = sql(u"SELECT role FROM machine_roles WHERE machine = '"_s + name + u"'"_s);
+    QFile pass(m_dir.filePath(u"pgpass"_s));
+    if (role.isEmpty() || !pass.open(QIODevice::Append) ||
+        pass.write(u"*:*:*:%1:macchina-%2\n"_s.arg(role, name).toUtf8()) < 0)
+        return {};
+    return role;
+}
+
+journal::ServerSettings PgCluster::as(const QString& role) const
+{
+    journal::ServerSettings s = pupils();
+    s.user = role;
+    return s;
+}
+
+bool PgCluster::runScript(const QStringList& arguments, QString* output, const QProcessEnvironment& extra) const
+{
+    QProcessEnvironment env = adminEnvironment();
+    env.insert(extra);
+    return run(QStringLiteral(ARITMETICA_SOURCE_DIR "/packaging/registro-server.sh"), arguments, false, output, env);
+}
+
 journal::ServerSettings PgCluster::teacher() const
 {
     journal::ServerSettings s = pupils();
@@ -148,7 +180,8 @@ bool PgCluster::start()
     if (m_running) return true;
     QString out;
     // fsync off: a test's cluster need not survive a power cut.
-    QString options = u"-k %1 -p %2 -c listen_addresses= -c fsync=off"_s.arg(m_socketDir).arg(m_port);
+    QString options = u"-k %1 -p %2 -c listen_addresses=%3 -c fsync=off"_s.arg(m_socketDir).arg(m_port).arg(
+        m_tcp ? u"127.0.0.1"_s : QString());
     if (m_logStatements)
         options += u" -c log_statement=all"_s;
     if (!run(m_binDir + u"/pg_ctl"_s,

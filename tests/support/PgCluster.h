@@ -23,7 +23,9 @@ public:
 
     // logStatements: the server logs every statement (log_statement = all),
     // for tests of what reaches its log.
-    explicit PgCluster(bool logStatements = false);
+    // tcp: it listens on 127.0.0.1 too (pg_hba.conf lets no one in that way
+    // until a test or the script says so).
+    explicit PgCluster(bool logStatements = false, bool tcp = false);
     ~PgCluster();
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
@@ -35,6 +37,15 @@ public:
     // Where the pupils' machines and the teacher connect.
     journal::ServerSettings pupils() const;
     journal::ServerSettings teacher() const;
+
+    // Runs the set-up script with --macchina for a machine of this host
+    // name, whose role's password goes in the PGPASSFILE. Returns the role
+    // (null on failure, output says why), which a machine() settings names.
+    QString addMachine(const QString& name, QString* output = nullptr);
+    journal::ServerSettings as(const QString& role) const;
+    // Runs the set-up script with these arguments, as the superuser.
+    bool runScript(const QStringList& arguments, QString* output = nullptr,
+                   const QProcessEnvironment& extra = QProcessEnvironment()) const;
 
     bool stop();
     bool start();
@@ -48,6 +59,8 @@ public:
     const QString& socketDir() const { return m_socketDir; }
     // The server's main process (postmaster.pid), or 0.
     qint64 serverPid() const;
+    // A folder of the test's that the server's user may enter too.
+    QString folder() const { return m_dir.path(); }
     int port() const { return m_port; }
     // The environment the project's scripts need to reach the cluster as
     // the superuser (and this build's password tool).
@@ -69,6 +82,7 @@ private:
     QString m_socketDir;
     int m_port = 0;
     bool m_logStatements = false;
+    bool m_tcp = false;
     bool m_running = false;
     bool m_ok = false;
     QString m_error;

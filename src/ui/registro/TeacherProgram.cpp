@@ -1,7 +1,6 @@
 #include "ui/registro/TeacherProgram.h"
 
-#include "journal/Database.h"
-#include "journal/Settings.h"
+#include "journal/Rows.h"
 #include "registro/Reader.h"
 #include "ui/registro/TeacherWindow.h"
 
@@ -28,18 +27,37 @@ QString sourceText(const journal::Location& where)
 
 }  // namespace
 
-int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
+std::optional<journal::Connection> openTeacherJournal(const journal::Location& where, platform::Dialogs& dialogs)
 {
-    const journal::Location where = journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment());
-    if (!where.problem.isEmpty())
-        dialogs.message(where.problem);
-    const journal::Connection connection = journal::openForReading(where);
+    if (!where.problem.isEmpty()) {
+        dialogs.message(where.problem % u" Il registro non viene aperto: correggere il file e riavviare."_s);
+        return std::nullopt;
+    }
+    journal::Connection connection = journal::openForReading(where);
     if (!connection.isOpen())
         dialogs.message(u"Impossibile aprire il registro dei risultati. "_s % connection.error().text());
     else if (const QString older = where.server ? journal::olderServerMessage(connection.database()) : QString();
              !older.isEmpty())
         dialogs.message(older);
-    registro::Reader reader(connection.database());
+    return connection;
+}
+
+int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
+{
+    const journal::Location where = journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment());
+    const std::optional<journal::Connection> connection = openTeacherJournal(where, dialogs);
+    if (!connection)
+        return 1;
+    registro::Reader reader(connection->database());
+    // "conserva": what is older goes first, recorded as it goes.
+    if (where.keepMonths > 0 && connection->isOpen()) {
+        const journal::Identity who = journal::Identity::ofThisProcess(kTeacherCopy);
+        const QDateTime now = clock.now();
+        if (!reader.removeRunsBefore(now.addMonths(-where.keepMonths).toMSecsSinceEpoch(),
+                                     {now, who.osUser % u'@' % who.machine}))
+            dialogs.message(u"Le esecuzioni più vecchie di quanto dice «conserva» non si sono potute togliere: "_s %
+                            reader.lastError());
+    }
     TeacherWindow window(reader, printers, clock, dialogs, sourceText(where));
     window.show();
     return QApplication::exec();

@@ -1,16 +1,26 @@
 #pragma once
 
+#include "journal/Database.h"
+#include "journal/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 
 #include <QString>
 
+#include <optional>
+
 namespace registro_ui {
 
 // The copy of the program that opens the teacher's window instead of the
 // pupils' start window.
 inline const QString kTeacherCopy = QStringLiteral("REGISTRO");
+
+// The journal the teacher's window reads. Settings that name a server but
+// are malformed are told and open nothing, not even the local file, which
+// would look like a journal with no runs; a journal that cannot be opened is
+// told, and the window tries again on its own.
+std::optional<journal::Connection> openTeacherJournal(const journal::Location& where, platform::Dialogs& dialogs);
 
 // Opens the journal of the working folder (the school's server when one is
 // named, else the local file), shows the teacher's window and runs the

@@ -1,9 +1,11 @@
 #include "ui/registro/TeacherWindow.h"
 
+#include "journal/Rows.h"
 #include "platform/PrintReport.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemError.h"
 #include "registro/Csv.h"
+#include "registro/PupilRecord.h"
 #include "registro/Report.h"
 #include "registro/Texts.h"
 #include "ui/registro/PupilChart.h"
@@ -21,11 +23,13 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +40,8 @@ namespace {
 
 // Above this many pages the teacher is asked before printing.
 constexpr int kPagesWithoutAsking = 20;
+// A journal that could not be read is read again this often, on its own.
+constexpr std::chrono::seconds kRetryAfter{15};
 
 // The fixed-pitch face the list of exercises uses, so the lines line up.
 QFont recordFont()
@@ -70,6 +76,10 @@ TeacherWindow::Questions TeacherWindow::askingTheUser()
             },
             [](QWidget* parent, const QString& suggested) {
                 return QFileDialog::getSaveFileName(parent, u"Esporta in CSV"_s, suggested, u"File CSV (*.csv)"_s);
+            },
+            [](QWidget* parent, const QString& suggested) {
+                return QFileDialog::getSaveFileName(parent, u"Esporta i dati dell'alunno"_s, suggested,
+                                                    u"File di testo (*.txt)"_s);
             }};
 }
 
@@ -207,10 +217,14 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_delete = new QPushButton(u"Eli&mina alunno…"_s);
     m_delete->setObjectName(u"elimina"_s);
     m_delete->setToolTip(u"Elimina dal registro tutte le esecuzioni dell'alunno scelto"_s);
+    m_exportPupil = new QPushButton(u"Dati dell'al&unno…"_s);
+    m_exportPupil->setObjectName(u"esportaAlunno"_s);
+    m_exportPupil->setToolTip(u"Scrive in un file di testo tutto ciò che il registro conserva dell'alunno scelto"_s);
     auto* actions = new QHBoxLayout;
     actions->addWidget(csv);
     actions->addWidget(print);
     actions->addStretch(1);
+    actions->addWidget(m_exportPupil);
     actions->addWidget(m_delete);
 
     auto* central = new QWidget;
@@ -231,6 +245,13 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     auto* where = new QLabel(source);
     where->setObjectName(u"origine"_s);
     statusBar()->addPermanentWidget(where);
+
+    m_retry = new QTimer(this);
+    m_retry->setInterval(kRetryAfter);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        if (!isReading())
+            refresh();
+    });
 
     m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
@@ -266,6 +287,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     connect(csv, &QPushButton::clicked, this, &TeacherWindow::exportCsv);
     connect(print, &QPushButton::clicked, this, &TeacherWindow::printReport);
     connect(m_delete, &QPushButton::clicked, this, &TeacherWindow::deletePupil);
+    connect(m_exportPupil, &QPushButton::clicked, this, &TeacherWindow::exportPupil);
 
     resize(1180, 720);
     refresh();
@@ -370,9 +392,13 @@ void TeacherWindow::applyFilter()
         [this, current, datesFromNewest](const Table& table) {
             m_readyLines = {table.page.rows.value(0).id, table.newestLines};
             m_model.show(current, table.page);
-            m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
-                                                  : QString::number(m_model.total()) % u" esecuzioni"_s);
-            reportError(m_model.error().isEmpty() ? table.error : m_model.error());
+            const QString error = m_model.error().isEmpty() ? table.error : m_model.error();
+            // A count only from a table read whole: a failure is no empty journal.
+            m_countText = !table.page.error.isEmpty() ? QString()
+                          : m_model.total() == 1     ? u"1 esecuzione"_s
+                                                     : QString::number(m_model.total()) % u" esecuzioni"_s;
+            reportError(error);
+            showStatus();
             if (m_model.rowCount() > 0)
                 m_table->selectRow(0);
             else
@@ -394,7 +420,9 @@ void TeacherWindow::showRun(const QModelIndex& index)
     m_reads->supersede(registro::ReadThread::Lines);
     if (!index.isValid()) {
         const bool filtered = filter() != registro::RunFilter{};
-        m_runTitle->setText(filtered ? u"Nessuna esecuzione con questi filtri."_s
+        m_runTitle->setText(!m_lastError.isEmpty()
+                                ? u"Il registro non si è potuto leggere: si riprova da solo tra poco, o con «Aggiorna»."_s
+                            : filtered ? u"Nessuna esecuzione con questi filtri."_s
                                      : u"Il registro non ha ancora esecuzioni: compaiono qui quando un alunno "
                                        u"comincia a esercitarsi."_s);
         m_lines->clear();
@@ -437,6 +465,7 @@ void TeacherWindow::pupilChanged()
 {
     const bool onePupil = !filter().pupil.isEmpty();
     m_delete->setEnabled(onePupil);
+    m_exportPupil->setEnabled(onePupil);
     // In front, the chart stays as it is until the new one is read: drawn
     // twice, it would cost twice.
     // Behind, it is emptied, never to show one pupil's figures for another.
@@ -497,6 +526,10 @@ void TeacherWindow::readingChanged(bool reading)
 
 void TeacherWindow::exportCsv()
 {
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Esportazione non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const QString suggested =
         QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
     const QString path = m_questions.csvFile(this, suggested);
@@ -523,6 +556,10 @@ void TeacherWindow::exportCsv()
 
 void TeacherWindow::printReport()
 {
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Stampa non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const int pages = registro::reportPages(m_model.total());
     if (pages > kPagesWithoutAsking &&
         !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(m_model.total()) %
@@ -544,12 +581,16 @@ void TeacherWindow::deletePupil()
     const QString pupil = current.pupil;
     if (pupil.isEmpty())
         return;
+    if (!m_reader.ensureConnected()) {
+        m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
+        return;
+    }
     const int runs = m_reader.countRuns({pupil});
     if (!m_questions.confirm(this, u"Eliminare dal registro tutte le "_s % QString::number(runs) %
                                        u" esecuzioni di "_s % pupil %
                                        u", con le loro operazioni? L'operazione non si può annullare."_s))
         return;
-    const std::optional<int> deleted = m_reader.deletePupil(pupil);
+    const std::optional<int> deleted = m_reader.deletePupil(pupil, stamp());
     if (!deleted) {
         m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
         return;
@@ -558,16 +599,78 @@ void TeacherWindow::deletePupil()
     m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
 }
 
+void TeacherWindow::exportPupil()
+{
+    const QString pupil = filter().pupil;
+    if (pupil.isEmpty())
+        return;
+    QString name = pupil;
+    name.replace(QRegularExpression(u"[^\\w-]+"_s), u"-"_s);
+    const QString suggested = QDir::current().filePath(u"dati-"_s % name % u".txt"_s);
+    const QString path = m_questions.pupilFile(this, suggested);
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    QString error;
+    std::optional<int> runs;
+    platform::SafeFile file(path, 0666);
+    if (!m_reader.ensureConnected()) {
+        error = m_reader.lastError();
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
+    } else {
+        runs = registro::writePupilRecord(m_reader, pupil, m_clock.now(), file, &error);
+        if (!runs || !file.commit()) {
+            if (file.errorNumber() != 0)
+                error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
+            file.cancelWriting();
+            runs.reset();
+        }
+    }
+    // Every export is recorded; one that cannot be recorded is not handed over.
+    if (runs && !m_reader.recordAudit(registro::kAuditExport, pupil, *runs, stamp())) {
+        error = m_reader.lastError();
+        QFile::remove(path);
+        runs.reset();
+    }
+    if (!runs)
+        m_dialogs.message(u"Esportazione non riuscita. "_s % error);
+    else
+        m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % QString::number(*runs) %
+                          u" esecuzioni) sono nel file:\n"_s % shown);
+}
+
+registro::Stamp TeacherWindow::stamp()
+{
+    if (m_by.isEmpty()) {
+        const journal::Identity who = journal::Identity::ofThisProcess(u"REGISTRO"_s);
+        m_by = who.osUser % u'@' % who.machine;
+    }
+    return {m_clock.now(), m_by};
+}
+
+void TeacherWindow::setRetryInterval(std::chrono::milliseconds interval)
+{
+    m_retry->setInterval(interval);
+}
+
 void TeacherWindow::reportError(const QString& error)
 {
-    // Told once, not at every filter while the server is away.
-    if (error.isEmpty() || error == m_lastError) {
-        if (error.isEmpty())
-            m_lastError.clear();
+    if (error == m_lastError)
         return;
-    }
     m_lastError = error;
-    statusBar()->showMessage(u"Lettura del registro non riuscita: "_s % error);
+    // Read again on its own while the journal cannot be read.
+    if (error.isEmpty())
+        m_retry->stop();
+    else
+        m_retry->start();
+    showStatus();
+}
+
+void TeacherWindow::showStatus()
+{
+    // One place in the status bar: the failure, or the count, never both.
+    m_count->setText(m_lastError.isEmpty() ? m_countText : u"Lettura del registro non riuscita: "_s % m_lastError);
 }
 
 }  // namespace registro_ui

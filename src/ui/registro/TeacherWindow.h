@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,7 @@ class QPushButton;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
+class QTimer;
 
 namespace registro_ui {
 
@@ -41,6 +43,8 @@ public:
         std::function<bool(QWidget* parent, const QString& question)> confirm;
         // The CSV file to write, or "" when the teacher gave up.
         std::function<QString(QWidget* parent, const QString& suggested)> csvFile;
+        // The text file of a pupil's data, or "".
+        std::function<QString(QWidget* parent, const QString& suggested)> pupilFile;
     };
     static Questions askingTheUser();
 
@@ -55,7 +59,11 @@ public:
     void refresh();
     // Whether reads for the window are waiting or running ("Lettura…").
     bool isReading() const { return m_reads->busy(); }
+    // While a read failed, the window reads again on its own this often.
+    void setRetryInterval(std::chrono::milliseconds interval);
     void exportCsv();
+    // Everything kept about the pupil chosen, to a text file for the family.
+    void exportPupil();
     void printReport();
     void deletePupil();
 
@@ -68,6 +76,8 @@ private:
     void pupilChanged();
     void showPupil();
     void reportError(const QString& error);
+    void showStatus();
+    registro::Stamp stamp();
 
     registro::Reader& m_reader;
     platform::PrinterFactory& m_printers;
@@ -91,6 +101,8 @@ private:
     QStackedWidget* m_missedPage = nullptr;
     QListWidget* m_missed = nullptr;
     QPushButton* m_delete = nullptr;
+    QPushButton* m_exportPupil = nullptr;
+    QString m_by;  // "user@machine", looked up once
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
@@ -98,6 +110,8 @@ private:
     std::pair<QString, QStringList> m_readyLines;  // a run's lines read with the table
     bool m_pupilShown = false;  // the chart and the errors follow the filter
     QString m_lastError;
+    QString m_countText;  // "N esecuzioni" of the last table read
+    QTimer* m_retry = nullptr;
     // Last: it is destroyed first, waiting for a read under way.
     std::unique_ptr<registro::ReadThread> m_reads;
 };
