@@ -16,6 +16,8 @@ struct RunStarted {
     QString objectiveText;
     int level = 0;
     QString levelText;
+    // The pupil who chose their name in "Chi sei?"; empty when nobody did.
+    QString pupilId = {};
 };
 
 // How an operation was closed, besides a right answer.

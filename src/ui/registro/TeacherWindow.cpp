@@ -6,6 +6,7 @@
 #include "registro/Csv.h"
 #include "registro/Report.h"
 #include "registro/Texts.h"
+#include "ui/registro/ClassPanel.h"
 #include "ui/registro/PupilChart.h"
 
 #include <QCheckBox>
@@ -213,12 +214,19 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     actions->addStretch(1);
     actions->addWidget(m_delete);
 
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
+    auto* runsPage = new QWidget;
+    auto* layout = new QVBoxLayout(runsPage);
     layout->addLayout(filters);
     layout->addWidget(split, 1);
     layout->addLayout(actions);
-    setCentralWidget(central);
+    m_classes = new ClassPanel(reader.database(), clock, dialogs);
+    // A renamed pupil's runs go under the new name.
+    m_classes->onChanged([this] { refresh(); });
+    auto* parts = new QTabWidget;
+    parts->setObjectName(u"parti"_s);
+    parts->addTab(runsPage, u"Esecuzioni"_s);
+    parts->addTab(m_classes, u"Classi"_s);
+    setCentralWidget(parts);
 
     m_count = new QLabel;
     m_count->setObjectName(u"conteggio"_s);

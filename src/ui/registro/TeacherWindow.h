@@ -25,6 +25,7 @@ class QTableView;
 
 namespace registro_ui {
 
+class ClassPanel;
 class PupilChart;
 
 // "Registro dei risultati": the teacher reads the journal. Filters over a
@@ -50,6 +51,7 @@ public:
                   QWidget* parent = nullptr);
 
     registro::RunsModel& model() { return m_model; }
+    ClassPanel& classes() { return *m_classes; }
     registro::RunFilter filter() const;
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
@@ -91,6 +93,7 @@ private:
     QStackedWidget* m_missedPage = nullptr;
     QListWidget* m_missed = nullptr;
     QPushButton* m_delete = nullptr;
+    ClassPanel* m_classes = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
