@@ -1,6 +1,8 @@
 #include "journal/Classes.h"
 
 #include <QCollator>
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -289,6 +291,37 @@ QList<MissedFact> missedFacts(const QSqlDatabase& db, const QString& pupilId, co
         facts.append({query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt(), query.value(3).toInt(),
                       query.value(4).toInt()});
     return facts;
+}
+
+// --- the pupil windows' view ---------------------------------------------------
+
+bool LocalClassroom::open()
+{
+    if (m_file.isOpen()) return true;
+    const QString path = QDir(m_dir).filePath(kLocalFileName);
+    if (!QFileInfo::exists(path)) return false;
+    m_file = openLocal(path);
+    return m_file.isOpen();
+}
+
+std::vector<platform::ClassPupil> LocalClassroom::pupils()
+{
+    std::vector<platform::ClassPupil> list;
+    if (!open()) return list;
+    for (const ClassPupil& pupil : pupilsToOffer(m_file.database(), servedClass(m_dir)))
+        list.push_back({pupil.id, pupil.name});
+    return list;
+}
+
+std::vector<platform::MissedOperation> LocalClassroom::mistakes(const QString& pupilId, const std::vector<int>& kinds,
+                                                                int limit)
+{
+    std::vector<platform::MissedOperation> list;
+    if (!open()) return list;
+    for (const MissedFact& fact :
+         missedFacts(m_file.database(), pupilId, QList<int>(kinds.begin(), kinds.end()), limit))
+        list.push_back({fact.kind, fact.operand1, fact.operand2, fact.variant});
+    return list;
 }
 
 }  // namespace journal

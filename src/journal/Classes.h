@@ -1,6 +1,8 @@
 #pragma once
 
+#include "journal/Database.h"
 #include "journal/Writer.h"
+#include "platform/Classroom.h"
 #include "platform/Clock.h"
 
 #include <QByteArray>
@@ -87,5 +89,22 @@ struct MissedFact {
 // The facts of these kinds that the pupil's runs missed, most missed first
 // (the latest first among equals), up to limit.
 QList<MissedFact> missedFacts(const QSqlDatabase& db, const QString& pupilId, const QList<int>& kinds, int limit);
+
+// The class list of a working folder's local file, for the pupil windows:
+// the class registro.conf names, or every class. The file is opened when
+// first asked, on the thread that asks, and never made when it is missing.
+class LocalClassroom final : public platform::Classroom {
+public:
+    explicit LocalClassroom(QString workingDir) : m_dir(std::move(workingDir)) {}
+    std::vector<platform::ClassPupil> pupils() override;
+    std::vector<platform::MissedOperation> mistakes(const QString& pupilId, const std::vector<int>& kinds,
+                                                    int limit) override;
+
+private:
+    bool open();
+
+    QString m_dir;
+    Connection m_file;
+};
 
 }  // namespace journal

@@ -14,6 +14,8 @@ namespace journal {
 inline const QString kLocalFileName = QStringLiteral("registro.sqlite");
 inline const QString kConfFileName = QStringLiteral("registro.conf");
 inline const QString kServerVariable = QStringLiteral("ARITMETICA_REGISTRO");
+// registro.conf's "classe = 3A": the class whose pupils "Chi sei?" offers.
+inline const QString kClassKey = QStringLiteral("classe");
 
 // A school's server. The password is never stored here: libpq finds it in
 // ~/.pgpass or the file PGPASSFILE names.
@@ -33,6 +35,8 @@ struct ServerSettings {
     // "cartella": who may read the data folder's files (the program and the
     // launcher read it from registro.conf themselves, before any file is made).
     platform::FolderSharing folder = platform::FolderSharing::Private;
+    // "classe": the class this machine serves; empty: every class.
+    QString className = {};
 };
 
 struct Location {
@@ -56,5 +60,9 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
 // registro.conf; with neither (or an empty variable and no file) the local
 // file only.
 Location locate(const QString& workingDir, const QProcessEnvironment& environment);
+
+// The class registro.conf in the working folder names ("classe = 3A"), with
+// or without a server; empty when it names none.
+QString servedClass(const QString& workingDir);
 
 }  // namespace journal
