@@ -272,6 +272,13 @@ private Q_SLOTS:
         panel.movePupilOut();
         QCOMPARE(list->count(), 2);
         QCOMPARE(dialogs.messages, QStringList());
+
+        // One run is one: said in the singular.
+        QCOMPARE(child<QLabel>(u"conteggio"_s)->text(), u"1 esecuzione"_s);
+        answer = true;
+        window->deletePupil();
+        QVERIFY(questions.last().startsWith(u"Eliminare dal registro l'unica esecuzione di Ugo B.,"_s));
+        QCOMPARE(dialogs.messages.last(), u"Eliminata 1 esecuzione di Ugo B."_s);
     }
 
     void aStalledServerLeavesTheWindowAliveAndTheNewestChoiceWins()

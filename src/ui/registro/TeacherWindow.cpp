@@ -378,8 +378,7 @@ void TeacherWindow::applyFilter()
         [this, current, datesFromNewest](const Table& table) {
             m_readyLines = {table.page.rows.value(0).id, table.newestLines};
             m_model.show(current, table.page);
-            m_count->setText(m_model.total() == 1 ? u"1 esecuzione"_s
-                                                  : QString::number(m_model.total()) % u" esecuzioni"_s);
+            m_count->setText(registro::runsText(m_model.total()));
             reportError(m_model.error().isEmpty() ? table.error : m_model.error());
             if (m_model.rowCount() > 0)
                 m_table->selectRow(0);
@@ -525,8 +524,8 @@ void TeacherWindow::exportCsv()
     if (!error.isEmpty())
         m_dialogs.message(u"Esportazione non riuscita. "_s % error);
     else
-        m_dialogs.message(u"Esportate "_s % QString::number(m_model.total()) % u" esecuzioni nel file:\n"_s %
-                          QDir::toNativeSeparators(path));
+        m_dialogs.message((m_model.total() == 1 ? u"Esportata "_s : u"Esportate "_s) % registro::runsText(m_model.total()) %
+                          u" nel file:\n"_s % QDir::toNativeSeparators(path));
 }
 
 void TeacherWindow::printReport()
@@ -553,8 +552,10 @@ void TeacherWindow::deletePupil()
     if (pupil.isEmpty())
         return;
     const int runs = m_reader.countRuns({pupil});
-    if (!m_questions.confirm(this, u"Eliminare dal registro tutte le "_s % QString::number(runs) %
-                                       u" esecuzioni di "_s % pupil %
+    if (!m_questions.confirm(this, u"Eliminare dal registro "_s %
+                                       (runs == 1 ? u"l'unica esecuzione"_s
+                                                  : u"tutte le "_s % registro::runsText(runs)) %
+                                       u" di "_s % pupil %
                                        u", con le loro operazioni? L'operazione non si può annullare."_s))
         return;
     const std::optional<int> deleted = m_reader.deletePupil(pupil);
@@ -563,7 +564,9 @@ void TeacherWindow::deletePupil()
         return;
     }
     refresh();  // the name is gone from the choices: all pupils again
-    m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
+    // "Ugo B." ends the sentence itself.
+    m_dialogs.message((*deleted == 1 ? u"Eliminata "_s : u"Eliminate "_s) % registro::runsText(*deleted) % u" di "_s %
+                      pupil % (pupil.endsWith(u'.') ? QString() : u"."_s));
 }
 
 void TeacherWindow::reportError(const QString& error)
