@@ -309,6 +309,9 @@ SELECT format('ALTER TABLE %I ENABLE ROW LEVEL SECURITY', t), format('ALTER TABL
 REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, :"pupils", :"teacher";
 GRANT INSERT ON runs, operations, run_ends, pupil_names, sheets TO :"pupils";
 GRANT SELECT, DELETE ON runs, operations, run_ends, pupil_names, sheets TO :"teacher";
+-- The class lists: the teacher keeps them, the pupils' machines read them.
+GRANT SELECT ON classes, class_pupils TO :"pupils";
+GRANT SELECT, INSERT, UPDATE, DELETE ON classes, class_pupils TO :"teacher";
 -- Both read the tables' version, to say when this script must be run again.
 GRANT SELECT ON schema_version TO :"pupils", :"teacher";
 -- Every machine reads who was erased, to erase them from its own file.

@@ -3,6 +3,7 @@
 #include "forms/WindowHost.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
+#include "platform/Classroom.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Journal.h"
@@ -25,6 +26,8 @@ struct Services {
     platform::DrawingSurfaceFactory* surfaces = nullptr;
     // The results journal; none in most tests.
     platform::Journal* journal = nullptr;
+    // The class list; none where the machine has none, as in most tests.
+    platform::Classroom* classroom = nullptr;
 };
 
 // Tells what the journal has met (a full disk, a server that does not answer),

@@ -14,5 +14,6 @@ inline const QString kWorksheetWindow = QStringLiteral("FrmStampaSchede");
 inline const QString kValutazioneWindow = QStringLiteral("FrmValutazione");
 inline const QString kEsempiWindow = QStringLiteral("frmEsempi");
 inline const QString kAutoreWindow = QStringLiteral("frmAutore");
+inline const QString kChiSeiWindow = QStringLiteral("FrmChiSei");
 
 }  // namespace windows

@@ -52,6 +52,8 @@ void ExercisesWindow::Form_Load()
     c(u"Label2").setCaption(u"Tempo per questo esercizio: " % m_state.exerciseSecondsText[2] % u" secondi");
 
     for (int i = 0; i < 4; ++i) c(u"Option1", i).setEnabled(true);
+    // The name chosen in "Chi sei?"; the pupil may still type another.
+    if (!m_state.pupilId.isEmpty()) c(u"txtNome").setCaption(m_state.pupilName);
     setFocus(c(u"Option1", 0));
 }
 

@@ -278,7 +278,7 @@ const std::vector<Table>& tables()
     static const std::vector<Table> list = {
         {u"runs"_s,
          {u"id"_s, u"copy"_s, u"os_user"_s, u"machine"_s, u"objective"_s, u"objective_text"_s, u"level"_s,
-          u"level_text"_s, u"started_at"_s, u"started_ms"_s}},
+          u"level_text"_s, u"started_at"_s, u"started_ms"_s, u"pupil_id"_s}},
         {u"operations"_s,
          {u"run_id"_s, u"place"_s, u"kind"_s, u"operand1"_s, u"operand2"_s, u"variant"_s, u"expected"_s,
           u"wrong_attempts"_s, u"help"_s, u"seconds"_s, u"record_line"_s, u"done_at"_s, u"done_ms"_s}},

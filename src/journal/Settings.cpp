@@ -58,6 +58,8 @@ bool setKey(ServerSettings& s, const QString& key, const QString& value, QString
         }
         s.keepMonths = *months;
     }
+    else if (k == kClassKey)
+        s.className = value;
     else if (k == u"password") {
         *error = u"la password non va scritta qui, ma nel file .pgpass dell'utente"_s;
         return false;
@@ -104,7 +106,8 @@ std::optional<ServerSettings> parseServerSettings(const QString& text, QString* 
                 return std::nullopt;
             }
             namesServer = namesServer || (key.captured(1).compare(platform::kFolderSharingKey, Qt::CaseInsensitive) != 0 &&
-                                          key.captured(1).compare(u"conserva"_s, Qt::CaseInsensitive) != 0);
+                                          key.captured(1).compare(u"conserva"_s, Qt::CaseInsensitive) != 0 &&
+                                          key.captured(1).compare(kClassKey, Qt::CaseInsensitive) != 0);
         }
     }
     if (!namesServer) {
@@ -172,6 +175,18 @@ Location locate(const QString& workingDir, const QProcessEnvironment& environmen
     }
     if (!where.server && !error.isEmpty()) where.problem = u"Le impostazioni del server del registro ("_s + source + u") non sono valide: "_s + error + u"."_s;
     return where;
+}
+
+QString servedClass(const QString& workingDir)
+{
+    QFile conf(QDir(workingDir).filePath(kConfFileName));
+    if (conf.size() > kMaxConfBytes || !conf.open(QIODevice::ReadOnly)) return {};
+    static const QRegularExpression line(u"^\\s*classe\\s*=\\s*(.*?)\\s*$"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    QString found;
+    for (const QString& text : QString::fromUtf8(conf.readAll()).split(u'\n'))
+        if (const auto match = line.match(text); match.hasMatch()) found = match.captured(1);
+    return found;
 }
 
 }  // namespace journal

@@ -14,6 +14,8 @@ namespace journal {
 inline const QString kLocalFileName = QStringLiteral("registro.sqlite");
 inline const QString kConfFileName = QStringLiteral("registro.conf");
 inline const QString kServerVariable = QStringLiteral("ARITMETICA_REGISTRO");
+// registro.conf's "classe = 3A": the class whose pupils "Chi sei?" offers.
+inline const QString kClassKey = QStringLiteral("classe");
 
 // A school's server. The password is never stored here: libpq finds it in
 // ~/.pgpass or the file PGPASSFILE names.
@@ -36,6 +38,8 @@ struct ServerSettings {
     // "conserva = 2 anni" (or "18 mesi"): runs older than this many months
     // are removed; 0 keeps them all.
     int keepMonths = 0;
+    // "classe": the class this machine serves; empty: every class.
+    QString className = {};
 };
 
 struct Location {
@@ -65,5 +69,9 @@ std::optional<int> parseKeepMonths(const QString& value);
 // registro.conf; with neither (or an empty variable and no file) the local
 // file only.
 Location locate(const QString& workingDir, const QProcessEnvironment& environment);
+
+// The class registro.conf in the working folder names ("classe = 3A"), with
+// or without a server; empty when it names none.
+QString servedClass(const QString& workingDir);
 
 }  // namespace journal

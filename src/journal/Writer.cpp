@@ -543,7 +543,8 @@ QString Writer::runStarted(const platform::RunStarted& run)
         .set(u"objective"_s, run.objective)
         .set(u"objective_text"_s, run.objectiveText)
         .set(u"level"_s, run.level)
-        .set(u"level_text"_s, run.levelText);
+        .set(u"level_text"_s, run.levelText)
+        .set(u"pupil_id"_s, run.pupilId);
     row.identity = true;
     m_impl->unanswered.emplace(id, std::move(m_impl->stamp(row, u"started"_s)));
     return id;

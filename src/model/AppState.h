@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace model {
 
@@ -12,6 +13,17 @@ using int16 = std::int16_t;
 // Slots of the exercise record and of the worksheet lines.
 inline constexpr int kRecordSlots = 91;  // indices 0..90
 using RecordArray = std::array<QString, kRecordSlots>;
+
+// An operation the practice window poses as given instead of drawing it:
+// the review of a pupil's mistakes. The terms as the generators leave them
+// (the two factors for a division).
+struct PlannedOperation {
+    int16 kind = 0;  // 1 addition, 2 subtraction, 3 multiplication, 4 division
+    int16 operandA = 0;
+    int16 operandB = 0;
+    int16 variant = 0;
+    bool operator==(const PlannedOperation&) const = default;
+};
 
 // The state every window shares for the whole program run. One instance,
 // created by main and handed to each window by reference. Numbers start at 0,
@@ -60,6 +72,10 @@ struct AppState {
     QString totalSecondsText;
     // The results journal's id of the last run started; empty without one.
     QString journalRunId;
+    // The pupil chosen in "Chi sei?"; empty when nobody was.
+    QString pupilId;
+    // Operations to pose in this order instead of drawn ones; empty: drawn.
+    std::vector<PlannedOperation> plannedOperations;
 
     // --- exercise record --------------------------------------------------
     RecordArray doneOperations;

@@ -10,12 +10,17 @@
 // the journal writes on threads of its own.
 namespace platform {
 
+// The objective a review of a pupil's mistakes is kept under (objective 0).
+inline const QString kReviewObjectiveText = QStringLiteral("RIPASSO DEI TUOI ERRORI");
+
 // A practice run, handed over when its first operation is posed.
 struct RunStarted {
     int objective = 0;  // as the start window numbers it; 0 when none fits
     QString objectiveText;
     int level = 0;
     QString levelText;
+    // The pupil who chose their name in "Chi sei?"; empty when nobody did.
+    QString pupilId = {};
 };
 
 // How an operation was closed, besides a right answer.

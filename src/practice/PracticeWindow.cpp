@@ -6,6 +6,7 @@
 #include "app/WindowNames.h"
 
 #include "model/Generators.h"
+#include "model/Review.h"
 #include "model/Tables.h"
 #include "practice/Record.h"
 #include "model/Spoken.h"
@@ -199,6 +200,11 @@ void PracticeWindow::presentOperation()
 {
     const model::KindInfo* kind = model::kindInfo(m_state.operationKind);
     if (!kind) return;  // an unknown kind poses nothing
+    const auto slot = std::size_t(m_state.operationIndex - 1);
+    if (m_state.operationIndex >= 1 && slot < m_state.plannedOperations.size()) {
+        presentPlanned(m_state.plannedOperations[slot]);
+        return;
+    }
     const auto choices = kind->choices();
     const int pick = choices.size() > 1 ? model::drawInt(m_services.random, int(choices.size()), 1) : 1;
     const model::Operation operation = choices[std::size_t(pick - 1)];
@@ -206,6 +212,22 @@ void PracticeWindow::presentOperation()
     const OperationSteps steps = stepsFor(operation);
     steps.generate(m_state, m_services.random, m_services.clock);
     showPresentation(steps.present(m_state, m_services.random));
+}
+
+void PracticeWindow::presentPlanned(const model::PlannedOperation& planned)
+{
+    const auto operation = model::Operation(planned.kind);
+    const OperationSteps steps = stepsFor(operation);
+    if (!steps.present) return;
+    m_journal.operationPosed(operation);
+    model::setOperands(m_state, operation, planned.operandA, planned.operandB);
+    // Posed in the variant it was missed in; the objective's stays for the next.
+    const auto low = std::exchange(m_state.variantLow, planned.variant);
+    const auto high = std::exchange(m_state.variantHigh, planned.variant);
+    const model::Presentation presentation = steps.present(m_state, m_services.random);
+    m_state.variantLow = low;
+    m_state.variantHigh = high;
+    showPresentation(presentation);
 }
 
 void PracticeWindow::showPresentation(const model::Presentation& p)

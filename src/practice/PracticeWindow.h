@@ -73,6 +73,8 @@ private:
 
     // Puts what the presenter posed on the panels.
     void showPresentation(const model::Presentation& p);
+    // A review's operation, given instead of drawn.
+    void presentPlanned(const model::PlannedOperation& planned);
     void alignCorrectionLabels();
     // The accessible names of the two operation panels: their rows as sentences.
     void describeOperation();

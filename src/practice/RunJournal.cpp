@@ -23,8 +23,11 @@ void RunJournal::runStarted()
 {
     if (!m_services.journal) return;
     runLeft();
+    // A review is kept as one: its operations are the pupil's mistakes.
+    const bool review = !m_state.plannedOperations.empty();
     m_state.journalRunId = m_services.journal->runStarted(
-        {objectiveNumber(m_state), m_state.objectiveText, m_state.levelNumber, m_state.levelText});
+        {review ? 0 : objectiveNumber(m_state), review ? platform::kReviewObjectiveText : m_state.objectiveText,
+         m_state.levelNumber, m_state.levelText, m_state.pupilId});
     m_open = true;
 }
 

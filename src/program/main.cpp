@@ -1,5 +1,6 @@
 #include "app/Services.h"
 #include "app/WindowNames.h"
+#include "journal/Classes.h"
 #include "journal/Writer.h"
 #include "program/SessionEnd.h"
 #include "program/Windows.h"
@@ -125,7 +126,9 @@ int main(int argc, char* argv[])
 
     Services* services = nullptr;
     ui::QtWindowHost host([&services](const QString& name) { return app::createWindow(name, *services); });
-    Services wired{state, random, clock, dialogs, host, programName, &printers, &surfaces, &journal};
+    // Read when "Avanti" is pressed, never before the first frame.
+    journal::LocalClassroom classroom(QDir::currentPath());
+    Services wired{state, random, clock, dialogs, host, programName, &printers, &surfaces, &journal, &classroom};
     services = &wired;
     // A problem met while no practice window is open is told at once; else
     // at the end of the run or back in the start window.

@@ -16,10 +16,16 @@ namespace registro {
 
 namespace {
 
-// A run's pupil is the name typed last for it; "" when none was.
+// A run's pupil is the name typed last for it, else the name its class
+// pupil has now (renames follow the id); "" when there is neither.
 const QString kCurrentPupil =
     u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = r.id "
-    u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), '')"_s;
+    u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), "
+    u"(SELECT p.name FROM class_pupils p WHERE p.id = r.pupil_id), '')"_s;
+// Runs of a class pupil where no name was typed.
+const QString kChosenNotTyped =
+    u"SELECT c.id FROM runs c JOIN class_pupils p ON p.id = c.pupil_id WHERE p.name = ? "
+    u"AND NOT EXISTS (SELECT 1 FROM pupil_names t WHERE t.run_id = c.id)"_s;
 // The same rule seen from a name row n: no later row names its run.
 const QString kNotReplaced =
     u"NOT EXISTS (SELECT 1 FROM pupil_names m WHERE m.run_id = n.run_id "
@@ -101,8 +107,9 @@ Reader::Where Reader::whereFor(const RunFilter& filter, bool paging) const
     Where where;
     if (!filter.pupil.isEmpty()) {
         // The pupil's name rows that no later name on their run replaced.
-        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced % u")"_s;
-        where.values << filter.pupil;
+        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
+                       u" UNION "_s % kChosenNotTyped % u")"_s;
+        where.values << filter.pupil << filter.pupil;
     }
     if (!filter.copy.isEmpty()) {
         // A page walks the start times newest first and stops when full; led
@@ -128,9 +135,21 @@ QStringList Reader::pupils()
 {
     // Each name once, if one of its rows was not replaced by a later name on
     // its run; this way the plan stays cheap with or without statistics.
-    return names(u"SELECT p.pupil FROM (SELECT DISTINCT pupil FROM pupil_names WHERE pupil <> '') p "
-                 u"WHERE EXISTS (SELECT 1 FROM pupil_names n WHERE n.pupil = p.pupil "
-                 u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s % kNotReplaced % u")"_s);
+    QStringList found = names(u"SELECT p.pupil FROM (SELECT DISTINCT pupil FROM pupil_names WHERE pupil <> '') p "
+                              u"WHERE EXISTS (SELECT 1 FROM pupil_names n WHERE n.pupil = p.pupil "
+                              u"AND EXISTS (SELECT 1 FROM runs r WHERE r.id = n.run_id) AND "_s %
+                              kNotReplaced % u")"_s);
+    if (!m_error.isEmpty())
+        return {};
+    // And the class pupils with a run of their own that no typed name took.
+    const QStringList chosen = names(u"SELECT DISTINCT p.name FROM class_pupils p WHERE EXISTS (SELECT 1 FROM runs c "
+                                     u"WHERE c.pupil_id = p.id AND NOT EXISTS (SELECT 1 FROM pupil_names t "
+                                     u"WHERE t.run_id = c.id))"_s);
+    for (const QString& name : chosen)
+        if (!found.contains(name))
+            found << name;
+    sortForPeople(found);
+    return found;
 }
 
 QStringList Reader::copies()

@@ -58,6 +58,11 @@ QString missedText(const MissedOperation& operation)
            QString::number(operation.posed);
 }
 
+QString runsText(int count)
+{
+    return QString::number(count) % (count == 1 ? u" esecuzione"_s : u" esecuzioni"_s);
+}
+
 QString filterText(const RunFilter& filter)
 {
     const QString pupil = filter.pupil.isEmpty() ? u"tutti"_s : filter.pupil;

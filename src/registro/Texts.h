@@ -25,6 +25,9 @@ QString operationText(int kind, int operand1, int operand2);
 // "7 × 8: 5 errori su 6"
 QString missedText(const MissedOperation& operation);
 
+// "1 esecuzione", "3 esecuzioni".
+QString runsText(int count);
+
 // What the filter lets through, in words: "Alunno: Giulia   Copia: tutte ...".
 QString filterText(const RunFilter& filter);
 

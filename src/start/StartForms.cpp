@@ -3,6 +3,7 @@
 #include "start/InfoWindows.h"
 #include "start/Names.h"
 #include "start/StartWindow.h"
+#include "start/WhoWindow.h"
 
 namespace start {
 
@@ -12,6 +13,7 @@ std::unique_ptr<forms::Form> createStartForm(const QString& name, Services& serv
     if (name == kValutazioneWindow) return std::make_unique<ValutazioneWindow>(services);
     if (name == kEsempiWindow) return std::make_unique<EsempiWindow>(services);
     if (name == kAutoreWindow) return std::make_unique<AutoreWindow>(services);
+    if (name == kChiSeiWindow) return std::make_unique<WhoWindow>(services);
     return nullptr;
 }
 

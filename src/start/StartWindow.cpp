@@ -145,7 +145,11 @@ void StartWindow::Option3_MouseDown(int index)
 {
     if (index == 0) {
         scriviLivelli();
-        m_services.host.show(kPracticeWindow, forms::Modality::Modeless);
+        // With a class list the pupil first says who they are.
+        if (m_services.classroom && !m_services.classroom->pupils().empty())
+            m_services.host.show(kChiSeiWindow, forms::Modality::Modal);
+        else
+            m_services.host.show(kPracticeWindow, forms::Modality::Modeless);
     } else if (index == 1) {
         chiudiTutto();
     }

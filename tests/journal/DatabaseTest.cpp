@@ -66,7 +66,7 @@ TEST(JournalDatabase, TheLocalFileIsMadeOnceAsTheUmaskSaysInWalModeAtTheLatestVe
         // The names the teacher's window reads.
         EXPECT_EQ(localColumns(db, u"runs"_s),
                   (QStringList{u"id"_s, u"copy"_s, u"os_user"_s, u"machine"_s, u"objective"_s, u"objective_text"_s,
-                               u"level"_s, u"level_text"_s, u"started_at"_s, u"started_ms"_s}));
+                               u"level"_s, u"level_text"_s, u"started_at"_s, u"started_ms"_s, u"pupil_id"_s}));
         EXPECT_EQ(localColumns(db, u"run_ends"_s),
                   (QStringList{u"run_id"_s, u"ended_at"_s, u"ended_ms"_s, u"right_answers"_s, u"wrong_answers"_s,
                                u"total_seconds"_s, u"finished"_s, u"grade"_s}));

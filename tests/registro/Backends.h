@@ -46,7 +46,7 @@ public:
             m_error = cluster().error();
             return;
         }
-        if (cluster().sql(QStringLiteral("TRUNCATE runs, operations, run_ends, pupil_names, sheets, tombstones, journal_audit")).isNull()) {
+        if (cluster().sql(QStringLiteral("TRUNCATE runs, operations, run_ends, pupil_names, sheets, tombstones, journal_audit, classes, class_pupils")).isNull()) {
             m_error = QStringLiteral("cannot empty the tables");
             return;
         }

@@ -31,6 +31,7 @@ struct Operation {
     QString wrongAttempts = {};  // "54 55"
     QString help = {};           // "", "aiuto", "intervento"
     int seconds = 5;
+    int variant = 1;
 };
 
 struct JournalRun {
@@ -43,6 +44,7 @@ struct JournalRun {
     bool ended = true;  // false: the program was killed during the run
     int objective = 1;
     int level = 2;
+    QString pupilId = {};  // chosen in "Chi sei?"
 };
 
 class JournalWriter {
@@ -72,11 +74,11 @@ private:
     {
         const qint64 ms = run.started.toMSecsSinceEpoch();
         if (!exec(u"INSERT INTO runs (id, copy, os_user, machine, objective, objective_text, level, level_text, "
-                  u"started_at, started_ms) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  u"started_at, started_ms, pupil_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                   {run.id, run.copy, QStringLiteral("alunno"), QStringLiteral("aula1"), run.objective,
                    QStringLiteral("%1. Calcolo").arg(run.objective), run.level,
                    QStringLiteral("NUMERO MASSIMO da  1 a %1").arg(run.level * 30),
-                   run.started.toString(Qt::ISODate), ms}))
+                   run.started.toString(Qt::ISODate), ms, run.pupilId}))
             return false;
         int place = 0, right = 0, wrong = 0, seconds = 0;
         for (const Operation& op : run.operations) {
@@ -85,7 +87,7 @@ private:
             if (!exec(u"INSERT INTO operations (run_id, place, kind, operand1, operand2, variant, expected, "
                       u"wrong_attempts, help, seconds, record_line, done_at, done_ms) "
                       u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                      {run.id, place, op.kind, op.operand1, op.operand2, 1, QStringLiteral("56"), op.wrongAttempts,
+                      {run.id, place, op.kind, op.operand1, op.operand2, op.variant, QStringLiteral("56"), op.wrongAttempts,
                        op.help, op.seconds, lineOf(run.id, place),
                        QDateTime::fromMSecsSinceEpoch(done, schoolZone()).toString(Qt::ISODate), done}))
                 return false;

@@ -2,6 +2,7 @@
 #include "JournalData.h"
 
 #include "registro/Texts.h"
+#include "ui/registro/ClassPanel.h"
 #include "ui/registro/PupilChart.h"
 #include "ui/registro/TeacherProgram.h"
 #include "ui/registro/TeacherWindow.h"
@@ -271,6 +272,48 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"registro.csv"_s});
+    }
+
+    void theClassPartKeepsTheListAndTheRunsFollowARename()
+    {
+        auto& panel = window->classes();
+        dialogs.messages.clear();
+        QStringList answers{u"3A"_s, u"Ugo"_s, u"Ugo B."_s};
+        panel.setQuestions({[&](QWidget*, const QString&, const QString&) { return std::optional(answers.takeFirst()); },
+                            [](QWidget*, const QString&) { return std::optional(u"Zoe\n\nAda\nZoe"_s); },
+                            [](QWidget*) { return QString(); }, [](QWidget*, const QString&) { return true; }});
+        auto* list = child<QListWidget>(u"alunniClasse"_s);
+        QVERIFY(!child<QPushButton>(u"incollaElenco"_s)->isEnabled());
+        panel.newClass();
+        QCOMPARE(child<QComboBox>(u"classe"_s)->currentText(), u"3A"_s);
+        panel.pasteList();
+        panel.addPupil();
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(2)->text(), u"Zoe"_s);
+
+        // Ugo practised once after choosing his name; his run follows the rename.
+        const QString ugo = list->item(1)->data(Qt::UserRole).toString();
+        JournalWriter writer(backend->pupils());
+        QVERIFY(writer.add(JournalRun{u"u1"_s, u"ADDIZIONI"_s, at(2026, 12, 6, 9), rightOperations(20), {}, true, 1,
+                                      2, ugo}));
+        list->setCurrentRow(1);
+        panel.renamePupil();
+        settle();
+        QCOMPARE(list->item(1)->text(), u"Ugo B."_s);
+        choose(u"alunno"_s, u"Ugo B."_s);
+        QCOMPARE(column(registro::Column::Pupil), QStringList{u"Ugo B."_s});
+
+        list->setCurrentRow(1);
+        panel.movePupilOut();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(dialogs.messages, QStringList());
+
+        // One run is one: said in the singular.
+        QCOMPARE(child<QLabel>(u"conteggio"_s)->text(), u"1 esecuzione"_s);
+        answer = true;
+        window->deletePupil();
+        QVERIFY(questions.last().startsWith(u"Eliminare dal registro l'unica esecuzione di Ugo B.,"_s));
+        QCOMPARE(dialogs.messages.last(), u"Eliminata 1 esecuzione di Ugo B."_s);
     }
 
     void aStalledServerLeavesTheWindowAliveAndTheNewestChoiceWins()

@@ -8,6 +8,7 @@
 #include "registro/PupilRecord.h"
 #include "registro/Report.h"
 #include "registro/Texts.h"
+#include "ui/registro/ClassPanel.h"
 #include "ui/registro/PupilChart.h"
 
 #include <QCheckBox>
@@ -227,12 +228,19 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     actions->addWidget(m_exportPupil);
     actions->addWidget(m_delete);
 
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
+    auto* runsPage = new QWidget;
+    auto* layout = new QVBoxLayout(runsPage);
     layout->addLayout(filters);
     layout->addWidget(split, 1);
     layout->addLayout(actions);
-    setCentralWidget(central);
+    m_classes = new ClassPanel(reader.database(), clock, dialogs);
+    // A renamed pupil's runs go under the new name.
+    m_classes->onChanged([this] { refresh(); });
+    auto* parts = new QTabWidget;
+    parts->setObjectName(u"parti"_s);
+    parts->addTab(runsPage, u"Esecuzioni"_s);
+    parts->addTab(m_classes, u"Classi"_s);
+    setCentralWidget(parts);
 
     m_count = new QLabel;
     m_count->setObjectName(u"conteggio"_s);
@@ -394,9 +402,7 @@ void TeacherWindow::applyFilter()
             m_model.show(current, table.page);
             const QString error = m_model.error().isEmpty() ? table.error : m_model.error();
             // A count only from a table read whole: a failure is no empty journal.
-            m_countText = !table.page.error.isEmpty() ? QString()
-                          : m_model.total() == 1     ? u"1 esecuzione"_s
-                                                     : QString::number(m_model.total()) % u" esecuzioni"_s;
+            m_countText = !table.page.error.isEmpty() ? QString() : registro::runsText(m_model.total());
             reportError(error);
             showStatus();
             if (m_model.rowCount() > 0)
@@ -550,8 +556,8 @@ void TeacherWindow::exportCsv()
     if (!error.isEmpty())
         m_dialogs.message(u"Esportazione non riuscita. "_s % error);
     else
-        m_dialogs.message(u"Esportate "_s % QString::number(m_model.total()) % u" esecuzioni nel file:\n"_s %
-                          QDir::toNativeSeparators(path));
+        m_dialogs.message((m_model.total() == 1 ? u"Esportata "_s : u"Esportate "_s) % registro::runsText(m_model.total()) %
+                          u" nel file:\n"_s % QDir::toNativeSeparators(path));
 }
 
 void TeacherWindow::printReport()
@@ -586,8 +592,10 @@ void TeacherWindow::deletePupil()
         return;
     }
     const int runs = m_reader.countRuns({pupil});
-    if (!m_questions.confirm(this, u"Eliminare dal registro tutte le "_s % QString::number(runs) %
-                                       u" esecuzioni di "_s % pupil %
+    if (!m_questions.confirm(this, u"Eliminare dal registro "_s %
+                                       (runs == 1 ? u"l'unica esecuzione"_s
+                                                  : u"tutte le "_s % registro::runsText(runs)) %
+                                       u" di "_s % pupil %
                                        u", con le loro operazioni? L'operazione non si può annullare."_s))
         return;
     const std::optional<int> deleted = m_reader.deletePupil(pupil, stamp());
@@ -596,7 +604,9 @@ void TeacherWindow::deletePupil()
         return;
     }
     refresh();  // the name is gone from the choices: all pupils again
-    m_dialogs.message(u"Eliminate "_s % QString::number(*deleted) % u" esecuzioni di "_s % pupil % u"."_s);
+    // "Ugo B." ends the sentence itself.
+    m_dialogs.message((*deleted == 1 ? u"Eliminata "_s : u"Eliminate "_s) % registro::runsText(*deleted) % u" di "_s %
+                      pupil % (pupil.endsWith(u'.') ? QString() : u"."_s));
 }
 
 void TeacherWindow::exportPupil()

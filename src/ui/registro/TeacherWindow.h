@@ -27,6 +27,7 @@ class QTimer;
 
 namespace registro_ui {
 
+class ClassPanel;
 class PupilChart;
 
 // "Registro dei risultati": the teacher reads the journal. Filters over a
@@ -54,6 +55,7 @@ public:
                   QWidget* parent = nullptr);
 
     registro::RunsModel& model() { return m_model; }
+    ClassPanel& classes() { return *m_classes; }
     registro::RunFilter filter() const;
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
@@ -103,6 +105,7 @@ private:
     QPushButton* m_delete = nullptr;
     QPushButton* m_exportPupil = nullptr;
     QString m_by;  // "user@machine", looked up once
+    ClassPanel* m_classes = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
