@@ -42,7 +42,7 @@ QStringList column(const QSqlDatabase& db, const QString& sql)
 int addRun(const QSqlDatabase& db, const QString& id, const QString& machine)
 {
     return send(db, journal::insertStatement(journal::tables()[journal::kRuns], 1),
-                {id, u"ADDIZIONI"_s, u"alunno"_s, machine, 1, u"obiettivo"_s, 1, u"livello"_s, u"oggi"_s, 1});
+                {id, u"ADDIZIONI"_s, u"alunno"_s, machine, 1, u"obiettivo"_s, 1, u"livello"_s, u"oggi"_s, 1, u""_s});
 }
 
 int nameRun(const QSqlDatabase& db, const QString& id, const QString& run, const QString& pupil)

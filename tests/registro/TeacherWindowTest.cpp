@@ -428,7 +428,7 @@ private Q_SLOTS:
         settle(&restarted);
         answer = true;
         child<QPushButton>(u"elimina"_s, &restarted)->click();
-        QCOMPARE(dialogs.messages.last(), u"Eliminate 1 esecuzioni di Giulia."_s);
+        QCOMPARE(dialogs.messages.last(), u"Eliminata 1 esecuzione di Giulia."_s);
         QCOMPARE(cluster.count(u"SELECT count(*) FROM runs"_s), 1);
     }
 };
