@@ -103,8 +103,12 @@ Fault LocalStore::write(const std::vector<Row>& rows, QString* detail, Salvage* 
     bool inserted = false;
     for (const Row& row : rows) {
         QSqlQuery& insert = m_inserts[std::size_t(row.table)];
-        for (const QString& column : tables()[std::size_t(row.table)].columns)
-            insert.bindValue(u':' + column, row.value(column));
+        for (const QString& column : tables()[std::size_t(row.table)].columns) {
+            // A column added since the row was made (a spill file of an
+            // older version): its default, empty.
+            const QVariant value = row.value(column);
+            insert.bindValue(u':' + column, value.isValid() ? value : QVariant(QString(u""_s)));
+        }
         if (!insert.exec()) return rollBack(insert.lastError());
         // A row already there (taken in twice) is not sent twice either.
         inserted = inserted || insert.numRowsAffected() > 0;

@@ -48,6 +48,7 @@ public:
     // takes in the old: Damaged then means written, with `salvage` filled.
     Fault write(const std::vector<Row>& rows, QString* detail, Salvage* salvage);
     void close();
+    QSqlDatabase database() const { return m_connection.database(); }
 
 private:
     bool reallyDamaged();

@@ -46,6 +46,22 @@ int socketOf(const QSqlDatabase& db)
 
 }  // namespace
 
+bool Sender::upkeep(const Done& done, Fault* fault, QString* detail)
+{
+    if (!ensureLocal(detail)) {
+        *fault = Fault::Busy;
+        return false;
+    }
+    if (!connect(fault, detail)) return false;
+    QSqlDatabase local = m_local.database();
+    const QSqlDatabase remote = m_remote.database();
+    if (applyTombstones(local, remote, done, detail) < 0 || !takeClassLists(local, remote, detail)) {
+        *fault = Fault::Refused;
+        return false;
+    }
+    return true;
+}
+
 void Sender::disconnect()
 {
     m_socket.store(-1);

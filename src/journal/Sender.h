@@ -3,6 +3,7 @@
 #include "journal/Database.h"
 #include "journal/LocalStore.h"
 #include "journal/Settings.h"
+#include "journal/Upkeep.h"
 
 #include <QString>
 
@@ -20,6 +21,10 @@ public:
     // Sends one batch of the outbox. Returns the rows sent, 0 when nothing
     // was waiting, -1 on failure with `fault` and `detail` set.
     long long sendBatch(Fault* fault, QString* detail);
+    // Before a pass sends anything: the school's erasures applied to the
+    // file (so that an erased pupil's runs are not sent again) and its class
+    // lists taken. False on failure, with `fault` and `detail` set.
+    bool upkeep(const Done& done, Fault* fault, QString* detail);
 
     // From another thread: cuts the server's connection, so that a call
     // waiting on a frozen server returns at once (it fails, and what it was

@@ -7,6 +7,7 @@
 #include "journal/LocalStore.h"
 #include "journal/Sender.h"
 #include "journal/ServerProblems.h"
+#include "journal/Upkeep.h"
 #include "journal/Spill.h"
 
 #include "platform/SystemError.h"
@@ -306,6 +307,15 @@ void Writer::Impl::writerLoop()
         report(problemOf(fault), problemText(fault, where.localFile, detail));
     else
         takeInSpills(store);
+    if (where.keepMonths > 0) {
+        // The school keeps results this long: older runs leave this file too.
+        const QDateTime now = clock.now();
+        QString error;
+        QSqlDatabase db = store.database();
+        if (removeRunsBefore(db, now.addMonths(-where.keepMonths).toMSecsSinceEpoch(),
+                             {now, options->identity.osUser + u'@' + options->identity.machine}, &error) < 0)
+            qWarning("%s", qUtf8Printable(error));
+    }
     kickSync();  // a first pass, now that the file is there
 
     SteadyClock::time_point retryAt = SteadyClock::time_point::min();  // after a failed write
@@ -403,6 +413,7 @@ void Writer::Impl::syncLoop()
         lock.unlock();
 
         bool complete = false;
+        bool kept = false;  // the school's erasures and class lists, once a pass
         for (;;) {
             {
                 std::lock_guard check(syncMutex);
@@ -410,7 +421,8 @@ void Writer::Impl::syncLoop()
             }
             Fault fault = Fault::None;
             QString detail;
-            const long long n = local.sendBatch(&fault, &detail);
+            const Done done{clock.now(), options->identity.osUser + u'@' + options->identity.machine};
+            const long long n = kept || (kept = local.upkeep(done, &fault, &detail)) ? local.sendBatch(&fault, &detail) : -1;
             if (n == 0) {
                 complete = true;
                 break;

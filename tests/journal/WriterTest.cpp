@@ -286,6 +286,60 @@ TEST(JournalSync, EachReasonTheServerCannotBeUsedIsToldInItsOwnWords)
     EXPECT_TRUE(older.contains(u"il tecnico deve eseguire registro-server.sh"_s)) << older.toStdString();
 }
 
+// What the school decides reaches each machine's own file at its next pass:
+// a pupil erased on the server (their runs go, another pupil's stay, and it
+// is recorded), the class lists the teacher made; and at start the runs older
+// than the school keeps.
+TEST(JournalSync, ErasuresClassListsAndRetentionReachTheMachinesOwnFile)
+{
+    testing_support::PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error().toStdString();
+    QTemporaryDir dir;
+    journal_testing::StepWallClock clock;
+    journal::UuidSource ids;
+    journal::WriterOptions options;
+    options.where.localFile = dir.filePath(u"registro.sqlite"_s);
+    options.where.server = cluster.pupils();
+    options.identity = {u"ADDIZIONI"_s, u"alunno"_s, u"aula3-pc2"_s};
+    options.syncInterval = 1h;
+    {
+        journal::Writer writer(clock, ids);
+        writer.start(options);
+        writer.pupilNamed(writeRun(writer, 1), u"Ada"_s);
+        writer.pupilNamed(writeRun(writer, 2), u"Bea"_s);
+        ASSERT_TRUE(writer.flush(30s));
+        ASSERT_TRUE(writer.syncNow(30s));
+    }
+    ASSERT_FALSE(cluster.sql(u"INSERT INTO tombstones VALUES ('t1', 'Ada', 'ieri', 1, 'docente@aula'); "
+                             u"INSERT INTO classes VALUES ('c1', '3A', 5); "
+                             u"INSERT INTO class_pupils VALUES ('p1', 'c1', 'Carla', 1, 5)"_s)
+                     .isNull());
+    {
+        // A run of long ago, from before the school said how long it keeps them.
+        journal::Connection file = journal::openLocal(options.where.localFile);
+        ASSERT_TRUE(QSqlQuery(file.database())
+                        .exec(u"INSERT INTO runs (id, copy, os_user, machine, objective, objective_text, level, "
+                              u"level_text, started_at, started_ms) VALUES ('vecchia', 'ADDIZIONI', 'a', 'm', 1, 'o', "
+                              u"1, 'l', '2020-01-01', 1577836800000)"_s));
+    }
+    options.where.keepMonths = 24;
+    journal::Writer writer(clock, ids);
+    writer.start(options);
+    ASSERT_TRUE(writer.syncNow(30s)) << writer.problemsTold().join(u'\n').toStdString();
+    writer.finish();
+
+    journal::Connection file = journal::openLocal(options.where.localFile);
+    const QSqlDatabase db = file.database();
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM runs"_s), 1) << "Bea's run alone";
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM operations"_s), 20);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM pupil_names WHERE pupil = 'Ada'"_s), 0);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM tombstones"_s), 1);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM journal_audit WHERE action = 'cancellazione' AND runs = 1"_s), 1);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM journal_audit WHERE action = 'conservazione' AND runs = 1"_s), 1);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM class_pupils WHERE name = 'Carla' AND class_id = 'c1'"_s), 1);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM runs"_s), 2) << "the machine erases its own file only";
+}
+
 INSTANTIATE_TEST_SUITE_P(, JournalWriter, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "SqliteAndServer" : "Sqlite"; });
 
