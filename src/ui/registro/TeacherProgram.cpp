@@ -34,7 +34,12 @@ std::optional<journal::Connection> openTeacherJournal(const journal::Location& w
         return std::nullopt;
     }
     journal::Connection connection = journal::openForReading(where);
-    if (!connection.isOpen())
+    if (!connection.isOpen() && where.server) {
+        // The teacher's role, with the cause in words a technician can act on.
+        journal::ServerSettings teacher = *where.server;
+        if (!teacher.teacherUser.isEmpty()) teacher.user = teacher.teacherUser;
+        dialogs.message(journal::serverProblem(teacher, connection.error().text()).text);
+    } else if (!connection.isOpen())
         dialogs.message(u"Impossibile aprire il registro dei risultati. "_s % connection.error().text());
     else if (const QString older = where.server ? journal::olderServerMessage(connection.database()) : QString();
              !older.isEmpty())
