@@ -1,6 +1,7 @@
 #include "ui/registro/TeacherProgram.h"
 
 #include "journal/Rows.h"
+#include "journal/ServerProblems.h"
 #include "registro/Reader.h"
 #include "ui/registro/TeacherWindow.h"
 
