@@ -49,6 +49,24 @@ ProbeResult runProbe(const QStringList& arguments, bool asOrdinaryUser,
             QString::fromLocal8Bit(probe.readAllStandardOutput() + probe.readAllStandardError())};
 }
 
+// Runs the test named by `filter` again in a mount namespace of its own
+// (unshare), where it may mount a small file system that vanishes with it.
+void runWithPrivateMounts(const QString& filter)
+{
+    QProcess inside;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"JOURNAL_PRIVATE_MOUNT"_s, u"1"_s);
+    inside.setProcessEnvironment(env);
+    QStringList args{u"--mount"_s, u"--propagation"_s, u"private"_s};
+    if (::geteuid() != 0) args.prepend(u"--map-root-user"_s), args.prepend(u"--user"_s);
+    inside.start(u"unshare"_s, args + QStringList{QCoreApplication::applicationFilePath(),
+                                                  u"--gtest_filter=JournalFaults."_s + filter});
+    ASSERT_TRUE(inside.waitForFinished(300000));
+    const QString out = QString::fromLocal8Bit(inside.readAllStandardOutput() + inside.readAllStandardError());
+    EXPECT_EQ(inside.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
+}
+
 // Four copies write 500 runs each at once into one file and on to one server:
 // every run arrives exactly once in both.
 TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheServer)
@@ -198,18 +216,7 @@ TEST(JournalFaults, AReadOnlyFolderIsToldAndLeavesTheJournalThereUntouched)
 TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
 {
     if (qEnvironmentVariableIsEmpty("JOURNAL_PRIVATE_MOUNT")) {
-        QProcess inside;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"JOURNAL_PRIVATE_MOUNT"_s, u"1"_s);
-        inside.setProcessEnvironment(env);
-        QStringList args{u"--mount"_s, u"--propagation"_s, u"private"_s};
-        if (::geteuid() != 0) args.prepend(u"--map-root-user"_s), args.prepend(u"--user"_s);
-        inside.start(u"unshare"_s, args + QStringList{QCoreApplication::applicationFilePath(),
-                                                      u"--gtest_filter=JournalFaults.AFullDisk*"_s});
-        ASSERT_TRUE(inside.waitForFinished(300000));
-        const QString out = QString::fromLocal8Bit(inside.readAllStandardOutput() + inside.readAllStandardError());
-        EXPECT_EQ(inside.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
+        runWithPrivateMounts(u"AFullDisk*"_s);
         return;
     }
 
@@ -262,18 +269,7 @@ TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
 TEST(JournalFaults, WhatAFullDiskKeepsOutAtTheEndIsSpilledAndTakenInOnceAtTheNextStart)
 {
     if (qEnvironmentVariableIsEmpty("JOURNAL_PRIVATE_MOUNT")) {
-        QProcess inside;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"JOURNAL_PRIVATE_MOUNT"_s, u"1"_s);
-        inside.setProcessEnvironment(env);
-        QStringList args{u"--mount"_s, u"--propagation"_s, u"private"_s};
-        if (::geteuid() != 0) args.prepend(u"--map-root-user"_s), args.prepend(u"--user"_s);
-        inside.start(u"unshare"_s, args + QStringList{QCoreApplication::applicationFilePath(),
-                                                      u"--gtest_filter=JournalFaults.WhatAFullDisk*"_s});
-        ASSERT_TRUE(inside.waitForFinished(300000));
-        const QString out = QString::fromLocal8Bit(inside.readAllStandardOutput() + inside.readAllStandardError());
-        EXPECT_EQ(inside.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
+        runWithPrivateMounts(u"WhatAFullDisk*"_s);
         return;
     }
 
