@@ -54,9 +54,9 @@ private:
 
 inline constexpr int kBusyTimeoutMs = 5000;
 inline constexpr int kConnectTimeoutSeconds = 5;
-// The sync worker's: a copy that closes waits no longer for a frozen server
-// (libpq's least).
-inline constexpr int kSyncConnectTimeoutSeconds = 2;
+// The sync worker's: a copy that closes waits no longer than this for a
+// frozen server, yet a busy server still has time to answer.
+inline constexpr int kSyncConnectTimeoutSeconds = 3;
 
 // The local file, created when missing (private to the user unless the
 // process's umask says otherwise), in WAL mode, with the busy timeout, its

@@ -301,12 +301,15 @@ void Writer::Impl::writerLoop()
     LocalStore store(where.localFile, clock, where.server.has_value());
     QString detail;
     Salvage salvage;
+    // Spill files are taken in once the file is open: now, or after the
+    // first write that gets through.
+    bool spillsTaken = false;
     if (const Fault fault = store.open(&detail, &salvage); fault == Fault::Damaged)
         report(Problem::Damaged, damagedText(salvage));
     else if (fault != Fault::None)
         report(problemOf(fault), problemText(fault, where.localFile, detail));
     else
-        takeInSpills(store);
+        takeInSpills(store), spillsTaken = true;
     if (where.keepMonths > 0) {
         // The school keeps results this long: older runs leave this file too.
         const QDateTime now = clock.now();
@@ -354,6 +357,12 @@ void Writer::Impl::writerLoop()
         if (fault != Fault::None)  // back in front, to be tried again
             queue.insert(queue.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
         if (fault == Fault::None) {
+            if (!spillsTaken) {
+                lock.unlock();
+                takeInSpills(store);
+                spillsTaken = true;
+                lock.lock();
+            }
             retryAt = SteadyClock::time_point::min();
             busySince = SteadyClock::time_point::max();
             if (wakesSync && where.server) kickSync();
