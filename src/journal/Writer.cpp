@@ -146,7 +146,7 @@ public:
 
     void writerLoop();
     void syncLoop();
-    void takeInSpills(LocalStore& store);
+    bool takeInSpills(LocalStore& store);
     void spillRest();
 
     platform::Clock& clock;
@@ -242,8 +242,9 @@ void Writer::Impl::enqueue(std::vector<Row> rows, bool endsSomething)
 // Spill files of earlier runs that could not write: taken in first, then
 // removed. Their rows carry their keys, so one taken in twice (a crash
 // between the two steps) is still in the file once.
-void Writer::Impl::takeInSpills(LocalStore& store)
+bool Writer::Impl::takeInSpills(LocalStore& store)
 {
+    bool all = true;
     for (const QString& path : spillFiles(options->where.localFile)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) continue;
@@ -254,8 +255,12 @@ void Writer::Impl::takeInSpills(LocalStore& store)
         Salvage salvage;
         Fault fault = store.write(rows, &detail, &salvage);
         if (fault == Fault::Damaged) report(Problem::Damaged, damagedText(salvage));
-        if (fault == Fault::None || fault == Fault::Damaged) QFile::remove(path);
+        if (fault == Fault::None || fault == Fault::Damaged)
+            QFile::remove(path);
+        else
+            all = false;  // tried again after the next write
     }
+    return all;
 }
 
 // At the end, what could not be written leaves memory for a spill file.
@@ -264,6 +269,9 @@ void Writer::Impl::spillRest()
     std::vector<Row> rest(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.end()));
     queue.clear();
     if (rest.empty()) return;
+    // Rows handed over since the last try are not yet filled in: a spill
+    // file keeps rows as the file would.
+    for (Row& row : rest) row.complete(options->identity);
     const QString where = spill(options->where.localFile, rest);
     const QString text =
         where.isEmpty()
@@ -309,7 +317,7 @@ void Writer::Impl::writerLoop()
     else if (fault != Fault::None)
         report(problemOf(fault), problemText(fault, where.localFile, detail));
     else
-        takeInSpills(store), spillsTaken = true;
+        spillsTaken = takeInSpills(store);
     if (where.keepMonths > 0) {
         // The school keeps results this long: older runs leave this file too.
         const QDateTime now = clock.now();
@@ -326,6 +334,13 @@ void Writer::Impl::writerLoop()
     std::unique_lock lock(mutex);
     for (;;) {
         if (queue.empty()) {
+            if (!spillsTaken && stopping) {
+                // A last chance before the end, with nothing else to write.
+                lock.unlock();
+                spillsTaken = takeInSpills(store);
+                lock.lock();
+                if (!queue.empty()) continue;
+            }
             written.notify_all();
             if (stopping) break;
             wake.wait(lock);
@@ -359,8 +374,7 @@ void Writer::Impl::writerLoop()
         if (fault == Fault::None) {
             if (!spillsTaken) {
                 lock.unlock();
-                takeInSpills(store);
-                spillsTaken = true;
+                spillsTaken = takeInSpills(store);
                 lock.lock();
             }
             retryAt = SteadyClock::time_point::min();
