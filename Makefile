@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 \
 	fonts-liberation2 fonts-urw-base35 fontconfig qt6-translations-l10n \
 	clang libclang-rt-14-dev \
-	cups-daemon cups-client openssl \
+	cups-daemon cups-client openssl sqlite3 \
 	apt dpkg-dev debhelper lintian appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -83,6 +83,30 @@ TEST(JournalDatabase, TheLocalFileIsMadeOnceAsTheUmaskSaysInWalModeAtTheLatestVe
     EXPECT_EQ(scalar(again.database(), u"SELECT pupil FROM pupil_names"_s), u"Ada");
 }
 
+// The backup the README gives a technician: sqlite3's ".backup" of a file in
+// use keeps what is still only in its write-ahead log.
+TEST(JournalDatabase, AFileInUseIsCopiedWholeBySqlite3Backup)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    journal::Connection open = journal::openLocal(path);
+    ASSERT_TRUE(open.isOpen()) << open.error().text().toStdString();
+    ASSERT_TRUE(execute(open.database(), u"INSERT INTO pupil_names VALUES ('n1', 'r1', 'Ada', 'x', 1)"_s));
+    ASSERT_GT(QFileInfo(path + u"-wal"_s).size(), 0);
+
+    QProcess sqlite;
+    sqlite.setWorkingDirectory(dir.path());
+    sqlite.start(u"sqlite3"_s, {path, u".backup registro-copia.sqlite"_s});
+    ASSERT_TRUE(sqlite.waitForFinished(30000));
+    ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+
+    journal::Connection copy = journal::openLocal(dir.filePath(u"registro-copia.sqlite"_s));
+    ASSERT_TRUE(copy.isOpen()) << copy.error().text().toStdString();
+    EXPECT_EQ(scalar(copy.database(), u"SELECT pupil FROM pupil_names"_s), u"Ada");
+    EXPECT_EQ(journal::schemaVersion(copy.database()), journal::latestSchemaVersion());
+}
+
 TEST(JournalDatabase, TheServerScriptMakesTheSameTablesAndRolesThatOnlyAddOrOnlyReadAndDelete)
 {
     testing_support::PgCluster cluster;

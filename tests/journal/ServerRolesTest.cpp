@@ -221,4 +221,46 @@ TEST_F(ServerRoles, TheCheckOfAMachinesSetUpTellsAWrongMachineAndAddsNothing)
     EXPECT_EQ(cluster->count(u"SELECT count(*) FROM runs"_s), 0);
 }
 
+// The README's backup: the roles and a dump of the journal, restored into a
+// new server, then the set-up script once more. Every row is back, each
+// machine logs in with its old password, and the rules still hold.
+TEST_F(ServerRoles, ADumpWithItsRolesRestoresIntoANewServerWithTheRulesAndPasswords)
+{
+    {
+        journal::Connection a = journal::openServer(cluster->as(first));
+        ASSERT_TRUE(a.isOpen()) << a.error().text().toStdString();
+        ASSERT_EQ(addRun(a.database(), u"dump-1"_s, u"pc-01"_s), 1);
+        ASSERT_EQ(nameRun(a.database(), u"dump-n1"_s, u"dump-1"_s, u"Ada"_s), 1);
+    }
+    const QString rows = u"SELECT (SELECT count(*) FROM runs) || ' ' || (SELECT count(*) FROM pupil_names) || ' ' || "
+                         u"(SELECT count(*) FROM machine_roles)"_s;
+    const QString before = cluster->sql(rows);
+    const QString roles = cluster->folder() + u"/registro-ruoli.sql"_s;
+    const QString dump = cluster->folder() + u"/registro.dump"_s;
+    QString out;
+    ASSERT_TRUE(cluster->client(u"pg_dumpall"_s, {u"--roles-only"_s, u"-f"_s, roles}, &out)) << out.toStdString();
+    ASSERT_TRUE(cluster->client(u"pg_dump"_s, {u"-Fc"_s, u"-f"_s, dump, u"registro"_s}, &out)) << out.toStdString();
+
+    testing_support::PgCluster fresh(false, false, /*setUp=*/false);
+    ASSERT_TRUE(fresh.ok()) << fresh.error().toStdString();
+    // The superuser's own role is in the file and already there: psql goes on.
+    ASSERT_TRUE(fresh.client(u"psql"_s, {u"-X"_s, u"-q"_s, u"-d"_s, u"postgres"_s, u"-f"_s, roles}, &out));
+    ASSERT_TRUE(fresh.client(u"createdb"_s, {u"registro"_s}, &out)) << out.toStdString();
+    ASSERT_TRUE(fresh.client(u"pg_restore"_s, {u"-d"_s, u"registro"_s, dump}, &out)) << out.toStdString();
+    ASSERT_TRUE(fresh.runScript({}, &out)) << out.toStdString();
+    EXPECT_EQ(fresh.sql(rows), before);
+
+    ASSERT_TRUE(fresh.addPassword(first, u"macchina-pc-01"_s));
+    journal::Connection a = journal::openServer(fresh.as(first));
+    ASSERT_TRUE(a.isOpen()) << a.error().text().toStdString();
+    EXPECT_EQ(addRun(a.database(), u"dump-2"_s, u"pc-01"_s), 1);
+    EXPECT_EQ(addRun(a.database(), u"dump-3"_s, u"PC-02"_s), -1) << "a run of another machine";
+    EXPECT_EQ(column(a.database(), u"SELECT id FROM runs"_s), QStringList{u"<refused>"_s});
+    journal::Connection teacher = journal::openServer(fresh.teacher());
+    ASSERT_TRUE(teacher.isOpen()) << teacher.error().text().toStdString();
+    EXPECT_EQ(column(teacher.database(), u"SELECT p.pupil FROM runs r JOIN pupil_names p ON p.run_id = r.id "
+                                         u"WHERE r.id = 'dump-1'"_s),
+              QStringList{u"Ada"_s});
+}
+
 }  // namespace

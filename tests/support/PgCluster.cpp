@@ -45,7 +45,7 @@ bool isRoot()
 QString PgCluster::pupilsPassword() { return kPupilsPassword; }
 QString PgCluster::teacherPassword() { return kTeacherPassword; }
 
-PgCluster::PgCluster(bool logStatements, bool tcp) : m_logStatements(logStatements), m_tcp(tcp)
+PgCluster::PgCluster(bool logStatements, bool tcp, bool setUp) : m_logStatements(logStatements), m_tcp(tcp)
 {
     if (!m_dir.isValid()) {
         fail(u"no temporary folder"_s);
@@ -98,6 +98,10 @@ PgCluster::PgCluster(bool logStatements, bool tcp) : m_logStatements(logStatemen
     qputenv("PGPASSFILE", QFile::encodeName(passFile));
 
     if (!start()) return;
+    if (!setUp) {
+        m_ok = true;
+        return;
+    }
 
     QProcessEnvironment env = adminEnvironment();
     env.insert(u"REGISTRO_PASSWORD_ALUNNI"_s, kPupilsPassword);
@@ -147,11 +151,20 @@ QString PgCluster::addMachine(const QString& name, QString* output)
     }
     if (output) *output = out;
     const QString role = sql(u"SELECT role FROM machine_roles WHERE machine = '"_s + name + u"'"_s);
-    QFile pass(m_dir.filePath(u"pgpass"_s));
-    if (role.isEmpty() || !pass.open(QIODevice::Append) ||
-        pass.write(u"*:*:*:%1:macchina-%2\n"_s.arg(role, name).toUtf8()) < 0)
+    if (role.isEmpty() || !addPassword(role, u"macchina-"_s + name))
         return {};
     return role;
+}
+
+bool PgCluster::addPassword(const QString& role, const QString& password)
+{
+    QFile pass(m_dir.filePath(u"pgpass"_s));
+    return pass.open(QIODevice::Append) && pass.write(u"*:*:*:%1:%2\n"_s.arg(role, password).toUtf8()) >= 0;
+}
+
+bool PgCluster::client(const QString& program, const QStringList& arguments, QString* output) const
+{
+    return run(program, arguments, false, output, adminEnvironment());
 }
 
 journal::ServerSettings PgCluster::as(const QString& role) const
@@ -225,9 +238,9 @@ QString PgCluster::serverLog() const
 QString PgCluster::sql(const QString& statements, const QString& database) const
 {
     QString out;
-    if (!run(u"psql"_s, {u"-X"_s, u"-q"_s, u"-tA"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-d"_s, database, u"-c"_s,
-                         statements},
-             false, &out, adminEnvironment()))
+    if (!client(u"psql"_s, {u"-X"_s, u"-q"_s, u"-tA"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-d"_s, database, u"-c"_s,
+                            statements},
+                &out))
         return QString();
     return out.trimmed().isNull() ? u""_s : out.trimmed();
 }

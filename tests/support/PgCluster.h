@@ -25,7 +25,9 @@ public:
     // for tests of what reaches its log.
     // tcp: it listens on 127.0.0.1 too (pg_hba.conf lets no one in that way
     // until a test or the script says so).
-    explicit PgCluster(bool logStatements = false, bool tcp = false);
+    // setUp: false leaves the cluster bare, without the journal's database
+    // and roles (a new server for a restore).
+    explicit PgCluster(bool logStatements = false, bool tcp = false, bool setUp = true);
     ~PgCluster();
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
@@ -46,6 +48,11 @@ public:
     // Runs the set-up script with these arguments, as the superuser.
     bool runScript(const QStringList& arguments, QString* output = nullptr,
                    const QProcessEnvironment& extra = QProcessEnvironment()) const;
+
+    // The password a role logs in with, for this process's libpq.
+    bool addPassword(const QString& role, const QString& password);
+    // Runs a client program (psql, pg_dump, ...) as the superuser.
+    bool client(const QString& program, const QStringList& arguments, QString* output = nullptr) const;
 
     bool stop();
     bool start();
