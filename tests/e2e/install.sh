@@ -259,6 +259,22 @@ stop
 [ "$(bytes "$home/.local/share/aritmetica/DIVISIONI.dat")" = "$(settings_bytes 5 1 1)" ] ||
     fail "DIVISIONI.dat under HOME is wrong"
 
+# The technician's check of an account's set-up runs in its data folder and
+# makes nothing; a malformed line is told by its number, never echoed.
+verify() { env -u XDG_DATA_HOME HOME="$1" "$libexec/avvia" --verifica-registro 2>&1; }
+check_home="$work/verifica"
+said=$(verify "$check_home") && fail "a missing data folder passed the check: $said"
+case $said in *"manca la cartella $check_home/.local/share/aritmetica"*) ;; *) fail "no data folder: $said" ;; esac
+mkdir -p "$check_home/.local/share/aritmetica"
+said=$(verify "$check_home") || fail "the check without a server failed: $said"
+case $said in *"ok:    nessun server nominato"*) ;; *) fail "without a server: $said" ;; esac
+printf 'host = server.scuola.lan\npassword: s3greta-Mario\n' >"$check_home/.local/share/aritmetica/registro.conf"
+said=$(verify "$check_home") && fail "a malformed registro.conf passed the check: $said"
+case $said in *ERRORE:*2*) ;; *) fail "a malformed line not told by its number: $said" ;; esac
+case $said in *s3greta*) fail "the check showed the password: $said" ;; esac
+[ "$(ls -A "$check_home/.local/share/aritmetica")" = registro.conf ] ||
+    fail "the check made files: $(ls -A "$check_home/.local/share/aritmetica")"
+
 # A school's shared folder: the group may work in it and in what is made there.
 shared="$work/condivisa"
 mkdir -p -m 0755 "$shared/aritmetica"
