@@ -387,6 +387,23 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(journal::kLocalFileName)));
     }
 
+    // "conserva = 1 mese" at the teacher's start on 2 January 2027, 9:30.
+    void theTeachersStartKeepsOnlyWhatTheSettingsSay()
+    {
+        const auto restore = qScopeGuard([this] { clock = {}; });
+        const qsizetype told = dialogs.messages.size();
+        journal::Location where;
+        registro_ui::applyRetention(where, *reader, clock, dialogs);
+        QCOMPARE(reader->countRuns({}), 4);
+        clock.day = QDate(2027, 1, 2);
+        clock.seconds = 9.5 * 3600;
+        where.keepMonths = 1;
+        registro_ui::applyRetention(where, *reader, clock, dialogs);
+        QCOMPARE(reader->countRuns({}), 3);
+        QCOMPARE(reader->runs({}, 10).last().id, u"r2"_s);
+        QCOMPARE(dialogs.messages.size(), told);
+    }
+
     // A server that goes away is told as such, never as an empty journal,
     // and read again on its own once it is back; the teacher's commands
     // connect afresh.

@@ -14,6 +14,7 @@ class FakeClock final : public platform::Clock {
 public:
     double seconds = 36000.0;  // 10:00:00
     QString date = QStringLiteral("08/12/26");
+    QDate day = QDate(2026, 12, 8);  // the day now() gives
     int reads = 0;
 
     double secondsSinceMidnight() override
@@ -24,7 +25,7 @@ public:
     QString shortDate() override { return date; }
     QDateTime now() override
     {
-        return {QDate(2026, 12, 8), QTime::fromMSecsSinceStartOfDay(int(seconds * 1000) % 86400000), QTimeZone(3600)};
+        return {day, QTime::fromMSecsSinceStartOfDay(int(seconds * 1000) % 86400000), QTimeZone(3600)};
     }
     void advance(double by) { seconds += by; }
 };

@@ -48,6 +48,19 @@ std::optional<journal::Connection> openTeacherJournal(const journal::Location& w
     return connection;
 }
 
+void applyRetention(const journal::Location& where, registro::Reader& reader, platform::Clock& clock,
+                    platform::Dialogs& dialogs)
+{
+    if (where.keepMonths <= 0)
+        return;
+    const journal::Identity who = journal::Identity::ofThisProcess(kTeacherCopy);
+    const QDateTime now = clock.now();
+    if (!reader.removeRunsBefore(now.addMonths(-where.keepMonths).toMSecsSinceEpoch(),
+                                 {now, who.osUser % u'@' % who.machine}))
+        dialogs.message(u"Le esecuzioni più vecchie di quanto dice «conserva» non si sono potute togliere: "_s %
+                        reader.lastError());
+}
+
 int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
 {
     const journal::Location where = journal::locate(QDir::currentPath(), QProcessEnvironment::systemEnvironment());
@@ -55,15 +68,8 @@ int runTeacherWindow(platform::PrinterFactory& printers, platform::Clock& clock,
     if (!connection)
         return 1;
     registro::Reader reader(connection->database());
-    // "conserva": what is older goes first, recorded as it goes.
-    if (where.keepMonths > 0 && connection->isOpen()) {
-        const journal::Identity who = journal::Identity::ofThisProcess(kTeacherCopy);
-        const QDateTime now = clock.now();
-        if (!reader.removeRunsBefore(now.addMonths(-where.keepMonths).toMSecsSinceEpoch(),
-                                     {now, who.osUser % u'@' % who.machine}))
-            dialogs.message(u"Le esecuzioni più vecchie di quanto dice «conserva» non si sono potute togliere: "_s %
-                            reader.lastError());
-    }
+    if (connection->isOpen())
+        applyRetention(where, reader, clock, dialogs);
     TeacherWindow window(reader, printers, clock, dialogs, sourceText(where));
     window.show();
     return QApplication::exec();

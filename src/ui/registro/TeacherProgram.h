@@ -10,6 +10,10 @@
 
 #include <optional>
 
+namespace registro {
+class Reader;
+}
+
 namespace registro_ui {
 
 // The copy of the program that opens the teacher's window instead of the
@@ -21,6 +25,11 @@ inline const QString kTeacherCopy = QStringLiteral("REGISTRO");
 // would look like a journal with no runs; a journal that cannot be opened is
 // told, and the window tries again on its own.
 std::optional<journal::Connection> openTeacherJournal(const journal::Location& where, platform::Dialogs& dialogs);
+
+// "conserva": removes the runs older than the settings keep, recorded as it
+// goes; a failure is told. Nothing when the settings keep everything.
+void applyRetention(const journal::Location& where, registro::Reader& reader, platform::Clock& clock,
+                    platform::Dialogs& dialogs);
 
 // Opens the journal of the working folder (the school's server when one is
 // named, else the local file), shows the teacher's window and runs the
