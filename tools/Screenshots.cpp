@@ -5,6 +5,7 @@
 #include "app/Services.h"
 #include "journal/Database.h"
 #include "journal/Writer.h"
+#include "app/WindowNames.h"
 #include "program/Windows.h"
 #include "model/AppState.h"
 #include "model/RandomSource.h"
@@ -44,6 +45,24 @@ public:
     double secondsSinceMidnight() override { return seconds; }
     QString shortDate() override { return u"08/12/26"_s; }
     QDateTime now() override { return {QDate(2026, 12, 8), QTime::fromMSecsSinceStartOfDay(int(seconds * 1000))}; }
+};
+
+// A class list of twelve, one of whom got some divisions wrong.
+class ClassOfTwelve final : public platform::Classroom {
+public:
+    std::vector<platform::ClassPupil> pupils() override
+    {
+        std::vector<platform::ClassPupil> list;
+        for (const char* name : {"Alessia", "Andrea", "Beatrice", "Davide", "Elena", "Federico", "Giulia", "Leonardo",
+                                 "Marco", "Martina", "Sofia", "Tommaso"})
+            list.push_back({QString::fromLatin1(name).toLower(), QString::fromLatin1(name)});
+        return list;
+    }
+    std::vector<platform::MissedOperation> mistakes(const QString& pupil, const std::vector<int>&, int) override
+    {
+        if (pupil != u"giulia"_s) return {};
+        return {{1, 7, 8, 1}, {1, 9, 6, 1}};
+    }
 };
 
 class SilentDialogs final : public platform::Dialogs {
@@ -341,6 +360,19 @@ int main(int argc, char* argv[])
         });
         p.press(u"frmInizio"_s, u"Option1"_s, 5);
         p.grab(u"frmInizio"_s, file(u"start-set2"_s));
+    }
+    if (wanted(u"who"_s)) {
+        Program p(u"ADDIZIONI"_s, out);
+        ClassOfTwelve classroom;
+        p.services.classroom = &classroom;
+        p.show(u"frmInizio"_s);
+        p.openCurtain();
+        p.press(u"frmInizio"_s, u"Option1"_s, 0);
+        p.press(u"frmInizio"_s, u"Option2"_s, 0);
+        p.press(u"frmInizio"_s, u"Option3"_s, 0);  // "Avanti"
+        p.grab(windows::kChiSeiWindow, file(u"who"_s));
+        p.press(windows::kChiSeiWindow, u"optAlunno"_s, 6);  // Giulia, who has mistakes to review
+        p.grab(windows::kChiSeiWindow, file(u"who-review"_s));
     }
     if (wanted(u"info"_s)) {
         Program p(u"ADDIZIONI"_s, out);
