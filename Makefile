@@ -49,7 +49,8 @@ test: build
 # empty Qt window, which reads no fonts, is shown beside it), a click to its
 # frame on the real program, response times of every event path, the
 # journal, a school's server under a lab's load, the teacher's window over a
-# big journal, the full soak and the soak of the real windows.
+# big journal, the family pages of a class, the full soak and the soak of the
+# real windows.
 bench: build
 	@scripts/bench.sh $(BUILD_DIR)
 

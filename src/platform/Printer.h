@@ -43,6 +43,10 @@ public:
     virtual void printLine(const QString& text) = 0;
     // Prints what the surface holds, at its size on screen, top-left at (x, y).
     virtual void printImage(const DrawingSurface& surface, int xTwips, int yTwips) = 0;
+    // Charts, drawn as lines and boxes so they stay sharp at any resolution.
+    // Grey runs from 0 (black) to 255 (white); neither moves the position.
+    virtual void drawLine(int x1, int y1, int x2, int y2, int widthTwips, int grey) = 0;
+    virtual void fillBox(int x, int y, int width, int height, int grey) = 0;
     // Ends the page and goes on with a fresh one in the same job; x and y go
     // back to 0, the font stays.
     virtual void newPage() = 0;

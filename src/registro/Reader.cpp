@@ -311,8 +311,8 @@ PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit
     }
     while (runs.next()) {
         const double closed = runs.value(1).toDouble();
-        statistics.chart.append(
-            {runs.value(0).toLongLong(), runs.value(2).toDouble() / closed, runs.value(3).toDouble() / closed});
+        statistics.chart.append({runs.value(0).toLongLong(), runs.value(2).toDouble() / closed,
+                                 runs.value(3).toDouble() / closed, runs.value(1).toInt()});
     }
 
     const QString missed = u"SUM(CASE WHEN o.wrong_attempts <> '' THEN 1 ELSE 0 END)"_s;

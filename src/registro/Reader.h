@@ -55,6 +55,7 @@ struct ChartPoint {
     qint64 startedMs = 0;
     double rightShare = 0;        // right answers per operation closed, 0..1
     double secondsPerOperation = 0;
+    int operations = 0;           // closed, to weigh the run against others
 };
 
 // An operation a pupil met, and how often it went wrong.

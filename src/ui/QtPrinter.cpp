@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -162,6 +163,49 @@ void QtPrinter::printImage(const platform::DrawingSurface& surface, int xTwips, 
         m_painter.drawImage(target, image);
 }
 
+void QtPrinter::drawLine(int x1, int y1, int x2, int y2, int widthTwips, int grey)
+{
+    if (!begin())
+        return;
+    Step step{Step::Kind::Line, {}, {}, {}, {}, {}, {}, toDevice(widthTwips), grey};
+    step.line = QLineF(toDevice(x1), toDevice(y1), toDevice(x2), toDevice(y2));
+    if (m_pdfPath.isEmpty())
+        m_steps.push_back(step);
+    else
+        paint(step);
+}
+
+void QtPrinter::fillBox(int x, int y, int width, int height, int grey)
+{
+    if (!begin() || width <= 0 || height <= 0)
+        return;
+    Step step{Step::Kind::Box, {}, {}, {}, {}, {}, {}, 0, grey};
+    step.target = QRectF(toDevice(x), toDevice(y), toDevice(width), toDevice(height));
+    if (m_pdfPath.isEmpty())
+        m_steps.push_back(step);
+    else
+        paint(step);
+}
+
+void QtPrinter::paint(const Step& step)
+{
+    const int grey = std::clamp(step.grey, 0, 255);
+    switch (step.kind) {
+    case Step::Kind::Text:
+        m_painter.setFont(step.font);
+        m_painter.setPen(Qt::black);
+        m_painter.drawText(step.at, step.text);
+        break;
+    case Step::Kind::Image: m_painter.drawImage(step.target, step.image); break;
+    case Step::Kind::Line:
+        m_painter.setPen(QPen(QColor(grey, grey, grey), step.width, Qt::SolidLine, Qt::FlatCap));
+        m_painter.drawLine(step.line);
+        break;
+    case Step::Kind::Box: m_painter.fillRect(step.target, QColor(grey, grey, grey)); break;
+    case Step::Kind::NewPage: break;
+    }
+}
+
 void QtPrinter::newPage()
 {
     if (m_pdfPath.isEmpty())
@@ -181,15 +225,10 @@ bool QtPrinter::sendToPrinter()
         return false;
     bool ok = true;
     for (const Step& step : steps) {
-        switch (step.kind) {
-        case Step::Kind::Text:
-            m_painter.setFont(step.font);
-            m_painter.setPen(Qt::black);
-            m_painter.drawText(step.at, step.text);
-            break;
-        case Step::Kind::Image: m_painter.drawImage(step.target, step.image); break;
-        case Step::Kind::NewPage: ok = m_printer->newPage() && ok; break;
-        }
+        if (step.kind == Step::Kind::NewPage)
+            ok = m_printer->newPage() && ok;
+        else
+            paint(step);
     }
     return m_painter.end() && ok;
 }

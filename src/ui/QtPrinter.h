@@ -45,6 +45,8 @@ public:
     void setCurrentY(int twips) override { m_y = twips; }
     void printLine(const QString& text) override;
     void printImage(const platform::DrawingSurface& surface, int xTwips, int yTwips) override;
+    void drawLine(int x1, int y1, int x2, int y2, int widthTwips, int grey) override;
+    void fillBox(int x, int y, int width, int height, int grey) override;
     void newPage() override;
     platform::PrintResult endDocument() override;
 
@@ -55,12 +57,15 @@ public:
 private:
     // What a page to the printer holds until the job is sent.
     struct Step {
-        enum class Kind { Text, Image, NewPage } kind;
+        enum class Kind { Text, Image, NewPage, Line, Box } kind;
         QFont font;
         QPointF at;
         QString text;
-        QRectF target;
+        QRectF target;  // an image's, or a box
         QImage image;
+        QLineF line = {};
+        double width = 0;
+        int grey = 0;
     };
 
     bool begin();
@@ -68,6 +73,7 @@ private:
     bool createPdfFile();
     bool pdfFileStillNamed() const;
     double toDevice(int twips) const;
+    void paint(const Step& step);
 
     QString m_pdfPath;  // the name asked for, then the file's own
     platform::FileWriter m_pdfFile;

@@ -15,7 +15,7 @@ namespace testing_support {
 
 // One thing a recording printer or surface was asked to put on paper.
 struct PrintedItem {
-    enum class What { Text, Image, End, NewPage } what;
+    enum class What { Text, Image, End, NewPage, Line, Box } what;
     QString text;  // empty for a line feed
     QString font;
     double size = 0;
@@ -28,7 +28,7 @@ struct PrintedItem {
 
 inline void PrintTo(const PrintedItem& item, std::ostream* os)
 {
-    static const char* const kinds[] = {"Text", "Image", "End", "NewPage"};
+    static const char* const kinds[] = {"Text", "Image", "End", "NewPage", "Line", "Box"};
     *os << kinds[int(item.what)] << " \"" << item.text.toStdString() << "\" " << item.font.toStdString() << ' '
         << item.size << (item.bold ? " bold" : "") << " at (" << item.x << ", " << item.y << ") #" << std::hex
         << item.color << std::dec;
@@ -64,6 +64,16 @@ public:
     void printImage(const platform::DrawingSurface&, int x, int y) override
     {
         items.push_back({PrintedItem::What::Image, QString(), m_font, m_size, m_bold, x, y});
+    }
+    // The far corner, or the line's other end, as its text: "x,y".
+    void drawLine(int x1, int y1, int x2, int y2, int, int) override
+    {
+        items.push_back({PrintedItem::What::Line, QStringLiteral("%1,%2").arg(x2).arg(y2), m_font, m_size, m_bold, x1, y1});
+    }
+    void fillBox(int x, int y, int width, int height, int) override
+    {
+        items.push_back(
+            {PrintedItem::What::Box, QStringLiteral("%1,%2").arg(x + width).arg(y + height), m_font, m_size, m_bold, x, y});
     }
     void newPage() override
     {
@@ -138,6 +148,8 @@ private:
         void setCurrentY(int y) override { m_p->setCurrentY(y); }
         void printLine(const QString& t) override { m_p->printLine(t); }
         void printImage(const platform::DrawingSurface& s, int x, int y) override { m_p->printImage(s, x, y); }
+        void drawLine(int x1, int y1, int x2, int y2, int w, int g) override { m_p->drawLine(x1, y1, x2, y2, w, g); }
+        void fillBox(int x, int y, int w, int h, int g) override { m_p->fillBox(x, y, w, h, g); }
         void newPage() override { m_p->newPage(); }
         platform::PrintResult endDocument() override { return m_p->endDocument(); }
 

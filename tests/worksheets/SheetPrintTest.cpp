@@ -29,6 +29,8 @@ public:
         if (++m_lines == m_failAt) throw std::runtime_error("paper jam");
     }
     void printImage(const platform::DrawingSurface&, int, int) override {}
+    void drawLine(int, int, int, int, int, int) override {}
+    void fillBox(int, int, int, int, int) override {}
     void newPage() override {}
     platform::PrintResult endDocument() override { return {true, {}, {}}; }
 

@@ -9,6 +9,7 @@
 #include "registro/Report.h"
 #include "registro/Texts.h"
 #include "ui/registro/ClassPanel.h"
+#include "ui/registro/FamilyPrint.h"
 #include "ui/registro/PupilChart.h"
 
 #include <QCheckBox>
@@ -221,9 +222,13 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_exportPupil = new QPushButton(u"Dati dell'al&unno…"_s);
     m_exportPupil->setObjectName(u"esportaAlunno"_s);
     m_exportPupil->setToolTip(u"Scrive in un file di testo tutto ciò che il registro conserva dell'alunno scelto"_s);
+    auto* family = new QPushButton(u"Scheda dell'alunno"_s);
+    family->setObjectName(u"stampaScheda"_s);
+    family->setToolTip(u"Stampa una pagina per la famiglia: l'alunno scelto, o ogni alunno di una classe"_s);
     auto* actions = new QHBoxLayout;
     actions->addWidget(csv);
     actions->addWidget(print);
+    actions->addWidget(family);
     actions->addStretch(1);
     actions->addWidget(m_exportPupil);
     actions->addWidget(m_delete);
@@ -263,6 +268,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
 
     m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
+    m_family = new FamilyPrint(this, *m_reads, printers, clock, dialogs, reader.zone());
     m_model.setPageReader([this](const registro::RunFilter& filter, const registro::RunCursor& after) {
         struct Page {
             QList<registro::RunRow> rows;
@@ -294,6 +300,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     connect(refreshButton, &QPushButton::clicked, this, &TeacherWindow::refresh);
     connect(csv, &QPushButton::clicked, this, &TeacherWindow::exportCsv);
     connect(print, &QPushButton::clicked, this, &TeacherWindow::printReport);
+    connect(family, &QPushButton::clicked, this, &TeacherWindow::printFamilyPages);
     connect(m_delete, &QPushButton::clicked, this, &TeacherWindow::deletePupil);
     connect(m_exportPupil, &QPushButton::clicked, this, &TeacherWindow::exportPupil);
 
@@ -579,6 +586,11 @@ void TeacherWindow::printReport()
         registro::printReport(*printer, m_reader, m_model.filter(), m_clock.shortDate());
     printer.reset();  // the job is over before the teacher is told
     platform::reportPrintResult(m_dialogs, result);
+}
+
+void TeacherWindow::printFamilyPages()
+{
+    m_family->print(filter());
 }
 
 void TeacherWindow::deletePupil()

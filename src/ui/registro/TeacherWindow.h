@@ -28,6 +28,7 @@ class QTimer;
 namespace registro_ui {
 
 class ClassPanel;
+class FamilyPrint;
 class PupilChart;
 
 // "Registro dei risultati": the teacher reads the journal. Filters over a
@@ -67,6 +68,8 @@ public:
     // Everything kept about the pupil chosen, to a text file for the family.
     void exportPupil();
     void printReport();
+    // "Scheda dell'alunno": the pupil chosen, or every pupil of a class.
+    void printFamilyPages();
     void deletePupil();
 
 private:
@@ -115,6 +118,7 @@ private:
     QString m_lastError;
     QString m_countText;  // "N esecuzioni" of the last table read
     QTimer* m_retry = nullptr;
+    FamilyPrint* m_family = nullptr;
     // Last: it is destroyed first, waiting for a read under way.
     std::unique_ptr<registro::ReadThread> m_reads;
 };
