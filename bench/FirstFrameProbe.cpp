@@ -40,26 +40,28 @@ long long nowNanoseconds()
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-// To ARITMETICA_FRAME_FD: an image, or with a mark, something else.
-void note(long long time, const char* mark = "")
+// To ARITMETICA_FRAME_FD: an image (and the window it went to), or with a
+// mark, something else.
+void note(long long time, const char* mark = "", unsigned drawable = 0)
 {
     static const int fd = [] {
         const char* value = std::getenv("ARITMETICA_FRAME_FD");
         return value ? std::atoi(value) : -1;
     }();
     if (fd < 0) return;
-    char text[32];
-    const int n = std::snprintf(text, sizeof text, "%s%lld\n", mark, time);
+    char text[48];
+    const int n = drawable ? std::snprintf(text, sizeof text, "%s%lld %u\n", mark, time, drawable)
+                           : std::snprintf(text, sizeof text, "%s%lld\n", mark, time);
     if (n > 0) {
         const ssize_t written = write(fd, text, std::size_t(n));
         (void)written;  // a reader gone away only stops the notes
     }
 }
 
-void noteFrame()
+void noteFrame(unsigned drawable)
 {
     const long long time = nowNanoseconds();
-    note(time);
+    note(time, "", drawable);
     if (g_noted.exchange(true)) return;
     const char* path = std::getenv("ARITMETICA_FIRST_FRAME_FILE");
     if (!path) return;
@@ -104,7 +106,7 @@ __attribute__((visibility("default"))) xcb_void_cookie_t xcb_shm_put_image(
     static const Fn next = real<Fn>("libxcb-shm.so.0", "xcb_shm_put_image");
     const xcb_void_cookie_t cookie = next(c, drawable, gc, totalWidth, totalHeight, srcX, srcY, srcWidth, srcHeight,
                                           dstX, dstY, depth, format, sendEvent, shmseg, offset);
-    noteFrame();
+    noteFrame(drawable);
     return cookie;
 }
 
@@ -119,7 +121,7 @@ __attribute__((visibility("default"))) xcb_void_cookie_t xcb_put_image(
     static const Fn next = real<Fn>("libxcb.so.1", "xcb_put_image");
     const xcb_void_cookie_t cookie =
         next(c, format, drawable, gc, width, height, dstX, dstY, leftPad, depth, dataLength, data);
-    noteFrame();
+    noteFrame(drawable);
     return cookie;
 }
 

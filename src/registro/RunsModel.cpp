@@ -58,7 +58,9 @@ QVariant RunsModel::data(const QModelIndex& index, int role) const
     const auto column = Column(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return runText(row, column, m_reader.zone());
+        // A name of any length is cut here, whole in the tooltip.
+        return column == Column::Pupil || column == Column::Copy ? shortText(runText(row, column, m_reader.zone()))
+                                                                 : runText(row, column, m_reader.zone());
     case Qt::AccessibleTextRole:
         // An empty cell reads as nothing at all.
         if (column == Column::Pupil && row.pupil.trimmed().isEmpty())
@@ -66,12 +68,18 @@ QVariant RunsModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return isNumberColumn(column) ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
-    case Qt::ToolTipRole:
-        if (column == Column::Objective || column == Column::Level)
-            return runText(row, column, m_reader.zone());
+    case Qt::ToolTipRole: {
+        // Texts a column may cut are whole here; a run cut short says so too.
+        QStringList tip;
+        if (column != Column::Date && !isNumberColumn(column)) {
+            if (const QString text = runText(row, column, m_reader.zone()); !text.isEmpty())
+                tip << tipText(text);
+        }
         if (!row.finished)
-            return QString(u"Esecuzione lasciata a metà: "_s % QString::number(row.operations) % u" operazioni su 20"_s);
-        return {};
+            tip << u"Esecuzione lasciata a metà: "_s % QString::number(row.operations) %
+                       (row.operations == 1 ? u" operazione su 20"_s : u" operazioni su 20"_s);
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(u'\n'));
+    }
     case kRunIdRole:
         return row.id;
     default:

@@ -63,6 +63,40 @@ QString runsText(int count)
     return QString::number(count) % (count == 1 ? u" esecuzione"_s : u" esecuzioni"_s);
 }
 
+QString shortText(const QString& text, int max)
+{
+    if (text.size() <= max || max < 1)
+        return text;
+    qsizetype keep = max - 1;
+    if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+        --keep;
+    return text.first(keep) % u'…';
+}
+
+QString tipText(const QString& text)
+{
+    constexpr qsizetype kLine = 80;
+    if (text.size() <= kLine)
+        return text;
+    QStringList lines;
+    qsizetype start = 0;
+    while (text.size() - start > kLine) {
+        qsizetype end = text.lastIndexOf(u' ', start + kLine);
+        if (end <= start) {
+            end = start + kLine;
+            if (text.at(end - 1).isHighSurrogate())
+                --end;
+            lines << text.mid(start, end - start);
+            start = end;
+        } else {
+            lines << text.mid(start, end - start);
+            start = end + 1;
+        }
+    }
+    lines << text.mid(start);
+    return lines.join(u'\n');
+}
+
 QString filterText(const RunFilter& filter)
 {
     const QString pupil = filter.pupil.isEmpty() ? u"tutti"_s : filter.pupil;

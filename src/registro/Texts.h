@@ -28,6 +28,16 @@ QString missedText(const MissedOperation& operation);
 // "1 esecuzione", "3 esecuzioni".
 QString runsText(int count);
 
+// Longest text a name or title is shown whole at in the window: a name typed
+// on a server can run to thousands of characters.
+constexpr int kShownLength = 60;
+// The text cut at the end with "…" when longer than max characters (a
+// character never split in two).
+QString shortText(const QString& text, int max = kShownLength);
+// The whole text for a tooltip, in lines of at most 80 characters (at a space
+// where there is one), so that a long one stays on the screen.
+QString tipText(const QString& text);
+
 // What the filter lets through, in words: "Alunno: Giulia   Copia: tutte ...".
 QString filterText(const RunFilter& filter);
 

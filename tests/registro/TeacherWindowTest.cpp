@@ -28,7 +28,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QtCharts/QLineSeries>
 
 #include <unistd.h>
@@ -272,6 +276,91 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"registro.csv"_s});
+    }
+
+    // A name a server let through at 2,000 characters is cut everywhere and
+    // never widens the window; a year of runs is a point a week; the file
+    // for an Italian spreadsheet has its own form.
+    void aLongNameAndAYearOfRunsStayReadable()
+    {
+        const QString longName = u"Maria Giovanna "_s.repeated(134).left(2000);
+        const int before = window->sizeHint().width();
+        std::vector<JournalRun> runs{{u"long"_s, u"ADDIZIONI"_s, at(2026, 12, 6, 9), rightOperations(20), {longName}}};
+        // Every day for ten weeks from Monday 14 September, help taken on odd days.
+        for (int day = 0; day < 70; ++day) {
+            std::vector<Operation> operations = rightOperations(4, 2 + day % 2 * 2);
+            if (day % 2)
+                operations[0].help = u"aiuto"_s;
+            runs.push_back({u"ada"_s + QString::number(day), u"ADDIZIONI"_s,
+                            QDateTime(QDate(2026, 9, 14).addDays(day), QTime(10, 0), schoolZone()), operations,
+                            {u"Ada"_s}});
+        }
+        JournalWriter writer(backend->pupils());
+        QVERIFY2(writer.add(runs), qPrintable(writer.error()));
+        window->refresh();
+        settle();
+
+        auto* pupils = child<QComboBox>(u"alunno"_s);
+        const int index = pupils->findData(longName);
+        QVERIFY(index > 0);
+        QCOMPARE(pupils->itemText(index), longName.first(registro::kShownLength - 1) % u'…');
+        QCOMPARE(pupils->itemData(index, Qt::ToolTipRole).toString().replace(u'\n', u' '), longName.trimmed());
+        pupils->setCurrentIndex(index);
+        settle();
+        QCOMPARE(window->model().rowCount(), 1);
+        const QModelIndex name = window->model().index(0, int(registro::Column::Pupil));
+        QCOMPARE(name.data().toString().size(), registro::kShownLength);
+        QCOMPARE(name.data(Qt::ToolTipRole).toString().replace(u'\n', u' '), longName.trimmed());
+        const QModelIndex objective = window->model().index(0, int(registro::Column::Objective));
+        QCOMPARE(objective.data(Qt::ToolTipRole).toString(), objective.data().toString());
+        QVERIFY(child<QLabel>(u"titoloEsecuzione"_s)->text().endsWith(u"… — ADDIZIONI — 06/12/2026 09:00"_s));
+        window->classes().reload();
+        const int available = window->screen()->availableGeometry().width();
+        QCOMPARE(window->sizeHint().width(), before);
+        QVERIFY2(window->sizeHint().width() < available, qPrintable(QString::number(window->sizeHint().width())));
+
+        // Seventy days over ten weeks: ten points, in the chart and in its table.
+        choose(u"alunno"_s, u"Ada"_s);
+        child<QTabWidget>(u"dettagli"_s)->setCurrentIndex(1);
+        settle();
+        auto* chart = window->findChild<registro_ui::PupilChart*>();
+        const QList<QPointF> right = chart->rightShare()->points();
+        QCOMPARE(right.size(), 10);
+        QCOMPARE(right[0], QPointF(at(2026, 9, 14, 0).toMSecsSinceEpoch(), 100 - 25 * 3 / 7.0));
+        QCOMPARE(chart->secondsPerOperation()->points()[0].y(), (4 * 2 + 3 * 4) / 7.0);
+        QStandardItemModel* table = chart->table();
+        QCOMPARE(table->rowCount(), 10);
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << table->item(9, c)->text();
+        QCOMPARE(cells, QStringList({u"settimana dal 16/11/2026"_s, u"86"_s, u"3,1"_s, u"7"_s}));
+        Q_EMIT chart->rightShare()->hovered(right[3] + QPointF(3600e3, -2), true);
+        QTRY_COMPARE(QToolTip::text(), u"settimana dal 05/10/26: 7 esecuzioni"_s);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"fogli.csv"_s);
+        registro_ui::TeacherWindow::Questions italian = scripted();
+        italian.csvFile = [&](QWidget*, const QString&) {
+            return registro_ui::TeacherWindow::CsvChoice(path, registro::CsvForm::Italian);
+        };
+        registro_ui::TeacherWindow other(*reader, printers, clock, dialogs, u"prova"_s, italian);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        settle(&other);
+        // Opened over the long name, it is no wider either.
+        pick(u"alunno"_s, registro::shortText(longName), &other);
+        settle(&other);
+        QCOMPARE(other.sizeHint().width(), before);
+        QCOMPARE(other.width(), std::min(1180, available));
+        pick(u"alunno"_s, u"Tutti gli alunni"_s, &other);
+        settle(&other);
+        other.exportCsv();
+        QFile csv(path);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> records = csv.readAll().split('\n');
+        QCOMPARE(records[0], "\xEF\xBB\xBF" % registro::columnHeaders().join(u';').toUtf8() % "\r");
+        QVERIFY(records[1].startsWith("06/12/2026 09:00;Maria Giovanna "));
+        QCOMPARE(records.size(), 4 + 71 + 2);  // the header, every run, the empty end
     }
 
     void theClassPartKeepsTheListAndTheRunsFollowARename()

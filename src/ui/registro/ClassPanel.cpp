@@ -1,5 +1,7 @@
 #include "ui/registro/ClassPanel.h"
 
+#include "registro/Texts.h"
+
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -60,6 +62,8 @@ ClassPanel::ClassPanel(QSqlDatabase db, platform::Clock& clock, platform::Dialog
     m_class = new QComboBox;
     m_class->setObjectName(u"classe"_s);
     m_class->setMinimumContentsLength(12);
+    // A long class name never sets the window's width.
+    m_class->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto* classLabel = new QLabel(u"C&lasse"_s);
     classLabel->setBuddy(m_class);
     auto* newClass = button(u"&Nuova classe…"_s, u"nuovaClasse"_s);
@@ -128,8 +132,10 @@ void ClassPanel::reload()
     {
         const QSignalBlocker quiet(m_class);
         m_class->clear();
-        for (const journal::SchoolClass& c : classes)
+        for (const journal::SchoolClass& c : classes) {
             m_class->addItem(c.name, c.id);
+            m_class->setItemData(m_class->count() - 1, registro::tipText(c.name), Qt::ToolTipRole);
+        }
         m_class->setCurrentIndex(std::max(0, m_class->findData(chosen)));
     }
     if (!m_lists.lastError().isEmpty())
@@ -145,7 +151,7 @@ void ClassPanel::showPupils()
         for (const journal::ClassPupil& pupil : m_lists.pupils(currentClass())) {
             auto* item = new QListWidgetItem(pupil.name, m_pupils);
             item->setData(Qt::UserRole, pupil.id);
-            item->setToolTip(pupil.name);
+            item->setToolTip(registro::tipText(pupil.name));
             if (pupil.id == chosen)
                 m_pupils->setCurrentItem(item);
         }

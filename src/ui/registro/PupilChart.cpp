@@ -1,15 +1,18 @@
 #include "ui/registro/PupilChart.h"
 
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
 #include <QTableView>
+#include <QToolTip>
 #include <QtCharts/QChart>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,15 +30,22 @@ PupilChart::PupilChart(QWidget* parent)
     setObjectName(u"grafico"_s);
     setAccessibleName(u"Andamento dell'alunno"_s);
     setAccessibleDescription(u"Risposte esatte e secondi per operazione di ogni esecuzione; la tabella accanto ne dà i valori"_s);
-    m_table.setHorizontalHeaderLabels({u"Data"_s, u"Esatte (%)"_s, u"Secondi per operazione"_s});
+    m_table.setHorizontalHeaderLabels({u"Data"_s, u"Esatte (%)"_s, u"Secondi per operazione"_s, u"Esecuzioni"_s});
     setRenderHint(QPainter::Antialiasing);
     auto* chart = new QChart;
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->legend()->setAlignment(Qt::AlignTop);
     m_right->setName(u"Risposte esatte (%)"_s);
     m_seconds->setName(u"Secondi per operazione"_s);
-    for (QLineSeries* series : {m_right, m_seconds})
+    for (QLineSeries* series : {m_right, m_seconds}) {
         chart->addSeries(series);
+        connect(series, &QLineSeries::hovered, this, [this](const QPointF& point, bool over) {
+            if (over)
+                QToolTip::showText(QCursor::pos(), tipAt(point.x()), this);
+            else
+                QToolTip::hideText();
+        });
+    }
     m_time->setFormat(u"dd/MM/yy"_s);
     m_time->setTitleText(u"Data"_s);
     // A little above 100, so that a perfect run is not cut by the frame.
@@ -61,20 +71,23 @@ PupilChart::PupilChart(QWidget* parent)
     setChart(chart);
 }
 
-void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTimeZone& zone)
+void PupilChart::setPoints(const QList<registro::ChartPoint>& runs, const QTimeZone& zone)
 {
+    m_groups = registro::groupChart(runs, zone);
+    m_zone = zone;
+    const QList<registro::ChartGroup>& points = m_groups;
     QList<QPointF> right, seconds;
     right.reserve(points.size());
     seconds.reserve(points.size());
     double slowest = 0;
-    for (const registro::ChartPoint& point : points) {
+    for (const registro::ChartGroup& point : points) {
         right.append({double(point.startedMs), point.rightShare * 100});
         seconds.append({double(point.startedMs), point.secondsPerOperation});
         slowest = std::max(slowest, point.secondsPerOperation);
     }
     // One call each: the chart redraws once, not once a point. A dot for each
     // run while they can be told apart; beyond that the line says it.
-    const bool dots = points.size() <= 60;
+    const bool dots = points.size() <= registro::kMostChartPoints;
     m_right->setPointsVisible(dots);
     m_seconds->setPointsVisible(dots);
     m_right->replace(right);
@@ -82,18 +95,18 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTim
 
     const QLocale locale;
     m_table.setRowCount(0);
-    for (const registro::ChartPoint& point : points) {
+    for (const registro::ChartGroup& point : points) {
         auto cell = [](const QString& text) {
             auto* item = new QStandardItem(text);
             item->setEditable(false);
             return item;
         };
-        const QDateTime when = QDateTime::fromMSecsSinceEpoch(point.startedMs, zone);
-        QList<QStandardItem*> row{cell(locale.toString(when, u"dd/MM/yyyy HH:mm"_s)),
+        QList<QStandardItem*> row{cell(registro::chartPeriodText(point, zone, u"dd/MM/yyyy"_s)),
                                   cell(locale.toString(qRound(point.rightShare * 100))),
-                                  cell(locale.toString(point.secondsPerOperation, 'f', 1))};
-        row[1]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row[2]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                                  cell(locale.toString(point.secondsPerOperation, 'f', 1)),
+                                  cell(locale.toString(point.runs))};
+        for (int column = 1; column < row.size(); ++column)
+            row[column]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_table.appendRow(row);
     }
 
@@ -107,6 +120,16 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& points, const QTim
     m_secondsAxis->setRange(0, std::max(10.0, slowest * 1.1));
     m_secondsAxis->applyNiceNumbers();
     m_secondsAxis->setMax(m_secondsAxis->max() * 1.05);
+}
+
+QString PupilChart::tipAt(double x) const
+{
+    if (m_groups.isEmpty())
+        return {};
+    const auto nearest = std::min_element(m_groups.begin(), m_groups.end(), [x](const auto& a, const auto& b) {
+        return std::abs(double(a.startedMs) - x) < std::abs(double(b.startedMs) - x);
+    });
+    return registro::chartTipText(*nearest, m_zone);
 }
 
 QWidget* PupilChart::withTable()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registro/Chart.h"
 #include "registro/Reader.h"
 
 #include <QStandardItemModel>
@@ -12,8 +13,10 @@ class QValueAxis;
 namespace registro_ui {
 
 // One pupil over time: the share of right answers of each run (left axis,
-// per cent) and the mean seconds per operation (right axis). The same points
-// are kept as a table (date, per cent right, seconds per operation), which a
+// per cent) and the mean seconds per operation (right axis); past sixty runs
+// a point a day, and past sixty days a point a week, the mean of its runs,
+// whose period and count the point's tooltip tells. The same points are kept
+// as a table (period, per cent right, seconds per operation, runs), which a
 // screen reader walks where it cannot read a drawing.
 class PupilChart final : public QChartView {
 public:
@@ -23,8 +26,12 @@ public:
     QWidget* withTable();
 
     void setPoints(const QList<registro::ChartPoint>& points, const QTimeZone& zone);
+    // Small, so that the window fits a small screen; it grows with the room.
+    QSize sizeHint() const override { return {400, 300}; }
     QLineSeries* rightShare() const { return m_right; }
     QLineSeries* secondsPerOperation() const { return m_seconds; }
+    // What the point nearest to this time (ms since the epoch) stands for.
+    QString tipAt(double x) const;
 
 private:
     QLineSeries* m_right;
@@ -33,6 +40,8 @@ private:
     QValueAxis* m_percent;
     QValueAxis* m_secondsAxis;
     QStandardItemModel m_table;
+    QList<registro::ChartGroup> m_groups;
+    QTimeZone m_zone;
 };
 
 }  // namespace registro_ui

@@ -23,15 +23,18 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,6 +64,41 @@ QLabel* placeholder(const QString& text)
     return label;
 }
 
+// One line that gives up its width and cuts its text at the end, the whole
+// text in the tooltip: a pupil's name may run to thousands of characters.
+class ElidedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override
+    {
+        const QSize whole = QLabel::sizeHint();
+        return {std::min(whole.width(), 480), whole.height()};
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip || !toolTip().isEmpty())
+            return QLabel::event(event);
+        if (cut())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), registro::tipText(text()), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment() | Qt::TextSingleLine),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+
+private:
+    bool cut() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
+};
+
 QLabel* buddyLabel(const QString& text, QWidget* buddy)
 {
     auto* label = new QLabel(text);
@@ -77,7 +115,13 @@ TeacherWindow::Questions TeacherWindow::askingTheUser()
                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
             },
             [](QWidget* parent, const QString& suggested) {
-                return QFileDialog::getSaveFileName(parent, u"Esporta in CSV"_s, suggested, u"File CSV (*.csv)"_s);
+                // The first form is the default, as the file always was.
+                const QString commas = u"CSV (virgole) (*.csv)"_s;
+                const QString italian = u"CSV per fogli di calcolo italiani (punto e virgola) (*.csv)"_s;
+                QString chosen = commas;
+                const QString path = QFileDialog::getSaveFileName(parent, u"Esporta in CSV"_s, suggested,
+                                                                  commas % u";;"_s % italian, &chosen);
+                return CsvChoice(path, chosen == italian ? registro::CsvForm::Italian : registro::CsvForm::Commas);
             },
             [](QWidget* parent, const QString& suggested) {
                 return QFileDialog::getSaveFileName(parent, u"Esporta i dati dell'alunno"_s, suggested,
@@ -102,9 +146,12 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_pupil = new QComboBox;
     m_pupil->setObjectName(u"alunno"_s);
     m_pupil->setMinimumContentsLength(16);
+    // Long names are cut in the list, so its width is never theirs.
+    m_pupil->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_copy = new QComboBox;
     m_copy->setObjectName(u"copia"_s);
     m_copy->setMinimumContentsLength(16);
+    m_copy->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_fromOn = new QCheckBox(u"&Dal"_s);
     m_fromOn->setObjectName(u"dalAttivo"_s);
     m_from = new QDateEdit;
@@ -151,8 +198,8 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_table->setAlternatingRowColors(true);
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
-    // "NUMERO MASSIMO da  1 a 30": the end says most.
-    m_table->setTextElideMode(Qt::ElideMiddle);
+    // Cut at the end, never in the middle of a word; the tooltip has it whole.
+    m_table->setTextElideMode(Qt::ElideRight);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     // Widths from the texts a column holds, not from reading every row; the
     // objective, whose texts are long, takes what is left, with the whole text
@@ -173,7 +220,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     }
 
     // What a run and a pupil show.
-    m_runTitle = new QLabel;
+    m_runTitle = new ElidedLabel;
     m_runTitle->setObjectName(u"titoloEsecuzione"_s);
     m_lines = new QPlainTextEdit;
     m_lines->setObjectName(u"righe"_s);
@@ -247,7 +294,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     parts->addTab(m_classes, u"Classi"_s);
     setCentralWidget(parts);
 
-    m_count = new QLabel;
+    m_count = new ElidedLabel;
     m_count->setObjectName(u"conteggio"_s);
     statusBar()->addWidget(m_count);
     // Beside the source, where an error message cannot cover it.
@@ -255,7 +302,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_reading->setObjectName(u"lettura"_s);
     m_reading->hide();
     statusBar()->addPermanentWidget(m_reading);
-    auto* where = new QLabel(source);
+    auto* where = new ElidedLabel(source);
     where->setObjectName(u"origine"_s);
     statusBar()->addPermanentWidget(where);
 
@@ -304,7 +351,9 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     connect(m_delete, &QPushButton::clicked, this, &TeacherWindow::deletePupil);
     connect(m_exportPupil, &QPushButton::clicked, this, &TeacherWindow::exportPupil);
 
-    resize(1180, 720);
+    // Never past the screen, however small.
+    const QSize room = screen()->availableGeometry().size();
+    resize(std::min(1180, room.width()), std::min(720, room.height()));
     refresh();
 }
 
@@ -368,12 +417,18 @@ void TeacherWindow::fillChoices(const QStringList& pupils, const QStringList& co
     m_filling = true;
     m_pupil->clear();
     m_pupil->addItem(u"Tutti gli alunni"_s, QString());
+    // The filter takes the whole name; the list shows it cut, whole in the tooltip.
+    const auto add = [](QComboBox* box, const QString& name) {
+        box->addItem(registro::shortText(name), name);
+        if (name.size() > registro::kShownLength)
+            box->setItemData(box->count() - 1, registro::tipText(name), Qt::ToolTipRole);
+    };
     for (const QString& name : pupils)
-        m_pupil->addItem(name, name);
+        add(m_pupil, name);
     m_copy->clear();
     m_copy->addItem(u"Tutte le copie"_s, QString());
     for (const QString& name : copies)
-        m_copy->addItem(name, name);
+        add(m_copy, name);
     // Keep what was chosen while it is still there.
     m_pupil->setCurrentIndex(std::max(0, m_pupil->findData(pupil)));
     m_copy->setCurrentIndex(std::max(0, m_copy->findData(copy)));
@@ -432,6 +487,7 @@ void TeacherWindow::showRun(const QModelIndex& index)
 {
     m_reads->supersede(registro::ReadThread::Lines);
     if (!index.isValid()) {
+        m_runTitle->setToolTip({});
         const bool filtered = filter() != registro::RunFilter{};
         m_runTitle->setText(!m_lastError.isEmpty()
                                 ? u"Il registro non si è potuto leggere: si riprova da solo tra poco, o con «Aggiorna»."_s
@@ -461,9 +517,13 @@ void TeacherWindow::showRun(const QModelIndex& index)
 
 void TeacherWindow::showLines(const registro::RunRow& run, const QStringList& lines)
 {
-    m_runTitle->setText((run.pupil.isEmpty() ? registro::kUnnamed : run.pupil) % u" — "_s % run.copy % u" — "_s %
-                        registro::runText(run, registro::Column::Date, m_reader.zone()) %
-                        (run.finished ? QString() : u" (lasciata a metà)"_s));
+    const QString pupil = run.pupil.isEmpty() ? registro::kUnnamed : run.pupil;
+    const QString when = u" — "_s % registro::runText(run, registro::Column::Date, m_reader.zone()) %
+                         (run.finished ? QString() : u" (lasciata a metà)"_s);
+    // The names cut, so that the date still shows; whole in the tooltip.
+    m_runTitle->setText(registro::shortText(pupil) % u" — "_s % registro::shortText(run.copy) % when);
+    const bool cut = pupil.size() > registro::kShownLength || run.copy.size() > registro::kShownLength;
+    m_runTitle->setToolTip(cut ? registro::tipText(pupil % u" — "_s % run.copy % when) : QString());
     // Headed like the printed list: ten operations to an exercise.
     QStringList text;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -545,7 +605,8 @@ void TeacherWindow::exportCsv()
     }
     const QString suggested =
         QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
-    const QString path = m_questions.csvFile(this, suggested);
+    const CsvChoice choice = m_questions.csvFile(this, suggested);
+    const QString& path = choice.path;
     if (path.isEmpty())
         return;
     const QString shown = QDir::toNativeSeparators(path);
@@ -555,7 +616,7 @@ void TeacherWindow::exportCsv()
     QString error;
     if (!file.open(QIODevice::WriteOnly)) {
         error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
-    } else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error) || !file.commit()) {
+    } else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error, choice.form) || !file.commit()) {
         if (file.errorNumber() != 0)
             error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
         file.cancelWriting();
@@ -658,8 +719,8 @@ void TeacherWindow::exportPupil()
     if (!runs)
         m_dialogs.message(u"Esportazione non riuscita. "_s % error);
     else
-        m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % QString::number(*runs) %
-                          u" esecuzioni) sono nel file:\n"_s % shown);
+        m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % registro::runsText(*runs) % u") sono nel file:\n"_s %
+                          shown);
 }
 
 registro::Stamp TeacherWindow::stamp()

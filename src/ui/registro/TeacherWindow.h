@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
+#include "registro/Csv.h"
 #include "registro/ReadThread.h"
 #include "registro/Reader.h"
 #include "registro/RunsModel.h"
@@ -40,11 +41,20 @@ class PupilChart;
 // (export, print, delete) read through the reader given.
 class TeacherWindow final : public QMainWindow {
 public:
+    // The CSV file to write and its form; a bare path is today's form.
+    struct CsvChoice {
+        CsvChoice(QString path = {}, registro::CsvForm form = registro::CsvForm::Commas)
+            : path(std::move(path)), form(form)
+        {
+        }
+        QString path;
+        registro::CsvForm form;
+    };
     // What asks the teacher something; tests answer in their place.
     struct Questions {
         std::function<bool(QWidget* parent, const QString& question)> confirm;
         // The CSV file to write, or "" when the teacher gave up.
-        std::function<QString(QWidget* parent, const QString& suggested)> csvFile;
+        std::function<CsvChoice(QWidget* parent, const QString& suggested)> csvFile;
         // The text file of a pupil's data, or "".
         std::function<QString(QWidget* parent, const QString& suggested)> pupilFile;
     };
