@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
+#include "registro/ClassSummary.h"
 #include "registro/ReadThread.h"
 #include "registro/Reader.h"
 #include "registro/RunsModel.h"
@@ -28,6 +29,7 @@ class QTimer;
 namespace registro_ui {
 
 class ClassPanel;
+class ClassView;
 class PupilChart;
 
 // "Registro dei risultati": the teacher reads the journal. Filters over a
@@ -56,6 +58,7 @@ public:
 
     registro::RunsModel& model() { return m_model; }
     ClassPanel& classes() { return *m_classes; }
+    ClassView& classView() { return *m_classView; }
     registro::RunFilter filter() const;
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
@@ -68,6 +71,8 @@ public:
     void exportPupil();
     void printReport();
     void deletePupil();
+    // The pupil's runs over days, with their chart in front.
+    void openPupil(const QString& pupil, const registro::Days& days);
 
 private:
     void applyFilter();
@@ -106,6 +111,8 @@ private:
     QPushButton* m_exportPupil = nullptr;
     QString m_by;  // "user@machine", looked up once
     ClassPanel* m_classes = nullptr;
+    ClassView* m_classView = nullptr;
+    QTabWidget* m_parts = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
