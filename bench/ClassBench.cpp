@@ -1,8 +1,8 @@
 // The class at a glance over a big journal: 100,000 runs of 20 operations by
 // the 25 pupils of a class list over a school year (every tenth run with no
 // pupil), made with the teacher's window bench's SQL. Times the view from the
-// choice of its tab to the next frame of its table, for the last 30 days and
-// for the school year.
+// choice of its tab to the frame that shows the figures (its first paint) and
+// to the one that adds the missed facts, and the change to the school year.
 //   class_bench [--runs N] [--keep FILE]
 // Fails when the first paint takes more than 300 ms.
 #include "RegistroBenchSupport.h"
@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -88,21 +89,37 @@ int main(int argc, char* argv[])
     auto* parts = window.findChild<QTabWidget*>(u"parti"_s);
     auto* table = window.findChild<QTableView*>(u"riepilogoClasse"_s);
     auto* period = window.findChild<QComboBox*>(u"periodo"_s);
+    const QStandardItemModel& model = window.classView().model();
+    // The figures are shown first, the missed facts a moment later.
+    auto waitFor = [&](auto done) {
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+    };
+    auto complete = [&] {
+        return !window.isReading() && !model.index(0, registro_ui::ClassView::Missed).data().toString().isEmpty();
+    };
     Timer timer;
     timer.restart();
     parts->setCurrentWidget(&window.classView());
-    const Times first = untilShown(window, table->viewport(), timer);
-    const int rows = window.classView().model().rowCount();
+    waitFor([&] { return model.rowCount() > 0; });
+    const Times first = untilPainted(table->viewport(), timer);
+    waitFor(complete);
+    const Times whole = untilPainted(table->viewport(), timer);
+    const int rows = model.rowCount();
     timer.restart();
     period->setCurrentIndex(period->findText(u"Anno scolastico"_s));
-    const Times year = untilShown(window, table->viewport(), timer);
+    waitFor([&] { return model.index(0, registro_ui::ClassView::Missed).data().toString().isEmpty(); });
+    waitFor(complete);
+    const Times year = untilPainted(table->viewport(), timer);
 
     const bool met = first.wall <= kTarget && rows == kPupils;
     out << "pupils shown: " << rows << "\n"
-        << QString::asprintf("%-52s %7.1f ms (CPU %6.1f ms)   target <= %.0f ms%s\n",
+        << QString::asprintf("%-56s %7.1f ms (CPU %6.1f ms)   target <= %.0f ms%s\n",
                              "class view, last 30 days, first paint", first.wall, first.cpu, kTarget,
                              first.wall <= kTarget ? "" : "   MISSED")
-        << QString::asprintf("%-52s %7.1f ms (CPU %6.1f ms)\n", "class view, the school year", year.wall, year.cpu)
+        << QString::asprintf("%-56s %7.1f ms (CPU %6.1f ms)\n", "  with the missed facts", whole.wall, whole.cpu)
+        << QString::asprintf("%-56s %7.1f ms (CPU %6.1f ms)\n", "class view, the school year, with the missed facts",
+                             year.wall, year.cpu)
         << (met ? "Every target met.\n" : "A target was missed.\n");
     return met ? 0 : 1;
 }

@@ -194,16 +194,6 @@ ClassSummary readClassSummary(Reader& reader, const QString& classId, const Days
         found->rightBefore = figures.value(6).toInt();
     }
 
-    QSqlQuery missed(db);
-    if (!prepared(missed, kMissed, {classId, from, end}, &summary.error))
-        return summary;
-    while (missed.next()) {
-        PupilSummary* pupil = pupilOf(missed);
-        if (pupil && pupil->missedMost.size() < kMissedShown)
-            pupil->missedMost.append({missed.value(1).toInt(), missed.value(2).toInt(), missed.value(3).toInt(),
-                                     missed.value(4).toInt(), 0});
-    }
-
     QSqlQuery unnamed(db);
     if (!prepared(unnamed, kWithoutPupil, {from, end}, &summary.error) || !unnamed.next())
         return summary;
@@ -220,6 +210,27 @@ ClassSummary readClassSummary(Reader& reader, const QString& classId, const Days
         return order != 0 ? order < 0 : a.id < b.id;
     });
     return summary;
+}
+
+QString readMissedMost(Reader& reader, const QString& classId, const Days& days, QList<PupilSummary>& pupils)
+{
+    QHash<QString, PupilSummary*> pupilOf;
+    for (PupilSummary& pupil : pupils) {
+        pupil.missedMost.clear();
+        pupilOf.insert(pupil.id, &pupil);
+    }
+    const auto startOf = [&](QDate day) { return day.startOfDay(reader.zone()).toMSecsSinceEpoch(); };
+    QString error;
+    QSqlQuery missed(reader.database());
+    if (!prepared(missed, kMissed, {classId, startOf(days.from), startOf(days.to.addDays(1))}, &error))
+        return error;
+    while (missed.next()) {
+        PupilSummary* pupil = pupilOf.value(missed.value(0).toString());
+        if (pupil && pupil->missedMost.size() < kMissedShown)
+            pupil->missedMost.append({missed.value(1).toInt(), missed.value(2).toInt(), missed.value(3).toInt(),
+                                     missed.value(4).toInt(), 0});
+    }
+    return {};
 }
 
 QString changeText(std::optional<int> change)

@@ -71,8 +71,12 @@ struct ClassSummary {
 
 // The classes of the journal, sorted as people read them.
 QList<ClassChoice> readClasses(Reader& reader, QString* error);
-// The pupils in the class's list, with their figures over days.
+// The pupils in the class's list, with their figures over days; the missed
+// facts, which cost about as much again, are read apart, so that the figures
+// can be shown first.
 ClassSummary readClassSummary(Reader& reader, const QString& classId, const Days& days, QDate today);
+// Fills in each pupil's missed facts over days; the error, or "".
+QString readMissedMost(Reader& reader, const QString& classId, const Days& days, QList<PupilSummary>& pupils);
 
 // "▲ 8", "▼ 3", "=": the change in points; "" when unknown.
 QString changeText(std::optional<int> change);

@@ -146,9 +146,12 @@ private Q_SLOTS:
         QCOMPARE(classes[0].name, u"3A"_s);
 
         const QDate today(2026, 12, 8);
-        const registro::ClassSummary summary =
+        registro::ClassSummary summary =
             registro::readClassSummary(reader, u"c3a"_s, registro::daysOf(registro::Period::Month, today), today);
         QVERIFY2(summary.error.isEmpty(), qPrintable(summary.error));
+        error = registro::readMissedMost(reader, u"c3a"_s, registro::daysOf(registro::Period::Month, today),
+                                         summary.pupils);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QStringList lines;
         for (const registro::PupilSummary& pupil : summary.pupils)
             lines << line(pupil);
@@ -200,6 +203,8 @@ private Q_SLOTS:
         QCOMPARE(model.index(4, V::Mark).data().toString(), QString());
         QCOMPARE(model.index(4, V::Seconds).data().toString(), u"4,3"_s);
         QCOMPARE(model.index(4, V::Last).data().toString(), u"07/12/26"_s);
+        QCOMPARE(model.index(0, V::Missed).data().toString(), u"7 × 8, 9 - 4, 6 + 7"_s);
+        QCOMPARE(model.index(3, V::Missed).data(Qt::AccessibleTextRole).toString(), u"nessuno"_s);
         QCOMPARE(window.findChild<QLabel*>(u"senzaAlunno"_s)->text(), u"Esecuzioni senza alunno: 2"_s);
 
         auto* table = window.findChild<QTableView*>(u"riepilogoClasse"_s);

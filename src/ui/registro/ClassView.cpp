@@ -31,9 +31,7 @@ QStandardItem* cell(const QString& text, const QString& spoken = {})
 
 QStandardItem* number(std::optional<double> value, int decimals = 0)
 {
-    if (!value)
-        return cell(kNoFigure, u"nessun dato"_s);
-    QStandardItem* item = cell(QLocale().toString(*value, 'f', decimals));
+    QStandardItem* item = value ? cell(QLocale().toString(*value, 'f', decimals)) : cell(kNoFigure, u"nessun dato"_s);
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return item;
 }
@@ -90,7 +88,9 @@ ClassView::ClassView(registro::ReadThread& reads, platform::Clock& clock, QTimeZ
     m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+    // The missed facts take what the figures leave.
+    m_table->horizontalHeader()->setSectionResizeMode(Missed, QHeaderView::Stretch);
     m_table->installEventFilter(this);
 
     auto* none = new QLabel(u"Il registro non ha ancora classi: si creano nella parte «Classi»."_s);
@@ -176,7 +176,38 @@ void ClassView::read()
             figures.error = figures.summary.error;
             return figures;
         },
-        [this, days](const Figures& figures) { show(figures.classes, figures.summary, figures.error, days); });
+        [this, days](const Figures& figures) {
+            show(figures.classes, figures.summary, figures.error, days);
+            if (figures.error.isEmpty() && !figures.summary.pupils.isEmpty())
+                readMissed(m_class->currentData().toString(), figures.summary.pupils, days);
+        });
+}
+
+void ClassView::readMissed(const QString& classId, const QList<registro::PupilSummary>& pupils,
+                           const registro::Days& days)
+{
+    struct Facts {
+        QList<registro::PupilSummary> pupils;
+        QString error;
+    };
+    m_reads.post<Facts>(
+        registro::ReadThread::Class,
+        [classId, pupils, days](registro::Reader& reader) {
+            Facts missed{pupils, {}};
+            missed.error = registro::readMissedMost(reader, classId, days, missed.pupils);
+            return missed;
+        },
+        [this](const Facts& missed) {
+            // Row by row as shown: the order does not change.
+            for (int row = 0; row < m_model.rowCount() && row < missed.pupils.size(); ++row) {
+                const QString text = registro::missedMostText(missed.pupils[row].missedMost);
+                QStandardItem* item = m_model.item(row, Missed);
+                item->setText(text.isEmpty() ? kNoFigure : text);
+                item->setData(text.isEmpty() ? u"nessuno"_s : QVariant(), Qt::AccessibleTextRole);
+            }
+            if (!missed.error.isEmpty())
+                m_unnamed->setText(u"Lettura del registro non riuscita: "_s % missed.error);
+        });
 }
 
 void ClassView::show(const QList<registro::ClassChoice>& classes, const registro::ClassSummary& summary,
@@ -215,14 +246,15 @@ void ClassView::show(const QList<registro::ClassChoice>& classes, const registro
         QStandardItem* change = cell(pupil.change() ? registro::changeText(pupil.change()) : kNoFigure,
                                      spokenChange(pupil.change()));
         change->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        const QString missed = registro::missedMostText(pupil.missedMost);
         m_model.appendRow({mark, name, number(pupil.runs), number(pupil.operations),
                            number(share ? std::optional<double>(*share) : std::nullopt), change,
                            number(pupil.secondsPerOperation(), 1),
                            cell(pupil.lastPractised.isValid() ? pupil.lastPractised.toString(u"dd/MM/yy"_s) : u"mai"_s),
-                           cell(missed.isEmpty() ? kNoFigure : missed, missed.isEmpty() ? u"nessuno"_s : QString())});
+                           cell({})});
     }
-    m_table->resizeColumnsToContents();
+    // A class is a few dozen rows: the figures fit their texts.
+    for (int column = 0; column < Missed; ++column)
+        m_table->resizeColumnToContents(column);
 }
 
 void ClassView::open(const QModelIndex& index)

@@ -42,6 +42,8 @@ private:
     void read();
     void show(const QList<registro::ClassChoice>& classes, const registro::ClassSummary& summary,
               const QString& error, const registro::Days& days);
+    // The missed facts, after the figures are shown.
+    void readMissed(const QString& classId, const QList<registro::PupilSummary>& pupils, const registro::Days& days);
     void open(const QModelIndex& index);
 
     registro::ReadThread& m_reads;
