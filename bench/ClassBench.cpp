@@ -91,9 +91,11 @@ int main(int argc, char* argv[])
     auto* period = window.findChild<QComboBox*>(u"periodo"_s);
     const QStandardItemModel& model = window.classView().model();
     // The figures are shown first, the missed facts a moment later.
+    // Asleep until the read thread hands something over: a spinning wait
+    // would take the core the reading needs.
     auto waitFor = [&](auto done) {
         while (!done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };
     auto complete = [&] {
         return !window.isReading() && !model.index(0, registro_ui::ClassView::Missed).data().toString().isEmpty();
