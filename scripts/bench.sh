@@ -3,8 +3,8 @@
 # from a click to its frame on the real program, from Avanti to the first
 # frame of "Chi sei?", the response time of every
 # event path through the window logic (with the journal writing), the
-# journal's own figures, the teacher's window over a big journal, the full
-# soak, and the soak of the real windows.
+# journal's own figures, the teacher's window over a big journal, the class
+# at a glance over one, the full soak, and the soak of the real windows.
 # Each part prints the command that reruns it; the script fails when any part
 # misses its target.
 #   scripts/bench.sh <build folder>
@@ -55,6 +55,9 @@ run "Scheda dell'alunno: a class of 25 over 100,000 runs to PDF <= 5 s" \
 # The journal (about 450 MiB) is made in a temporary folder and removed.
 run "Teacher's window over 100,000 runs: first paint <= 500 ms, filter and chart <= 100 ms" \
     "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 $build/bench/registro_bench --runs 100000"
+
+run "Class view over 100,000 runs of 25 pupils: first paint <= 300 ms" \
+    "xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' env QT_QPA_PLATFORM=xcb LANG=it_IT.UTF-8 $build/bench/class_bench --runs 100000"
 
 run "Soak: $soak_runs practice runs and $soak_runs pupil sheets" \
     "SOAK_RUNS=$soak_runs QT_QPA_PLATFORM=offscreen $build/tests/soak/soak_tests"

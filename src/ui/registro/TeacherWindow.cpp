@@ -10,6 +10,7 @@
 #include "registro/Texts.h"
 #include "ui/registro/ClassPanel.h"
 #include "ui/registro/FamilyPrint.h"
+#include "ui/registro/ClassView.h"
 #include "ui/registro/PupilChart.h"
 
 #include <QCheckBox>
@@ -288,11 +289,11 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_classes = new ClassPanel(reader.database(), clock, dialogs);
     // A renamed pupil's runs go under the new name.
     m_classes->onChanged([this] { refresh(); });
-    auto* parts = new QTabWidget;
-    parts->setObjectName(u"parti"_s);
-    parts->addTab(runsPage, u"Esecuzioni"_s);
-    parts->addTab(m_classes, u"Classi"_s);
-    setCentralWidget(parts);
+    m_parts = new QTabWidget;
+    m_parts->setObjectName(u"parti"_s);
+    m_parts->addTab(runsPage, u"Esecuzioni"_s);
+    m_parts->addTab(m_classes, u"Classi"_s);
+    setCentralWidget(m_parts);
 
     m_count = new ElidedLabel;
     m_count->setObjectName(u"conteggio"_s);
@@ -316,6 +317,9 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
     m_family = new FamilyPrint(this, *m_reads, printers, clock, dialogs, reader.zone());
+    m_classView = new ClassView(*m_reads, clock, reader.zone());
+    m_classView->onOpenPupil([this](const QString& pupil, const registro::Days& days) { openPupil(pupil, days); });
+    m_parts->addTab(m_classView, u"Classe"_s);
     m_model.setPageReader([this](const registro::RunFilter& filter, const registro::RunCursor& after) {
         struct Page {
             QList<registro::RunRow> rows;
@@ -391,6 +395,7 @@ struct Statistics {
 
 void TeacherWindow::refresh()
 {
+    m_classView->reload();
     m_reads->post<Choices>(
         registro::ReadThread::Choices,
         [](registro::Reader& reader) {
@@ -433,6 +438,24 @@ void TeacherWindow::fillChoices(const QStringList& pupils, const QStringList& co
     m_pupil->setCurrentIndex(std::max(0, m_pupil->findData(pupil)));
     m_copy->setCurrentIndex(std::max(0, m_copy->findData(copy)));
     m_filling = false;
+}
+
+void TeacherWindow::openPupil(const QString& pupil, const registro::Days& days)
+{
+    m_filling = true;
+    // A pupil with no run yet is not among the choices: their table is empty.
+    if (m_pupil->findData(pupil) < 0)
+        m_pupil->addItem(pupil, pupil);
+    m_pupil->setCurrentIndex(m_pupil->findData(pupil));
+    m_copy->setCurrentIndex(0);
+    m_fromOn->setChecked(true);
+    m_from->setDate(days.from);
+    m_toOn->setChecked(true);
+    m_to->setDate(days.to);
+    m_filling = false;
+    applyFilter();
+    m_details->setCurrentIndex(1);
+    m_parts->setCurrentIndex(0);
 }
 
 void TeacherWindow::applyFilter()

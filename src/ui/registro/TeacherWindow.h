@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 #include "registro/Csv.h"
+#include "registro/ClassSummary.h"
 #include "registro/ReadThread.h"
 #include "registro/Reader.h"
 #include "registro/RunsModel.h"
@@ -30,6 +31,7 @@ namespace registro_ui {
 
 class ClassPanel;
 class FamilyPrint;
+class ClassView;
 class PupilChart;
 
 // "Registro dei risultati": the teacher reads the journal. Filters over a
@@ -67,6 +69,7 @@ public:
 
     registro::RunsModel& model() { return m_model; }
     ClassPanel& classes() { return *m_classes; }
+    ClassView& classView() { return *m_classView; }
     registro::RunFilter filter() const;
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
@@ -81,6 +84,8 @@ public:
     // "Scheda dell'alunno": the pupil chosen, or every pupil of a class.
     void printFamilyPages();
     void deletePupil();
+    // The pupil's runs over days, with their chart in front.
+    void openPupil(const QString& pupil, const registro::Days& days);
 
 private:
     void applyFilter();
@@ -119,6 +124,8 @@ private:
     QPushButton* m_exportPupil = nullptr;
     QString m_by;  // "user@machine", looked up once
     ClassPanel* m_classes = nullptr;
+    ClassView* m_classView = nullptr;
+    QTabWidget* m_parts = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_reading = nullptr;
     bool m_filling = false;
