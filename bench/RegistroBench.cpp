@@ -3,13 +3,15 @@
 // one transaction, in a local file or (--server) on a throwaway PostgreSQL
 // server set up by the school's script. Times the first paint of the window,
 // a filter, and one pupil's chart, and states the size per run.
-//   registro_bench [--runs N] [--keep FILE] [--server]
+//   registro_bench [--runs N] [--keep FILE] [--server] [--reads]
+// --reads also times the reads alone, without the window.
 // Fails when a target is missed: first paint 500 ms, filter 100 ms, chart 100 ms.
 #include "journal/Database.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 #include "registro/Reader.h"
+#include "registro/RunsModel.h"
 #include "ui/registro/PupilChart.h"
 #include "ui/registro/TeacherWindow.h"
 
@@ -34,6 +36,7 @@
 #include <algorithm>
 #include <ctime>
 #include <functional>
+#include <utility>
 #include <cstdio>
 #include <vector>
 
@@ -249,7 +252,8 @@ struct Report {
 };
 
 // The window over db, from its opening: connect opens the connection.
-bool measure(const std::function<journal::Connection()>& connect, const QString& source, QTextStream& out)
+bool measure(const std::function<journal::Connection()>& connect, const QString& source, bool readsAlone,
+             QTextStream& out)
 {
     NoClock clock;
     NoDialogs dialogs;
@@ -270,27 +274,31 @@ bool measure(const std::function<journal::Connection()>& connect, const QString&
     // The count of every run comes after, in the status bar.
     report.note("  ...and the count of the runs", untilShown(window, table->viewport(), timer));
 
-    if (qEnvironmentVariableIsSet("BREAKDOWN")) {
+    if (readsAlone) {
+        // The reads of three pupils new to the journal's cache, on a
+        // connection of their own: what the database costs, apart from drawing.
         settle(window);
         const journal::Connection own = connect();
-        registro::Reader r(own.database());
+        registro::Reader alone(own.database());
         for (const QString& who : {u"Alunno 033"_s, u"Alunno 034"_s, u"Alunno 035"_s}) {
             QElapsedTimer t;
             t.start();
-            const auto rows = r.runs({who}, 100);
-            const qint64 a = t.nsecsElapsed();
-            r.countRuns({who});
-            const qint64 b = t.nsecsElapsed();
-            r.recordLines(rows.first().id);
-            const qint64 c = t.nsecsElapsed();
-            r.pupilStatistics({who}, 10);
-            const qint64 d = t.nsecsElapsed();
-            r.pupils();
-            const qint64 e = t.nsecsElapsed();
-            r.copies();
-            const qint64 f = t.nsecsElapsed();
-            out << who << " page " << a / 1e6 << " count " << (b - a) / 1e6 << " lines " << (c - b) / 1e6 << " stats "
-                << (d - c) / 1e6 << " pupils " << (e - d) / 1e6 << " copies " << (f - e) / 1e6 << "\n";
+            double last = 0;
+            auto lap = [&t, &last] {
+                const double now = t.nsecsElapsed() / 1e6;
+                return now - std::exchange(last, now);
+            };
+            const QList<registro::RunRow> page = alone.runs({who}, registro::RunsModel::kPage);
+            out << QString::asprintf("  reads of %s: page %.1f ms", qPrintable(who), lap());
+            alone.countRuns({who});
+            out << QString::asprintf(", count %.1f ms", lap());
+            alone.recordLines(page.value(0).id);
+            out << QString::asprintf(", lines %.1f ms", lap());
+            alone.pupilStatistics({who}, 10);
+            out << QString::asprintf(", chart and errors %.1f ms", lap());
+            alone.pupils();
+            alone.copies();
+            out << QString::asprintf(", the choices %.1f ms\n", lap());
         }
     }
     auto* copy = window.findChild<QComboBox*>(u"copia"_s);
@@ -346,7 +354,7 @@ bool measure(const std::function<journal::Connection()>& connect, const QString&
 #ifdef REGISTRO_BENCH_SERVER
 // The journal on a throwaway server: the school's script makes the tables
 // and roles, the superuser fills them, the teacher's role reads.
-int onServer(int runs, QTextStream& out)
+int onServer(int runs, bool readsAlone, QTextStream& out)
 {
     testing_support::PgCluster cluster;
     if (!cluster.ok()) {
@@ -380,8 +388,8 @@ int onServer(int runs, QTextStream& out)
     const qint64 bytes = cluster.sql(u"SELECT pg_database_size('registro')"_s).toLongLong();
     out << "database size: " << bytes / 1048576.0 << " MiB, " << bytes / double(runs) << " bytes per run\n";
     out.flush();
-    const bool met = measure([&cluster] { return journal::openServer(cluster.teacher()); },
-                             u"server"_s, out);
+    const bool met =
+        measure([&cluster] { return journal::openServer(cluster.teacher()); }, u"server"_s, readsAlone, out);
     out << (met ? "Every target met.\n" : "A target was missed.\n");
     return met ? 0 : 1;
 }
@@ -395,6 +403,7 @@ int main(int argc, char* argv[])
     int runs = 100000;
     QString keep;
     bool server = false;
+    bool readsAlone = false;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == u"--runs"_s && i + 1 < args.size())
@@ -403,11 +412,13 @@ int main(int argc, char* argv[])
             keep = args[++i];
         else if (args[i] == u"--server"_s)
             server = true;
+        else if (args[i] == u"--reads"_s)
+            readsAlone = true;
     }
     QTextStream out(stdout);
     if (server) {
 #ifdef REGISTRO_BENCH_SERVER
-        return onServer(runs, out);
+        return onServer(runs, readsAlone, out);
 #else
         out << "this build has no throwaway server (tests off)\n";
         return 2;
@@ -430,7 +441,7 @@ int main(int argc, char* argv[])
     const qint64 bytes = QFileInfo(path).size();
     out << "file size: " << bytes / 1048576.0 << " MiB, " << bytes / double(runs) << " bytes per run\n";
     out.flush();
-    const bool met = measure([&path] { return journal::openLocal(path); }, path, out);
+    const bool met = measure([&path] { return journal::openLocal(path); }, path, readsAlone, out);
     out << (met ? "Every target met.\n" : "A target was missed.\n");
     return met ? 0 : 1;
 }
