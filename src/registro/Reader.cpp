@@ -22,9 +22,11 @@ const QString kCurrentPupil =
     u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = r.id "
     u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), "
     u"(SELECT p.name FROM class_pupils p WHERE p.id = r.pupil_id), '')"_s;
-// Runs of a class pupil where no name was typed.
+// Runs of a class pupil where no name was typed. '' is no class pupil's id
+// (it marks the runs of nobody who said who they were): asked for ids above
+// it, the planner looks the pupil's runs up in their index, never reads them all.
 const QString kChosenNotTyped =
-    u"SELECT c.id FROM runs c JOIN class_pupils p ON p.id = c.pupil_id WHERE p.name = ? "
+    u"SELECT c.id FROM runs c JOIN class_pupils p ON p.id = c.pupil_id WHERE p.name = ? AND c.pupil_id > '' "
     u"AND NOT EXISTS (SELECT 1 FROM pupil_names t WHERE t.run_id = c.id)"_s;
 // The same rule seen from a name row n: no later row names its run.
 const QString kNotReplaced =
