@@ -15,3 +15,7 @@ DROP INDEX IF EXISTS pupil_names_run_id;
 CREATE INDEX IF NOT EXISTS pupil_names_run_id ON pupil_names (run_id, named_ms, id);
 DROP INDEX IF EXISTS pupil_names_pupil;
 CREATE INDEX IF NOT EXISTS pupil_names_pupil ON pupil_names (pupil, run_id, named_ms, id);
+
+-- A pupil's chart and most missed operations: what they add up of a run's
+-- operations, read from the index alone.
+CREATE INDEX IF NOT EXISTS operations_facts ON operations (run_id, help, seconds, kind, operand1, operand2, wrong_attempts);
