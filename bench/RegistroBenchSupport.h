@@ -20,12 +20,15 @@ namespace registro_bench {
 
 // 500 runs a school day from 8:00, one a minute, from 1 September 2025, by
 // :pupils pupils who type their names, or who chose them from the list of a
-// class (:class = 1); every tenth run has no pupil. Operation figures come from a fixed hash
-// of run and place, so every build measures the same journal.
+// class (:class = 1); every tenth run has no pupil. A run's operations lie
+// together, as the program writes them (CROSS JOIN keeps the runs the outer
+// loop). Operation figures come from a fixed hash of run and place, so every
+// build measures the same journal.
 inline const char* const kFill[] = {
     "CREATE TEMP TABLE n AS WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c WHERE i < :last) "
     "SELECT i FROM c",
-    "INSERT INTO runs SELECT printf('%08x-1d2c-4b6a-9e0f-%012x', i * 2654435761 % 4294967296, i), "
+    "INSERT INTO runs (id, copy, os_user, machine, objective, objective_text, level, level_text, started_at, "
+    "started_ms, pupil_id) SELECT printf('%08x-1d2c-4b6a-9e0f-%012x', i * 2654435761 % 4294967296, i), "
     "CASE i % 7 WHEN 0 THEN 'ADDIZIONI' WHEN 1 THEN 'SOTTRAZIONI' WHEN 2 THEN 'ADDSOTTRAZIONI' "
     "WHEN 3 THEN 'MOLTIPLICAZIONI' WHEN 4 THEN 'DIVISIONI' WHEN 5 THEN 'MOLTDIVISIONI' ELSE 'OPERAZIONI' END, "
     "'alunno', 'aula-' || (i % 12), 1 + i % 6, (1 + i % 6) || '. Calcolo del risultato', 1 + i / 6 % 4, "
@@ -44,7 +47,7 @@ inline const char* const kFill[] = {
     "CASE WHEN (r.rowid * 13 + p.place * 7) % 27 = 0 THEN 'aiuto' ELSE '' END, 3 + (r.rowid + p.place * 5) % 14, "
     "printf('%3d x %2d = .     r.....................  42    (s.%2d)', 2 + (r.rowid * 7 + p.place * 3) % 9, "
     "2 + (r.rowid * 5 + p.place * 11) % 9, 3 + (r.rowid + p.place * 5) % 14), "
-    "r.started_at, r.started_ms + p.place * 9000 FROM runs r, p",
+    "r.started_at, r.started_ms + p.place * 9000 FROM runs r CROSS JOIN p",
     "INSERT INTO run_ends SELECT o.run_id, max(o.done_at), max(o.done_ms), sum(o.help = ''), sum(o.wrong_attempts <> ''), "
     "sum(o.seconds), 1, CASE sum(o.help = '') / 2 WHEN 10 THEN 'OTTIMO' WHEN 9 THEN 'OTTIMO' WHEN 8 THEN 'DISTINTO' "
     "WHEN 7 THEN 'BUONO' WHEN 6 THEN 'SUFFICIENTE' WHEN 5 THEN 'SUFFICIENTE (!)' ELSE 'Non classificato' END "

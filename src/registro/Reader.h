@@ -136,7 +136,7 @@ public:
 
 private:
     struct Where;
-    Where whereFor(const RunFilter& filter, bool paging = false) const;
+    Where whereFor(const RunFilter& filter) const;
     bool fail(const class QSqlQuery& query);
     // The first column of a query, each value once, sorted as people read.
     QStringList names(const QString& sql);

@@ -11,15 +11,23 @@ RunsModel::RunsModel(Reader& reader, QObject* parent)
 {
 }
 
-RunsModel::FirstPage RunsModel::readFirstPage(Reader& reader, const RunFilter& filter)
+RunsModel::FirstPage RunsModel::readFirstPage(Reader& reader, const RunFilter& filter, bool counted)
 {
     FirstPage page;
     page.rows = reader.runs(filter, kPage);
     page.error = reader.lastError();
+    if (!counted)
+        return page;
     page.total = reader.countRuns(filter);
     if (page.error.isEmpty())
         page.error = reader.lastError();
     return page;
+}
+
+void RunsModel::setTotal(const RunFilter& filter, int total)
+{
+    if (filter == m_filter)
+        m_total = total;
 }
 
 std::optional<RunCursor> RunsModel::lastCursor() const

@@ -19,12 +19,14 @@ public:
     static constexpr int kRunIdRole = Qt::UserRole + 1;
 
     // A filter's first page and its count, read wherever the reading is done.
+    // Without the count (counted false) the page is read in a few
+    // milliseconds of any journal; the count can follow through setTotal.
     struct FirstPage {
         QList<RunRow> rows;
-        int total = 0;
+        std::optional<int> total;
         QString error;
     };
-    static FirstPage readFirstPage(Reader& reader, const RunFilter& filter);
+    static FirstPage readFirstPage(Reader& reader, const RunFilter& filter, bool counted = true);
 
     explicit RunsModel(Reader& reader, QObject* parent = nullptr);
 
@@ -42,8 +44,13 @@ public:
     // A page that a page reader read; dropped when the table moved on meanwhile.
     void appendPage(const RunFilter& filter, const RunCursor& after, const QList<RunRow>& page, const QString& error);
     const RunFilter& filter() const { return m_filter; }
-    // All the runs the filter lets through, also those not read yet.
-    int total() const { return m_total; }
+    // All the runs the filter lets through, also those not read yet; 0 until
+    // counted.
+    int total() const { return m_total.value_or(0); }
+    bool counted() const { return m_total.has_value(); }
+    // The count of a filter, read after its first page; dropped when the
+    // table moved on to another filter meanwhile.
+    void setTotal(const RunFilter& filter, int total);
     const RunRow& run(int row) const { return m_rows.at(row); }
     // Why the last read failed; empty when it worked.
     QString error() const { return m_error; }
@@ -66,7 +73,7 @@ private:
     QList<RunRow> m_rows;
     QStringList m_headers;
     bool m_more = false;
-    int m_total = 0;
+    std::optional<int> m_total;
     QString m_error;
 };
 

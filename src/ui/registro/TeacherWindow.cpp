@@ -466,6 +466,7 @@ void TeacherWindow::applyFilter()
     // What was asked for the table before is of no use any more.
     m_reads->supersede(registro::ReadThread::Page);
     m_reads->supersede(registro::ReadThread::Lines);
+    m_reads->supersede(registro::ReadThread::Count);
     const bool datesFromNewest = std::exchange(m_datesFromNewest, false);
     struct Table {
         registro::RunsModel::FirstPage page;
@@ -475,7 +476,8 @@ void TeacherWindow::applyFilter()
     m_reads->post<Table>(
         registro::ReadThread::Table,
         [current](registro::Reader& reader) {
-            Table table{registro::RunsModel::readFirstPage(reader, current), {}, {}};
+            // The count of a big journal takes longer than its newest runs: it follows.
+            Table table{registro::RunsModel::readFirstPage(reader, current, false), {}, {}};
             if (table.page.error.isEmpty() && !table.page.rows.isEmpty()) {
                 table.newestLines = reader.recordLines(table.page.rows.first().id);
                 table.error = reader.lastError();
@@ -486,8 +488,8 @@ void TeacherWindow::applyFilter()
             m_readyLines = {table.page.rows.value(0).id, table.newestLines};
             m_model.show(current, table.page);
             const QString error = m_model.error().isEmpty() ? table.error : m_model.error();
-            // A count only from a table read whole: a failure is no empty journal.
-            m_countText = !table.page.error.isEmpty() ? QString() : registro::runsText(m_model.total());
+            // Until the count comes, none: an old one would belong to another filter.
+            m_countText.clear();
             reportError(error);
             showStatus();
             if (m_model.rowCount() > 0)
@@ -504,6 +506,38 @@ void TeacherWindow::applyFilter()
             }
         });
     pupilChanged();
+    // After the pupil's figures, which the teacher waits for more.
+    struct Count {
+        int total = 0;
+        QString error;
+    };
+    m_reads->post<Count>(
+        registro::ReadThread::Count,
+        [current](registro::Reader& reader) {
+            Count count{reader.countRuns(current), {}};
+            count.error = reader.lastError();
+            return count;
+        },
+        [this, current](const Count& count) {
+            // A count only from a table read whole: a failure is no empty journal.
+            if (!m_model.error().isEmpty())
+                return;
+            if (!count.error.isEmpty()) {
+                reportError(count.error);
+                return;
+            }
+            m_model.setTotal(current, count.total);
+            m_countText = registro::runsText(count.total);
+            showStatus();
+        });
+}
+
+int TeacherWindow::shownRuns()
+{
+    // Asked before the count came: counted here.
+    if (!m_model.counted())
+        m_model.setTotal(m_model.filter(), m_reader.countRuns(m_model.filter()));
+    return m_model.total();
 }
 
 void TeacherWindow::showRun(const QModelIndex& index)
@@ -647,7 +681,7 @@ void TeacherWindow::exportCsv()
     if (!error.isEmpty())
         m_dialogs.message(u"Esportazione non riuscita. "_s % error);
     else
-        m_dialogs.message((m_model.total() == 1 ? u"Esportata "_s : u"Esportate "_s) % registro::runsText(m_model.total()) %
+        m_dialogs.message((shownRuns() == 1 ? u"Esportata "_s : u"Esportate "_s) % registro::runsText(shownRuns()) %
                           u" nel file:\n"_s % QDir::toNativeSeparators(path));
 }
 
@@ -657,9 +691,9 @@ void TeacherWindow::printReport()
         m_dialogs.message(u"Stampa non riuscita. "_s % m_reader.lastError());
         return;
     }
-    const int pages = registro::reportPages(m_model.total());
+    const int pages = registro::reportPages(shownRuns());
     if (pages > kPagesWithoutAsking &&
-        !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(m_model.total()) %
+        !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(shownRuns()) %
                                        u" esecuzioni, circa "_s % QString::number(pages) %
                                        u" pagine. Stampare comunque?"_s))
         return;

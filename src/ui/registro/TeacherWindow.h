@@ -89,6 +89,8 @@ public:
 
 private:
     void applyFilter();
+    // How many runs the table's filter lets through.
+    int shownRuns();
     void fillChoices(const QStringList& pupils, const QStringList& copies);
     void showRun(const QModelIndex& index);
     void showLines(const registro::RunRow& run, const QStringList& lines);
