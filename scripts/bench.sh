@@ -1,10 +1,11 @@
 #!/bin/sh
 # Start-up against an empty Qt window (and one with a line of text), the time
-# from a click to its frame on the real program, from Avanti to the first
-# frame of "Chi sei?", the response time of every
-# event path through the window logic (with the journal writing), the
-# journal's own figures, the teacher's window over a big journal, the class
-# at a glance over one, the full soak, and the soak of the real windows.
+# from a click to its frame on the real program and from Avanti to "Chi sei?",
+# the response time of every event path through the window logic (with the
+# journal writing), the journal's own figures, a school's server under a lab's
+# load, the family pages of a class, the teacher's window over a million runs
+# (local file and server), the class view, the full soak, and the soak of the
+# real windows.
 # Each part prints the command that reruns it; the script fails when any part
 # misses its target.
 #   scripts/bench.sh <build folder>
