@@ -22,12 +22,13 @@ const QString kCurrentPupil =
     u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = r.id "
     u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), "
     u"(SELECT p.name FROM class_pupils p WHERE p.id = r.pupil_id), '')"_s;
-// Runs of a class pupil where no name was typed. '' is no class pupil's id
-// (it marks the runs of nobody who said who they were): asked for ids above
-// it, the planner looks the pupil's runs up in their index, never reads them all.
+// Runs of a class pupil where no name was typed, from the class list's row
+// to the pupil's runs in their index (by day when the days are bounded),
+// never through every run. '' is no class pupil's id: it marks the runs of
+// nobody who said who they were.
 const QString kChosenNotTyped =
-    u"SELECT c.id FROM runs c JOIN class_pupils p ON p.id = c.pupil_id WHERE p.name = ? AND c.pupil_id > '' "
-    u"AND NOT EXISTS (SELECT 1 FROM pupil_names t WHERE t.run_id = c.id)"_s;
+    u"SELECT c.id FROM class_pupils p CROSS JOIN runs c WHERE c.pupil_id = p.id AND p.name = ? AND c.pupil_id > ''"_s;
+const QString kNoTypedName = u" AND NOT EXISTS (SELECT 1 FROM pupil_names t WHERE t.run_id = c.id)"_s;
 // The same rule seen from a name row n: no later row names its run.
 const QString kNotReplaced =
     u"NOT EXISTS (SELECT 1 FROM pupil_names m WHERE m.run_id = n.run_id "
@@ -111,9 +112,18 @@ Reader::Where Reader::whereFor(const RunFilter& filter) const
     Where where;
     if (!filter.pupil.isEmpty()) {
         // The pupil's name rows that no later name on their run replaced.
-        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
-                       u" UNION "_s % kChosenNotTyped % u")"_s;
+        QString chosen = kChosenNotTyped;
         where.values << filter.pupil << filter.pupil;
+        if (filter.from.isValid()) {
+            chosen += u" AND c.started_ms >= ?"_s;
+            where.values << filter.from.startOfDay(m_zone).toMSecsSinceEpoch();
+        }
+        if (filter.to.isValid()) {
+            chosen += u" AND c.started_ms < ?"_s;
+            where.values << filter.to.addDays(1).startOfDay(m_zone).toMSecsSinceEpoch();
+        }
+        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
+                       u" UNION "_s % chosen % kNoTypedName % u")"_s;
     }
     if (!filter.copy.isEmpty()) {
         // The copy's index holds its runs newest first: a page stops when full.
