@@ -40,41 +40,19 @@ public:
 private:
     QDate m_day;
 };
-class NoDialogs final : public platform::Dialogs {
-public:
-    void message(const QString& text) override { QTextStream(stderr) << text << "\n"; }
-};
-class NoPrinters final : public platform::PrinterFactory {
-public:
-    std::unique_ptr<platform::Printer> open(const QString&) override { return nullptr; }
-};
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    int runs = 100000;
-    QString keep;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--runs"_s)
-            runs = args[i + 1].toInt();
-        else if (args[i] == u"--keep"_s)
-            keep = args[i + 1];
-    }
+    const Options given = options();
+    const int runs = given.runs;
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const QString path = keep.isEmpty() ? dir.filePath(u"registro.sqlite"_s) : keep;
-    if (!QFileInfo::exists(path)) {
-        QElapsedTimer fill;
-        fill.start();
-        if (!makeJournal(path, runs, kPupils, true))
-            return 2;
-        out << "journal of " << runs << " runs by " << kPupils << " pupils made in " << fill.elapsed() / 1000.0
-            << " s\n";
-        out.flush();
-    }
+    const QString path = journalFor(given, dir.path(), kPupils, true, out);
+    if (path.isEmpty())
+        return 2;
 
     // 500 runs a school day from 1 September 2025.
     LastDayClock clock(QDate(2025, 9, 1).addDays((runs - 1) / 500));

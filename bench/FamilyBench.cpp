@@ -65,25 +65,14 @@ private:
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    int runs = 100000;
-    QString keep;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--runs"_s)
-            runs = args[i + 1].toInt();
-        else if (args[i] == u"--keep"_s)
-            keep = args[i + 1];
-    }
+    const registro_bench::Options given = registro_bench::options();
+    const int runs = given.runs;
+    const QString& keep = given.keep;
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const QString path = keep.isEmpty() ? dir.filePath(u"registro.sqlite"_s) : keep;
-    if (!QFileInfo::exists(path)) {
-        QElapsedTimer fill;
-        fill.start();
-        if (!registro_bench::makeJournal(path, runs, kClassPupils, true))
-            return 2;
-        out << "journal of " << runs << " runs made in " << fill.elapsed() / 1000.0 << " s\n";
-    }
+    const QString path = registro_bench::journalFor(given, dir.path(), kClassPupils, true, out);
+    if (path.isEmpty())
+        return 2;
     // The journal's last school day is "today": 500 runs a day from 1 September 2025.
     const QDate today = QDate(2025, 9, 1).addDays((runs - 1) / 500);
 

@@ -55,14 +55,6 @@ public:
     QString shortDate() override { return u"08/12/26"_s; }
     QDateTime now() override { return {QDate(2026, 12, 8), QTime(10, 0)}; }
 };
-class NoDialogs final : public platform::Dialogs {
-public:
-    void message(const QString& text) override { QTextStream(stderr) << text << "\n"; }
-};
-class NoPrinters final : public platform::PrinterFactory {
-public:
-    std::unique_ptr<platform::Printer> open(const QString&) override { return nullptr; }
-};
 
 #ifdef REGISTRO_BENCH_SERVER
 // The same journal on the server: n holds each run's number, its rowid in

@@ -3,10 +3,14 @@
 // What the benches of the teacher's window share: a big journal made with SQL
 // in one transaction, and the clocks that time a window to its next paint.
 #include "journal/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/Printer.h"
 #include "ui/registro/TeacherWindow.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
 #include <QEvent>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -15,6 +19,7 @@
 #include <QWidget>
 
 #include <ctime>
+#include <memory>
 
 namespace registro_bench {
 
@@ -84,6 +89,51 @@ inline bool makeJournal(const QString& path, int runs, int pupils, bool asClass)
     for (const char* statement : kFill)
         ok = ok && exec(db, QString::fromLatin1(statement), runs - 1, pupils, asClass);
     return ok && db.commit();
+}
+
+// Messages go to the terminal; nothing is printed.
+class NoDialogs final : public platform::Dialogs {
+public:
+    void message(const QString& text) override { QTextStream(stderr) << text << "\n"; }
+};
+class NoPrinters final : public platform::PrinterFactory {
+public:
+    std::unique_ptr<platform::Printer> open(const QString&) override { return nullptr; }
+};
+
+// --runs N (default 100,000) and --keep FILE, a journal kept and reused.
+struct Options {
+    int runs = 100000;
+    QString keep;
+};
+inline Options options()
+{
+    Options given;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QStringLiteral("--runs"))
+            given.runs = args[i + 1].toInt();
+        else if (args[i] == QStringLiteral("--keep"))
+            given.keep = args[i + 1];
+    }
+    return given;
+}
+
+// The journal to measure: the kept one, made first when missing, or one made
+// in scratch. Empty when it could not be made.
+inline QString journalFor(const Options& given, const QString& scratch, int pupils, bool asClass, QTextStream& out)
+{
+    const QString path = given.keep.isEmpty() ? scratch + QStringLiteral("/registro.sqlite") : given.keep;
+    if (QFileInfo::exists(path))
+        return path;
+    QElapsedTimer fill;
+    fill.start();
+    if (!makeJournal(path, given.runs, pupils, asClass))
+        return {};
+    out << "journal of " << given.runs << " runs by " << pupils << " pupils made in " << fill.elapsed() / 1000.0
+        << " s\n";
+    out.flush();
+    return path;
 }
 
 // Waits until widget has painted once more, and says how long since timer started.
