@@ -29,18 +29,6 @@ namespace {
 constexpr int kPupils = 25;
 constexpr double kTarget = 300;
 
-// The afternoon of the journal's last school day.
-class LastDayClock final : public platform::Clock {
-public:
-    explicit LastDayClock(QDate day) : m_day(day) {}
-    double secondsSinceMidnight() override { return 16 * 3600; }
-    QString shortDate() override { return m_day.toString(u"dd/MM/yy"_s); }
-    QDateTime now() override { return m_day.startOfDay().addSecs(16 * 3600); }
-
-private:
-    QDate m_day;
-};
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -54,8 +42,7 @@ int main(int argc, char* argv[])
     if (path.isEmpty())
         return 2;
 
-    // 500 runs a school day from 1 September 2025.
-    LastDayClock clock(QDate(2025, 9, 1).addDays((runs - 1) / 500));
+    LastDayClock clock(runs);
     NoDialogs dialogs;
     NoPrinters printers;
     const journal::Connection file = journal::openLocal(path);

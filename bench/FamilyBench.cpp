@@ -30,17 +30,6 @@ namespace {
 constexpr int kClassPupils = 25;
 constexpr double kTargetMs = 5000;
 
-class FixedClock final : public platform::Clock {
-public:
-    explicit FixedClock(QDate today) : m_today(today) {}
-    double secondsSinceMidnight() override { return 36000; }
-    QString shortDate() override { return m_today.toString(u"dd/MM/yy"_s); }
-    QDateTime now() override { return {m_today, QTime(10, 0)}; }
-
-private:
-    QDate m_today;
-};
-
 class Told final : public platform::Dialogs {
 public:
     QStringList messages;
@@ -73,12 +62,10 @@ int main(int argc, char* argv[])
     const QString path = registro_bench::journalFor(given, dir.path(), kClassPupils, true, out);
     if (path.isEmpty())
         return 2;
-    // The journal's last school day is "today": 500 runs a day from 1 September 2025.
-    const QDate today = QDate(2025, 9, 1).addDays((runs - 1) / 500);
 
     const journal::Connection file = journal::openLocal(path);
     registro::Reader reader(file.database());
-    FixedClock clock(today);
+    registro_bench::LastDayClock clock(runs);  // its last day is "today"
     Told told;
     PdfPrinters printers(keep.isEmpty() ? dir.path() : QFileInfo(keep).absolutePath());
     QWidget window;

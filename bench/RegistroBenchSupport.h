@@ -3,6 +3,7 @@
 // What the benches of the teacher's window share: a big journal made with SQL
 // in one transaction, and the clocks that time a window to its next paint.
 #include "journal/Database.h"
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 #include "ui/registro/TeacherWindow.h"
@@ -99,6 +100,20 @@ public:
 class NoPrinters final : public platform::PrinterFactory {
 public:
     std::unique_ptr<platform::Printer> open(const QString&) override { return nullptr; }
+};
+
+// The afternoon of the journal's last school day: 500 runs a school day
+// from 1 September 2025.
+class LastDayClock final : public platform::Clock {
+public:
+    explicit LastDayClock(int runs) : m_day(QDate(2025, 9, 1).addDays((runs - 1) / 500)) {}
+    double secondsSinceMidnight() override { return 16 * 3600; }
+    QString shortDate() override { return m_day.toString(QStringLiteral("dd/MM/yy")); }
+    QDateTime now() override { return m_day.startOfDay().addSecs(16 * 3600); }
+    QDate day() const { return m_day; }
+
+private:
+    QDate m_day;
 };
 
 // --runs N (default 100,000) and --keep FILE, a journal kept and reused.
