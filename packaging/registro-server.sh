@@ -219,7 +219,10 @@ for file in "$sql"/[0-9]*.sql; do
     name=${file##*/}
     version=$(printf '%s\n' "${name%%-*}" | sed 's/^0*//')
     [ "${version:-0}" -gt "$current" ] || continue
-    { cat "$file"; printf "\nINSERT INTO schema_version (version, name) VALUES (%s, '%s');\n" "$version" "$name"; } |
+    # The server's own part of a file (its triggers) comes first: its lock
+    # holds the machines' rows back until the file's table is whole.
+    { [ ! -f "$sql/postgresql/$name" ] || cat "$sql/postgresql/$name"; cat "$file"
+      printf "\nINSERT INTO schema_version (version, name) VALUES (%s, '%s');\n" "$version" "$name"; } |
         psql_admin -d "$database" --single-transaction
     echo "tabelle: $name"
 done
@@ -305,10 +308,17 @@ SELECT format('ALTER TABLE %I ENABLE ROW LEVEL SECURITY', t), format('ALTER TABL
        format('CREATE POLICY teacher_deletes ON %I FOR DELETE TO %I USING (true)', t, :'teacher')
     FROM unnest(ARRAY['runs', 'operations', 'run_ends', 'pupil_names', 'sheets']) t
 \gexec
+-- Each run's sums: written by the triggers alone, read by the teacher.
+ALTER TABLE run_sums ENABLE ROW LEVEL SECURITY;
+ALTER TABLE run_sums FORCE ROW LEVEL SECURITY;
+DROP POLICY IF EXISTS teacher_reads ON run_sums;
+SELECT format('CREATE POLICY teacher_reads ON run_sums FOR SELECT TO %I USING (true)', :'teacher')
+\gexec
 
 REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, :"pupils", :"teacher";
 GRANT INSERT ON runs, operations, run_ends, pupil_names, sheets TO :"pupils";
 GRANT SELECT, DELETE ON runs, operations, run_ends, pupil_names, sheets TO :"teacher";
+GRANT SELECT ON run_sums TO :"teacher";
 -- The class lists: the teacher keeps them, the pupils' machines read them.
 GRANT SELECT ON classes, class_pupils TO :"pupils";
 GRANT SELECT, INSERT, UPDATE, DELETE ON classes, class_pupils TO :"teacher";

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -27,9 +28,7 @@ struct MigrationText {
     const char16_t* sql;
 };
 
-constexpr MigrationText kMigrationTexts[] = {
 #include "journal/Migrations.inc"
-};
 
 QString uniqueConnectionName()
 {
@@ -266,10 +265,19 @@ QStringList splitStatements(const QString& script)
     QString text = script;
     text.remove(comment);
     QStringList statements;
+    QString trigger;  // a trigger's body, whose statements end at its END
     for (const QString& part : text.split(u';')) {
         const QString statement = part.trimmed();
-        if (!statement.isEmpty()) statements << statement;
+        if (!trigger.isEmpty()) {
+            trigger += u";\n"_s + statement;
+            if (statement.compare(u"END"_s, Qt::CaseInsensitive) == 0) statements << std::exchange(trigger, {});
+        } else if (statement.startsWith(u"CREATE TRIGGER"_s, Qt::CaseInsensitive)) {
+            trigger = statement;
+        } else if (!statement.isEmpty()) {
+            statements << statement;
+        }
     }
+    if (!trigger.isEmpty()) statements << trigger;
     return statements;
 }
 
@@ -300,7 +308,11 @@ const std::vector<Migration>& migrations()
         std::vector<Migration> result;
         for (const MigrationText& m : kMigrationTexts) {
             const QString name = QString::fromUtf16(m.name);
-            result.push_back({name.section(u'-', 0, 0).toInt(), name, splitStatements(QString::fromUtf16(m.sql))});
+            QStringList local;
+            for (const MigrationText* l = kLocalMigrationTexts; l->name; ++l)
+                if (QString::fromUtf16(l->name) == name) local = splitStatements(QString::fromUtf16(l->sql));
+            result.push_back(
+                {name.section(u'-', 0, 0).toInt(), name, splitStatements(QString::fromUtf16(m.sql)), local});
         }
         return result;
     }();
@@ -350,6 +362,9 @@ bool migrate(QSqlDatabase& db, QSqlError* error)
         if (m.version <= current) continue;
         for (const QString& statement : m.statements)
             if (!exec(db, statement, error)) return fail();
+        if (sqlite)
+            for (const QString& statement : m.localStatements)
+                if (!exec(db, statement, error)) return fail();
         QSqlQuery record(db);
         record.prepare(u"INSERT INTO schema_version (version, name) VALUES (?, ?)"_s);
         record.addBindValue(m.version);

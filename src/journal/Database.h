@@ -97,6 +97,7 @@ struct Migration {
     int version;
     QString name;
     QStringList statements;
+    QStringList localStatements;  // the local file's own, after the others
 };
 const std::vector<Migration>& migrations();
 
@@ -112,7 +113,8 @@ struct Table {
 };
 const std::vector<Table>& tables();
 
-// Splits a script into statements at semicolons, without comments.
+// Splits a script into statements at semicolons, without comments; a
+// trigger's body stays whole up to its END.
 QStringList splitStatements(const QString& script);
 
 }  // namespace journal

@@ -20,7 +20,7 @@ namespace registro {
 // started is skipped, and the result of one that has is dropped.
 class ReadThread final {
 public:
-    enum Lane { Choices, Table, Page, Lines, Statistics, Printout, Class, Count, LaneCount };
+    enum Lane { Choices, Table, Page, Lines, Statistics, Missed, Printout, Class, Count, LaneCount };
 
     // like: the window's connection. Results are applied on receiver's thread.
     ReadThread(const QSqlDatabase& like, QTimeZone zone, QObject* receiver);

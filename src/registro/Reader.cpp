@@ -314,42 +314,64 @@ QStringList Reader::recordLines(const QString& runId)
     return lines;
 }
 
-PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit)
+QList<ChartPoint> Reader::chart(const RunFilter& filter)
 {
+    // One row a run: the sums its operations left as they arrived.
     const Where where = whereFor(filter);
-    const QString operations = u" FROM runs r JOIN operations o ON o.run_id = r.id"_s % where.sql;
-    PupilStatistics statistics;
-
     QSqlQuery runs(m_db);
     runs.setForwardOnly(true);
-    runs.prepare(u"SELECT r.started_ms, COUNT(*), SUM(CASE WHEN o.help = '' THEN 1 ELSE 0 END), SUM(o.seconds)"_s %
-                 operations % u" GROUP BY r.id, r.started_ms ORDER BY r.started_ms, r.id"_s);
+    runs.prepare(u"SELECT r.started_ms, s.operations, s.right_answers, s.seconds FROM runs r "
+                 u"JOIN run_sums s ON s.run_id = r.id"_s %
+                 where.sql % u" ORDER BY r.started_ms, r.id"_s);
     where.bindTo(runs);
     if (!runs.exec()) {
         fail(runs);
         return {};
     }
+    QList<ChartPoint> chart;
     while (runs.next()) {
-        const double closed = runs.value(1).toDouble();
-        statistics.chart.append({runs.value(0).toLongLong(), runs.value(2).toDouble() / closed,
-                                 runs.value(3).toDouble() / closed, runs.value(1).toInt()});
+        const int closed = runs.value(1).toInt();
+        if (closed <= 0)
+            continue;
+        chart.append({runs.value(0).toLongLong(), runs.value(2).toDouble() / closed,
+                      runs.value(3).toDouble() / closed, closed});
     }
+    m_error.clear();
+    return chart;
+}
 
+QList<MissedOperation> Reader::missedOperations(const RunFilter& filter, int limit)
+{
+    const Where where = whereFor(filter);
     const QString missed = u"SUM(CASE WHEN o.wrong_attempts <> '' THEN 1 ELSE 0 END)"_s;
     QSqlQuery worst(m_db);
     worst.setForwardOnly(true);
-    worst.prepare(u"SELECT o.kind, o.operand1, o.operand2, "_s % missed % u", COUNT(*)"_s % operations %
+    worst.prepare(u"SELECT o.kind, o.operand1, o.operand2, "_s % missed %
+                  u", COUNT(*) FROM runs r JOIN operations o ON o.run_id = r.id"_s % where.sql %
                   u" GROUP BY o.kind, o.operand1, o.operand2 HAVING "_s % missed %
-                  u" > 0 ORDER BY 4 DESC, 5, 1, 2, 3 LIMIT "_s % QString::number(std::max(0, missedLimit)));
+                  u" > 0 ORDER BY 4 DESC, 5, 1, 2, 3 LIMIT "_s % QString::number(std::max(0, limit)));
     where.bindTo(worst);
     if (!worst.exec()) {
         fail(worst);
         return {};
     }
+    QList<MissedOperation> found;
     while (worst.next())
-        statistics.missed.append({worst.value(0).toInt(), worst.value(1).toInt(), worst.value(2).toInt(),
-                                  worst.value(3).toInt(), worst.value(4).toInt()});
+        found.append({worst.value(0).toInt(), worst.value(1).toInt(), worst.value(2).toInt(),
+                      worst.value(3).toInt(), worst.value(4).toInt()});
     m_error.clear();
+    return found;
+}
+
+PupilStatistics Reader::pupilStatistics(const RunFilter& filter, int missedLimit)
+{
+    PupilStatistics statistics;
+    statistics.chart = chart(filter);
+    if (!m_error.isEmpty())
+        return {};
+    statistics.missed = missedOperations(filter, missedLimit);
+    if (!m_error.isEmpty())
+        return {};
     return statistics;
 }
 

@@ -104,8 +104,11 @@ public:
     // A run's record lines, in the order they were posed.
     QStringList recordLines(const QString& runId);
 
-    // The chart and the operations missed most (up to missedLimit) of the
-    // filtered runs.
+    // The filtered runs that closed an operation, oldest first.
+    QList<ChartPoint> chart(const RunFilter& filter);
+    // The operations missed most in them (up to limit), the worst first.
+    QList<MissedOperation> missedOperations(const RunFilter& filter, int limit);
+    // Both.
     PupilStatistics pupilStatistics(const RunFilter& filter, int missedLimit);
 
     // Deletes the runs whose current pupil is this name, with their

@@ -67,8 +67,15 @@ void runWithPrivateMounts(const QString& filter)
     EXPECT_TRUE(out.contains(u"[  PASSED  ] 1 test"_s)) << out.toStdString();
 }
 
+// Runs whose kept sums differ from what their operations add up to, or
+// whose sums are missing.
+const QString kSumsDiffer =
+    u"SELECT count(*) FROM (SELECT run_id, count(*) AS n, sum(CASE WHEN help = '' THEN 1 ELSE 0 END) AS r, "
+    u"sum(seconds) AS s FROM operations GROUP BY run_id) o LEFT JOIN run_sums k ON k.run_id = o.run_id "
+    u"WHERE k.run_id IS NULL OR k.operations <> o.n OR k.right_answers <> o.r OR k.seconds <> o.s"_s;
+
 // Four copies write 500 runs each at once into one file and on to one server:
-// every run arrives exactly once in both.
+// every run arrives exactly once in both, and its sums with it.
 TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheServer)
 {
     testing_support::PgCluster cluster;
@@ -101,6 +108,8 @@ TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheS
     EXPECT_EQ(count(db, u"SELECT count(*) FROM operations"_s), 40000);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM run_ends"_s), 2000);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM outbox"_s), 0);
+    EXPECT_EQ(count(db, kSumsDiffer), 0);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_sums"_s), 2000);
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM runs"_s), 2000);
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM operations"_s), 40000);
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM run_ends"_s), 2000);
@@ -108,6 +117,7 @@ TEST(JournalFaults, FourCopiesWritingAtOnceLoseAndDoubleNothingInTheFileOrOnTheS
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM (SELECT run_id FROM operations GROUP BY run_id "
                             u"HAVING count(*) <> 20) AS odd"_s),
               0);
+    EXPECT_EQ(cluster.count(kSumsDiffer), 0);
 }
 
 // A lab at the end of a lesson: fifty machines, each with its own file,
@@ -162,6 +172,9 @@ TEST(JournalFaults, FiftyMachinesSendingAtOnceThroughTwoServerRestartsLoseAndDou
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM runs"_s), kMachines * kRuns);
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM operations"_s), kMachines * kRuns * 20);
     EXPECT_EQ(cluster.count(u"SELECT count(*) FROM run_ends"_s), kMachines * kRuns);
+    // Rows sent again after a restart add nothing to their run's sums.
+    EXPECT_EQ(cluster.count(kSumsDiffer), 0);
+    EXPECT_EQ(cluster.count(u"SELECT count(*) FROM run_sums"_s), kMachines * kRuns);
     std::printf("peak connections: %lld, last machine done %lld ms after the server's return\n", peak,
                 back.elapsed());
 }

@@ -177,7 +177,9 @@ TEST_F(ServerRoles, TheScriptRemovesRunsOlderThanItIsToldAndRecordsIt)
     const qint64 now = QDateTime::currentMSecsSinceEpoch(), day = 86400000;
     ASSERT_FALSE(cluster->sql(u"INSERT INTO runs VALUES ('old', 'c', 'u', 'pc-01', 1, 'o', 1, 'l', 'x', %1), "
                               u"('new', 'c', 'u', 'pc-01', 1, 'o', 1, 'l', 'x', %2); "
-                              u"INSERT INTO pupil_names VALUES ('n', 'old', 'Ada', 'x', 1)"_s
+                              u"INSERT INTO pupil_names VALUES ('n', 'old', 'Ada', 'x', 1); "
+                              u"INSERT INTO operations VALUES ('old', 1, 1, 2, 3, 1, '5', '', '', 4, 'l', 'x', 1), "
+                              u"('new', 1, 1, 2, 3, 1, '5', '', '', 4, 'l', 'x', 1)"_s
                                   .arg(now - 400 * day)
                                   .arg(now - 300 * day))
                      .isNull());
@@ -185,6 +187,7 @@ TEST_F(ServerRoles, TheScriptRemovesRunsOlderThanItIsToldAndRecordsIt)
     ASSERT_TRUE(cluster->runScript({u"--conserva"_s, u"1 anno"_s}, &out)) << out.toStdString();
     EXPECT_EQ(cluster->sql(u"SELECT string_agg(id, ',') FROM runs"_s), u"new");
     EXPECT_EQ(cluster->count(u"SELECT count(*) FROM pupil_names"_s), 0);
+    EXPECT_EQ(cluster->sql(u"SELECT string_agg(run_id || ' ' || seconds, ',') FROM run_sums"_s), u"new 4");
     EXPECT_EQ(cluster->sql(u"SELECT action || ' ' || runs FROM journal_audit"_s), u"conservazione 1");
     EXPECT_FALSE(cluster->runScript({u"--conserva"_s, u"per sempre"_s}, &out));
 }

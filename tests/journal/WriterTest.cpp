@@ -332,6 +332,8 @@ TEST(JournalSync, ErasuresClassListsAndRetentionReachTheMachinesOwnFile)
     const QSqlDatabase db = file.database();
     EXPECT_EQ(count(db, u"SELECT count(*) FROM runs"_s), 1) << "Bea's run alone";
     EXPECT_EQ(count(db, u"SELECT count(*) FROM operations"_s), 20);
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_sums WHERE operations = 20"_s), 1) << "Bea's sums alone";
+    EXPECT_EQ(count(db, u"SELECT count(*) FROM run_sums"_s), 1);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM pupil_names WHERE pupil = 'Ada'"_s), 0);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM tombstones"_s), 1);
     EXPECT_EQ(count(db, u"SELECT count(*) FROM journal_audit WHERE action = 'cancellazione' AND runs = 1"_s), 1);

@@ -174,7 +174,11 @@ private Q_SLOTS:
             cells << walked->tableInterface()->cellAt(1, c)->text(QAccessible::Name);
         QCOMPARE(cells, QStringList({u"03/12/2026 11:00"_s, u"100"_s, u"3,0"_s}));
         QCOMPARE(QAccessible::queryAccessibleInterface(chart)->text(QAccessible::Name), u"Andamento dell'alunno"_s);
+        // The errors are read when they come in front.
         auto* errors = child<QListWidget>(u"errori"_s);
+        QCOMPARE(errors->count(), 0);
+        child<QTabWidget>(u"dettagli"_s)->setCurrentIndex(2);
+        settle();
         QCOMPARE(errors->count(), 1);
         QCOMPARE(errors->item(0)->text(), u"7 × 8: 1 errore su 1"_s);
 

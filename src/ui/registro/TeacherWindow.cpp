@@ -386,8 +386,13 @@ struct Lines {
     QString error;
 };
 
-struct Statistics {
-    registro::PupilStatistics statistics;
+struct ChartRead {
+    QList<registro::ChartPoint> chart;
+    QString error;
+};
+
+struct MissedRead {
+    QList<registro::MissedOperation> missed;
     QString error;
 };
 
@@ -596,53 +601,77 @@ void TeacherWindow::pupilChanged()
     const bool onePupil = !filter().pupil.isEmpty();
     m_delete->setEnabled(onePupil);
     m_exportPupil->setEnabled(onePupil);
-    // In front, the chart stays as it is until the new one is read: drawn
-    // twice, it would cost twice.
-    // Behind, it is emptied, never to show one pupil's figures for another.
-    if (m_details->currentIndex() == 0) {
+    // In front, the chart or the errors stay as they are until the new ones
+    // are read: drawn twice, they would cost twice.
+    // Behind, they are emptied, never to show one pupil's figures for another.
+    const int inFront = m_details->currentIndex();
+    if (inFront != 1) {
         m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
-        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
         m_chart->setPoints({}, m_reader.zone());
+    }
+    if (inFront != 2) {
+        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
         m_missed->clear();
     }
-    m_pupilShown = false;
+    m_chartShown = m_missedShown = false;
     m_reads->supersede(registro::ReadThread::Statistics);
+    m_reads->supersede(registro::ReadThread::Missed);
     showPupil();
 }
 
 void TeacherWindow::showPupil()
 {
-    // Read only when the chart or the errors are in front: they cost most.
-    const bool inFront = m_details->currentIndex() > 0;
-    if (m_pupilShown || !inFront)
-        return;
-    m_pupilShown = true;
+    // Each is read only when it comes in front: the errors add up every
+    // operation of the pupil's runs, the chart one row a run.
     const registro::RunFilter current = filter();
-    const auto show = [this, onePupil = !current.pupil.isEmpty()](const registro::PupilStatistics& statistics) {
-        m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
-        m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
-        m_chart->setPoints(statistics.chart, m_reader.zone());
-        m_missed->clear();
-        for (const registro::MissedOperation& operation : statistics.missed)
-            m_missed->addItem(registro::missedText(operation));
-        if (statistics.missed.isEmpty())
-            m_missed->addItem(u"Nessun errore."_s);
-    };
-    if (current.pupil.isEmpty()) {
-        show({});
-        return;
+    const bool onePupil = !current.pupil.isEmpty();
+    if (m_details->currentIndex() == 1 && !m_chartShown) {
+        m_chartShown = true;
+        const auto show = [this, onePupil](const QList<registro::ChartPoint>& chart) {
+            m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+            m_chart->setPoints(chart, m_reader.zone());
+        };
+        if (!onePupil) {
+            show({});
+            return;
+        }
+        m_reads->post<ChartRead>(
+            registro::ReadThread::Statistics,
+            [current](registro::Reader& reader) {
+                ChartRead read{reader.chart(current), {}};
+                read.error = reader.lastError();
+                return read;
+            },
+            [this, show](const ChartRead& read) {
+                reportError(read.error);
+                show(read.chart);
+            });
+    } else if (m_details->currentIndex() == 2 && !m_missedShown) {
+        m_missedShown = true;
+        const auto show = [this, onePupil](const QList<registro::MissedOperation>& missed) {
+            m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+            m_missed->clear();
+            for (const registro::MissedOperation& operation : missed)
+                m_missed->addItem(registro::missedText(operation));
+            if (missed.isEmpty())
+                m_missed->addItem(u"Nessun errore."_s);
+        };
+        if (!onePupil) {
+            show({});
+            return;
+        }
+        m_reads->post<MissedRead>(
+            registro::ReadThread::Missed,
+            [current](registro::Reader& reader) {
+                MissedRead read{reader.missedOperations(current, 10), {}};
+                read.error = reader.lastError();
+                return read;
+            },
+            [this, show](const MissedRead& read) {
+                reportError(read.error);
+                show(read.missed);
+            });
     }
-    m_reads->post<Statistics>(
-        registro::ReadThread::Statistics,
-        [current](registro::Reader& reader) {
-            Statistics statistics{reader.pupilStatistics(current, 10), {}};
-            statistics.error = reader.lastError();
-            return statistics;
-        },
-        [this, show](const Statistics& statistics) {
-            reportError(statistics.error);
-            show(statistics.statistics);
-        });
 }
 
 void TeacherWindow::readingChanged(bool reading)

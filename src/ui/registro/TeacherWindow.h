@@ -133,7 +133,8 @@ private:
     bool m_filling = false;
     bool m_datesFromNewest = false;  // the next table read sets the unset dates
     std::pair<QString, QStringList> m_readyLines;  // a run's lines read with the table
-    bool m_pupilShown = false;  // the chart and the errors follow the filter
+    bool m_chartShown = false;   // the chart and the errors follow the filter,
+    bool m_missedShown = false;  // each read when it comes in front
     QString m_lastError;
     QString m_countText;  // "N esecuzioni" of the last table read
     QTimer* m_retry = nullptr;
