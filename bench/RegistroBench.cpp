@@ -80,8 +80,8 @@ const char* const kServerFill[] = {
     "lpad((2 + (r.rowid * 7 + p.place * 3) % 9)::text, 3) || ' x ' || lpad((2 + (r.rowid * 5 + p.place * 11) % 9)::text, 2) "
     "|| ' = .     r.....................  42    (s.' || lpad((3 + (r.rowid + p.place * 5) % 14)::text, 2) || ')', "
     "r.started_at, r.started_ms + p.place * 9000 FROM n r, generate_series(1, 20) p(place) ORDER BY r.i, p.place",
-    "INSERT INTO run_sums SELECT run_id, count(*), count(*) FILTER (WHERE help = ''), sum(seconds) FROM operations "
-    "GROUP BY run_id",
+    "INSERT INTO run_sums SELECT o.run_id, r.started_ms, r.copy, count(*), count(*) FILTER (WHERE o.help = ''), "
+    "sum(o.seconds) FROM operations o JOIN runs r ON r.id = o.run_id GROUP BY o.run_id, r.started_ms, r.copy",
     "INSERT INTO run_ends SELECT o.run_id, max(o.done_at), max(o.done_ms), sum((o.help = '')::int), "
     "sum((o.wrong_attempts <> '')::int), sum(o.seconds), 1, CASE sum((o.help = '')::int) / 2 WHEN 10 THEN 'OTTIMO' "
     "WHEN 9 THEN 'OTTIMO' WHEN 8 THEN 'DISTINTO' WHEN 7 THEN 'BUONO' WHEN 6 THEN 'SUFFICIENTE' "

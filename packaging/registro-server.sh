@@ -219,8 +219,8 @@ for file in "$sql"/[0-9]*.sql; do
     name=${file##*/}
     version=$(printf '%s\n' "${name%%-*}" | sed 's/^0*//')
     [ "${version:-0}" -gt "$current" ] || continue
-    # The server's own part of a file (its triggers) comes first: its lock
-    # holds the machines' rows back until the file's table is whole.
+    # The server's own part of a file (its tables and triggers) comes first:
+    # a trigger's lock holds the machines' rows back until the file is done.
     { [ ! -f "$sql/postgresql/$name" ] || cat "$sql/postgresql/$name"; cat "$file"
       printf "\nINSERT INTO schema_version (version, name) VALUES (%s, '%s');\n" "$version" "$name"; } |
         psql_admin -d "$database" --single-transaction

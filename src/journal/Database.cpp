@@ -360,11 +360,11 @@ bool migrate(QSqlDatabase& db, QSqlError* error)
     const int current = schemaVersion(db);
     for (const Migration& m : migrations()) {
         if (m.version <= current) continue;
-        for (const QString& statement : m.statements)
-            if (!exec(db, statement, error)) return fail();
         if (sqlite)
             for (const QString& statement : m.localStatements)
                 if (!exec(db, statement, error)) return fail();
+        for (const QString& statement : m.statements)
+            if (!exec(db, statement, error)) return fail();
         QSqlQuery record(db);
         record.prepare(u"INSERT INTO schema_version (version, name) VALUES (?, ?)"_s);
         record.addBindValue(m.version);

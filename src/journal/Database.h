@@ -97,7 +97,7 @@ struct Migration {
     int version;
     QString name;
     QStringList statements;
-    QStringList localStatements;  // the local file's own, after the others
+    QStringList localStatements;  // the local file's own, before the others
 };
 const std::vector<Migration>& migrations();
 

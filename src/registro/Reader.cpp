@@ -106,7 +106,7 @@ bool Reader::ensureConnected()
     return false;
 }
 
-Reader::Where Reader::whereFor(const RunFilter& filter) const
+Reader::Where Reader::whereFor(const RunFilter& filter, const QString& runId) const
 {
     QStringList clauses;
     Where where;
@@ -122,7 +122,7 @@ Reader::Where Reader::whereFor(const RunFilter& filter) const
             chosen += u" AND c.started_ms < ?"_s;
             where.values << filter.to.addDays(1).startOfDay(m_zone).toMSecsSinceEpoch();
         }
-        clauses << u"r.id IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
+        clauses << runId % u" IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
                        u" UNION "_s % chosen % kNoTypedName % u")"_s;
     }
     if (!filter.copy.isEmpty()) {
@@ -316,13 +316,13 @@ QStringList Reader::recordLines(const QString& runId)
 
 QList<ChartPoint> Reader::chart(const RunFilter& filter)
 {
-    // One row a run: the sums its operations left as they arrived.
-    const Where where = whereFor(filter);
+    // One row a run: the sums its operations left as they arrived, with the
+    // run's start and copy, so that the runs themselves are not read.
+    const Where where = whereFor(filter, u"r.run_id"_s);
     QSqlQuery runs(m_db);
     runs.setForwardOnly(true);
-    runs.prepare(u"SELECT r.started_ms, s.operations, s.right_answers, s.seconds FROM runs r "
-                 u"JOIN run_sums s ON s.run_id = r.id"_s %
-                 where.sql % u" ORDER BY r.started_ms, r.id"_s);
+    runs.prepare(u"SELECT r.started_ms, r.operations, r.right_answers, r.seconds FROM run_sums r"_s % where.sql %
+                 u" ORDER BY r.started_ms, r.run_id"_s);
     where.bindTo(runs);
     if (!runs.exec()) {
         fail(runs);

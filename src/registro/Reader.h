@@ -139,7 +139,8 @@ public:
 
 private:
     struct Where;
-    Where whereFor(const RunFilter& filter) const;
+    // The clauses on r, a run's row or its sums' (whose id is r.run_id).
+    Where whereFor(const RunFilter& filter, const QString& runId = QStringLiteral("r.id")) const;
     bool fail(const class QSqlQuery& query);
     // The first column of a query, each value once, sorted as people read.
     QStringList names(const QString& sql);
