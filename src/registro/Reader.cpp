@@ -18,10 +18,13 @@ namespace {
 
 // A run's pupil is the name typed last for it, else the name its class
 // pupil has now (renames follow the id); "" when there is neither.
-const QString kCurrentPupil =
-    u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = r.id "
-    u"ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), "
-    u"(SELECT p.name FROM class_pupils p WHERE p.id = r.pupil_id), '')"_s;
+QString currentPupilOf(const QString& run)
+{
+    return u"COALESCE((SELECT n.pupil FROM pupil_names n WHERE n.run_id = "_s % run %
+           u".id ORDER BY n.named_ms DESC, n.id DESC LIMIT 1), "
+           u"(SELECT p.name FROM class_pupils p WHERE p.id = "_s % run % u".pupil_id), '')"_s;
+}
+const QString kCurrentPupil = currentPupilOf(u"r"_s);
 // Runs of a class pupil where no name was typed, from the class list's row
 // to the pupil's runs in their index (by day when the days are bounded),
 // never through every run. '' is no class pupil's id: it marks the runs of
@@ -106,12 +109,14 @@ bool Reader::ensureConnected()
     return false;
 }
 
-Reader::Where Reader::whereFor(const RunFilter& filter, const QString& runId) const
+Reader::Where Reader::whereFor(const RunFilter& filter, const QString& runId, bool checked) const
 {
     QStringList clauses;
     Where where;
     if (!filter.pupil.isEmpty()) {
-        // The pupil's name rows that no later name on their run replaced.
+        // The pupil's name rows that no later name on their run replaced, and
+        // the runs of the class pupil of that name with no name typed; or,
+        // unchecked, every run either ever named.
         QString chosen = kChosenNotTyped;
         where.values << filter.pupil << filter.pupil;
         if (filter.from.isValid()) {
@@ -122,8 +127,11 @@ Reader::Where Reader::whereFor(const RunFilter& filter, const QString& runId) co
             chosen += u" AND c.started_ms < ?"_s;
             where.values << filter.to.addDays(1).startOfDay(m_zone).toMSecsSinceEpoch();
         }
-        clauses << runId % u" IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
-                       u" UNION "_s % chosen % kNoTypedName % u")"_s;
+        if (checked)
+            clauses << runId % u" IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? AND "_s % kNotReplaced %
+                           u" UNION "_s % chosen % kNoTypedName % u")"_s;
+        else
+            clauses << runId % u" IN (SELECT n.run_id FROM pupil_names n WHERE n.pupil = ? UNION "_s % chosen % u")"_s;
     }
     if (!filter.copy.isEmpty()) {
         // The copy's index holds its runs newest first: a page stops when full.
@@ -217,17 +225,31 @@ void Reader::completeFromOperations(RunRow& row)
 
 QList<RunRow> Reader::runs(const RunFilter& filter, int limit, const std::optional<RunCursor>& after)
 {
-    Where where = whereFor(filter);
+    // A pupil's runs are sorted first, and only the newest are checked for
+    // a later name (a lookup a run) until the page is full.
+    const bool onePupil = !filter.pupil.isEmpty();
+    Where where = whereFor(filter, u"r.id"_s, !onePupil);
     if (after) {
         where.sql += where.sql.isEmpty() ? u" WHERE "_s : u" AND "_s;
         where.sql += u"(r.started_ms, r.id) < (?, ?)"_s;
         where.values << after->startedMs << after->id;
     }
     const QString order = u" ORDER BY r.started_ms DESC, r.id DESC"_s;
+    const QString limitText = u" LIMIT "_s % QString::number(std::max(0, limit));
+    QString page = u"SELECT r.id FROM runs r"_s % where.sql % order % limitText;
+    if (onePupil) {
+        // Neither database may fold the sorted runs into the check, or it
+        // would be made for every run: PostgreSQL keeps a subquery with an
+        // OFFSET apart, SQLite one with a LIMIT (-1: none).
+        const bool sqlite = m_db.driverName() == u"QSQLITE"_s;
+        page = u"SELECT c.id FROM (SELECT r.id, r.pupil_id FROM runs r"_s % where.sql % order %
+               (sqlite ? u" LIMIT -1"_s : u" OFFSET 0"_s) % u") c WHERE "_s % currentPupilOf(u"c"_s) % u" = ?"_s %
+               limitText;
+        where.values << filter.pupil;
+    }
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    query.prepare(u"SELECT "_s % kRunColumns % u" FROM (SELECT r.id FROM runs r"_s % where.sql % order % u" LIMIT "_s %
-                  QString::number(std::max(0, limit)) %
+    query.prepare(u"SELECT "_s % kRunColumns % u" FROM ("_s % page %
                   u") page JOIN runs r ON r.id = page.id LEFT JOIN run_ends e ON e.run_id = r.id"_s % order);
     where.bindTo(query);
     if (!query.exec()) {

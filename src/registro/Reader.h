@@ -140,7 +140,9 @@ public:
 private:
     struct Where;
     // The clauses on r, a run's row or its sums' (whose id is r.run_id).
-    Where whereFor(const RunFilter& filter, const QString& runId = QStringLiteral("r.id")) const;
+    // Unchecked, a pupil's clause lets through every run ever given their
+    // name, and the caller keeps those whose pupil they still are.
+    Where whereFor(const RunFilter& filter, const QString& runId = QStringLiteral("r.id"), bool checked = true) const;
     bool fail(const class QSqlQuery& query);
     // The first column of a query, each value once, sorted as people read.
     QStringList names(const QString& sql);
