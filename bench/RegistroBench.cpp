@@ -208,7 +208,7 @@ bool measure(const std::function<journal::Connection()>& connect, const QString&
     auto* details = window.findChild<QTabWidget*>(u"dettagli"_s);
     auto* chart = window.findChild<registro_ui::PupilChart*>();
     auto* errors = window.findChild<QListWidget*>(u"errori"_s);
-    std::vector<Times> copyTimes, pupilTimes, chartTimes, choiceTimes, errorTimes;
+    std::vector<Times> copyTimes, pupilTimes, chartTimes, choiceTimes, choiceCountTimes, errorTimes;
     for (int round = 0; round < 5; ++round) {
         // The table and the lines of its newest run.
         details->setCurrentIndex(0);
@@ -244,19 +244,28 @@ bool measure(const std::function<journal::Connection()>& connect, const QString&
         details->setCurrentIndex(1);
 
         // With the chart in front, choosing a pupil redraws the table,
-        // reads the pupil's figures and draws the chart.
+        // reads the pupil's figures and draws the chart; the count in the
+        // status bar follows, as at the first paint.
         pupil->setCurrentIndex(0);
         settle(window);
         QCoreApplication::processEvents();
+        bool drawn = false;
+        const QMetaObject::Connection watch =
+            QObject::connect(chart->rightShare(), &QXYSeries::pointsReplaced, [&drawn] { drawn = true; });
         timer.restart();
         pupil->setCurrentIndex(1 + round * 23);
-        choiceTimes.push_back(untilShown(window, chart->viewport(), timer));
+        while (!drawn)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+        QObject::disconnect(watch);
+        choiceTimes.push_back(untilPainted(chart->viewport(), timer));
+        choiceCountTimes.push_back(untilShown(window, table->viewport(), timer));
     }
     out << "a pupil's chart has " << chart->rightShare()->count() << " runs\n";
     report("a filter (copy), median of 5", median(copyTimes), 100);
     report("a filter (pupil), median of 5", median(pupilTimes), 100);
     report("one pupil's chart, median of 5", median(chartTimes), 100);
     report("a pupil chosen with the chart in front, median of 5", median(choiceTimes), 100);
+    report.note("  ...and the count of their runs", median(choiceCountTimes));
     // Every operation of the pupil's runs is added up: no target of its own.
     report.note("a pupil's errors brought in front, median of 5", median(errorTimes));
     window.close();

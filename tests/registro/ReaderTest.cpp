@@ -122,6 +122,8 @@ TEST_P(ReaderTest, FiltersPickRunsNewestFirstByTheirLastNameCopyAndSchoolDays)
     EXPECT_THAT(ids({}), ElementsAre(u"r5"_s, u"r4"_s, u"r3"_s, u"r2"_s, u"r1"_s));
     EXPECT_THAT(ids({u"Giulia"_s}), ElementsAre(u"r4"_s, u"r3"_s, u"r1"_s));
     EXPECT_THAT(ids({u"Marco"_s}), ElementsAre(u"r2"_s));  // r3 was renamed
+    // A page of one goes past the newer run that is no longer Marco's.
+    EXPECT_THAT(idsOf(reader->runs({u"Marco"_s}, 1)), ElementsAre(u"r2"_s));
     EXPECT_THAT(ids({u"giulia"_s}), ElementsAre());
     EXPECT_THAT(ids({{}, u"MOLTIPLICAZIONI"_s}), ElementsAre(u"r4"_s, u"r3"_s, u"r1"_s));
     // Days run from midnight to midnight at school: 00:30 on the 4th is the 4th.
