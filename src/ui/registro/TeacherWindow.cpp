@@ -315,7 +315,11 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     });
 
     m_reads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
-    m_reads->onBusyChanged([this](bool reading) { readingChanged(reading); });
+    m_reads->onBusyChanged([this](bool) { readingChanged(isReading()); });
+    // A pupil's chart and errors on a connection of their own: read beside
+    // the table's page, not after it.
+    m_figureReads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
+    m_figureReads->onBusyChanged([this](bool) { readingChanged(isReading()); });
     m_family = new FamilyPrint(this, *m_reads, printers, clock, dialogs, reader.zone());
     m_classView = new ClassView(*m_reads, clock, reader.zone());
     m_classView->onOpenPupil([this](const QString& pupil, const registro::Days& days) { openPupil(pupil, days); });
@@ -614,8 +618,8 @@ void TeacherWindow::pupilChanged()
         m_missed->clear();
     }
     m_chartShown = m_missedShown = false;
-    m_reads->supersede(registro::ReadThread::Statistics);
-    m_reads->supersede(registro::ReadThread::Missed);
+    m_figureReads->supersede(registro::ReadThread::Statistics);
+    m_figureReads->supersede(registro::ReadThread::Missed);
     showPupil();
 }
 
@@ -635,7 +639,7 @@ void TeacherWindow::showPupil()
             show({});
             return;
         }
-        m_reads->post<ChartRead>(
+        m_figureReads->post<ChartRead>(
             registro::ReadThread::Statistics,
             [current](registro::Reader& reader) {
                 ChartRead read{reader.chart(current), {}};
@@ -660,7 +664,7 @@ void TeacherWindow::showPupil()
             show({});
             return;
         }
-        m_reads->post<MissedRead>(
+        m_figureReads->post<MissedRead>(
             registro::ReadThread::Missed,
             [current](registro::Reader& reader) {
                 MissedRead read{reader.missedOperations(current, 10), {}};

@@ -74,7 +74,7 @@ public:
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
     // Whether reads for the window are waiting or running ("Lettura…").
-    bool isReading() const { return m_reads->busy(); }
+    bool isReading() const { return m_reads->busy() || (m_figureReads && m_figureReads->busy()); }
     // While a read failed, the window reads again on its own this often.
     void setRetryInterval(std::chrono::milliseconds interval);
     void exportCsv();
@@ -139,8 +139,9 @@ private:
     QString m_countText;  // "N esecuzioni" of the last table read
     QTimer* m_retry = nullptr;
     FamilyPrint* m_family = nullptr;
-    // Last: it is destroyed first, waiting for a read under way.
+    // Last: they are destroyed first, each waiting for a read under way.
     std::unique_ptr<registro::ReadThread> m_reads;
+    std::unique_ptr<registro::ReadThread> m_figureReads;
 };
 
 }  // namespace registro_ui
