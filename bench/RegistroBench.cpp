@@ -109,7 +109,7 @@ Times untilTableShown(QTableView* table, const Timer& timer)
     const QMetaObject::Connection watch =
         QObject::connect(table->model(), &QAbstractItemModel::modelReset, [&reset] { reset = true; });
     while (!reset)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QObject::disconnect(watch);
     return untilPainted(table->viewport(), timer);
 }
@@ -118,7 +118,7 @@ Times untilTableShown(QTableView* table, const Timer& timer)
 Times untilListFilled(QListWidget* list, const Timer& timer)
 {
     while (list->count() == 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return untilPainted(list->viewport(), timer);
 }
 
@@ -255,7 +255,7 @@ bool measure(const std::function<journal::Connection()>& connect, const QString&
         timer.restart();
         pupil->setCurrentIndex(1 + round * 23);
         while (!drawn)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QObject::disconnect(watch);
         choiceTimes.push_back(untilPainted(chart->viewport(), timer));
         choiceCountTimes.push_back(untilShown(window, table->viewport(), timer));

@@ -194,7 +194,7 @@ inline Times untilPainted(QWidget* widget, const Timer& timer)
     PaintWatch watch(widget);
     widget->update();
     while (!watch.painted)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return {timer.wall.nsecsElapsed() / 1e6, cpuMs() - timer.cpu};
 }
 
