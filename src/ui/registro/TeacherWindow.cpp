@@ -38,6 +38,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace registro_ui {
@@ -390,16 +392,6 @@ struct Lines {
     QString error;
 };
 
-struct ChartRead {
-    QList<registro::ChartPoint> chart;
-    QString error;
-};
-
-struct MissedRead {
-    QList<registro::MissedOperation> missed;
-    QString error;
-};
-
 }  // namespace
 
 void TeacherWindow::refresh()
@@ -629,51 +621,50 @@ void TeacherWindow::showPupil()
     // operation of the pupil's runs, the chart one row a run.
     const registro::RunFilter current = filter();
     const bool onePupil = !current.pupil.isEmpty();
-    if (m_details->currentIndex() == 1 && !m_chartShown) {
-        m_chartShown = true;
-        const auto show = [this, onePupil](const QList<registro::ChartPoint>& chart) {
-            m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
-            m_chart->setPoints(chart, m_reader.zone());
-        };
+    // Reads a pupil's figures on their own connection and shows them; with
+    // no pupil chosen, shows none.
+    const auto readAndShow = [this, onePupil](registro::ReadThread::Lane lane, auto read, auto show) {
+        using Value = decltype(read(std::declval<registro::Reader&>()));
         if (!onePupil) {
-            show({});
+            show(Value{});
             return;
         }
-        m_figureReads->post<ChartRead>(
-            registro::ReadThread::Statistics,
-            [current](registro::Reader& reader) {
-                ChartRead read{reader.chart(current), {}};
-                read.error = reader.lastError();
-                return read;
+        struct Read {
+            Value value;
+            QString error;
+        };
+        m_figureReads->post<Read>(
+            lane,
+            [read](registro::Reader& reader) {
+                Read done{read(reader), {}};
+                done.error = reader.lastError();
+                return done;
             },
-            [this, show](const ChartRead& read) {
-                reportError(read.error);
-                show(read.chart);
+            [this, show](const Read& done) {
+                reportError(done.error);
+                show(done.value);
+            });
+    };
+    if (m_details->currentIndex() == 1 && !m_chartShown) {
+        m_chartShown = true;
+        readAndShow(
+            registro::ReadThread::Statistics, [current](registro::Reader& reader) { return reader.chart(current); },
+            [this, onePupil](const QList<registro::ChartPoint>& chart) {
+                m_chartPage->setCurrentIndex(onePupil ? 1 : 0);
+                m_chart->setPoints(chart, m_reader.zone());
             });
     } else if (m_details->currentIndex() == 2 && !m_missedShown) {
         m_missedShown = true;
-        const auto show = [this, onePupil](const QList<registro::MissedOperation>& missed) {
-            m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
-            m_missed->clear();
-            for (const registro::MissedOperation& operation : missed)
-                m_missed->addItem(registro::missedText(operation));
-            if (missed.isEmpty())
-                m_missed->addItem(u"Nessun errore."_s);
-        };
-        if (!onePupil) {
-            show({});
-            return;
-        }
-        m_figureReads->post<MissedRead>(
+        readAndShow(
             registro::ReadThread::Missed,
-            [current](registro::Reader& reader) {
-                MissedRead read{reader.missedOperations(current, 10), {}};
-                read.error = reader.lastError();
-                return read;
-            },
-            [this, show](const MissedRead& read) {
-                reportError(read.error);
-                show(read.missed);
+            [current](registro::Reader& reader) { return reader.missedOperations(current, 10); },
+            [this, onePupil](const QList<registro::MissedOperation>& missed) {
+                m_missedPage->setCurrentIndex(onePupil ? 1 : 0);
+                m_missed->clear();
+                for (const registro::MissedOperation& operation : missed)
+                    m_missed->addItem(registro::missedText(operation));
+                if (missed.isEmpty())
+                    m_missed->addItem(u"Nessun errore."_s);
             });
     }
 }
