@@ -80,6 +80,7 @@ void WorksheetWindow::printSheet()
             } else {
                 m_pupilJob.reset();
             }
+            showSheetCounts();
         }
         return;
     }
@@ -93,6 +94,7 @@ void WorksheetWindow::printSheet()
     if (pupils) {
         job.printedAt = clockTime(m_services.clock);
         m_pupilJob = std::move(job);
+        showSheetCounts();
     }
 }
 

@@ -304,11 +304,20 @@ void WorksheetWindow::CmdStampaDocenti_Click()
 void WorksheetWindow::setSheetCount(int count)
 {
     m_sheetCount = std::clamp(count, 1, kMaxSheets);
-    const QString text = QString::number(m_sheetCount);
+    showSheetCounts();
+}
+
+// Once pupil sheets are out, the teacher's print gives their keys: its box
+// shows how many and cannot be changed, so it never promises other keys.
+void WorksheetWindow::showSheetCounts()
+{
     for (int i = 0; i < 2; ++i) {
-        c(u"txtNumeroSchede", i).setCaption(text);
-        c(u"CmdMeno", i).setEnabled(m_sheetCount > 1);
-        c(u"CmdPiu", i).setEnabled(m_sheetCount < kMaxSheets);
+        const bool fixed = i == 1 && m_pupilJob;
+        const int count = fixed ? int(m_pupilJob->sheets.size()) : m_sheetCount;
+        c(u"txtNumeroSchede", i).setCaption(QString::number(count));
+        c(u"txtNumeroSchede", i).setEnabled(!fixed);
+        c(u"CmdMeno", i).setEnabled(!fixed && count > 1);
+        c(u"CmdPiu", i).setEnabled(!fixed && count < kMaxSheets);
     }
 }
 
@@ -326,9 +335,9 @@ void WorksheetWindow::txtNumeroSchede_Change(int index)
     setSheetCount(digits.toInt());
 }
 
-void WorksheetWindow::txtNumeroSchede_LostFocus(int index)
+void WorksheetWindow::txtNumeroSchede_LostFocus(int)
 {
-    c(u"txtNumeroSchede", index).setCaption(QString::number(m_sheetCount));
+    showSheetCounts();
 }
 
 }  // namespace worksheets

@@ -110,6 +110,7 @@ private:
     // as they have been chosen in this window.
     void showTitle();
     void setSheetCount(int count);
+    void showSheetCounts();
     void showPrinting(int frame, bool visible);
 
     void Option1_MouseDown(int index);

@@ -302,7 +302,7 @@ TEST_F(SheetPrintTest, PrintedJobsGoToTheJournalWithBothVersionsOfEachSheet)
     // level: filed as printed, under the level they were printed at.
     w.press(u"Option2"_s, 1);
     const QString levelText = state.levelText;
-    w.textEdited(w.c(u"txtNumeroSchede", 1), u"3"_s);
+    w.textEdited(w.c(u"txtNumeroSchede", 0), u"3"_s);
     w.click(w.c(u"CmdStampaAlunni"));
     const std::vector<QStringList> sheets = pages(3, 12);
     w.press(u"Option2"_s, 0);
@@ -335,7 +335,7 @@ TEST_F(SheetPrintTest, KeysAnswerTheLastPupilJobWhateverWasChosenSince)
              w.press(u"Option3"_s, 2);
              w.click(w.c(u"CmdSchedaAlunni"));
          }},
-        {"count", [&] { w.textEdited(w.c(u"txtNumeroSchede", 1), u"7"_s); }},
+        {"count", [&] { w.textEdited(w.c(u"txtNumeroSchede", 0), u"7"_s); }},
     };
     for (const int count : {1, 3})
         for (const auto& [what, change] : changes) {
@@ -349,6 +349,9 @@ TEST_F(SheetPrintTest, KeysAnswerTheLastPupilJobWhateverWasChosenSince)
             const std::vector<QStringList> sheets = pages(count, 12);
 
             change();
+            // The teacher's count shows the keys it will print, and stays.
+            EXPECT_EQ(w.c(u"txtNumeroSchede", 1).caption(), QString::number(count));
+            EXPECT_FALSE(w.c(u"txtNumeroSchede", 1).enabled() || w.c(u"CmdPiu", 1).enabled());
             clock.advance(3600);
             dialogs.messages.clear();
             w.click(w.c(u"CmdStampaDocenti"));
