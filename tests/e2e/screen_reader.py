@@ -4,6 +4,7 @@ accessibility actions alone, the answers worked out from the operation as it
 is read aloud.
   screen_reader.py <copy name>    (the copy is running, on this bus)
 Runs with Debian's python3, which has the AT-SPI bindings."""
+import os
 import re
 import sqlite3
 import subprocess
@@ -155,6 +156,8 @@ if sys.argv[2:] == ["schede"]:
     pages = subprocess.run(["pdfinfo", pdf.group(1)], capture_output=True, text=True).stdout
     if not re.search(r"^Pages:\s+25$", pages, re.M):
         fail(f"the print of 25 sheets holds: {pages}")
+    if os.stat(pdf.group(1)).st_mode & 0o777 != 0o600:
+        fail(f"the printout is {oct(os.stat(pdf.group(1)).st_mode & 0o777)}")
     press(sheets, "ESCI")
     wait_for("the worksheets to close", lambda: not window_with("OPERAZIONE"))
     print("PASS: 25 sheets printed and an information window closed through the accessibility bus")
@@ -383,6 +386,9 @@ def journal_names():
 
 
 wait_for("the name in the journal", lambda: journal_names() == ["Mario"])
+# The program keeps its files private though it was started with umask 022.
+if os.stat("registro.sqlite").st_mode & 0o777 != 0o600:
+    fail(f"the journal is {oct(os.stat('registro.sqlite').st_mode & 0o777)}")
 press(exercises, "ATTESTATO")
 certificate = wait_for("the certificate", lambda: window_with("TORNA ALLA FINESTRA PRECEDENTE"))
 card = [o.get_name() for o in walk(certificate) if o.get_name().startswith("ATTESTATO DI MERITO")]

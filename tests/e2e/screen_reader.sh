@@ -24,6 +24,8 @@ printf ' 7  1  1 \r\n' >"$work/OPERAZIONI.dat"
 cd "$work"
 # Qt speaks to the bus whenever one is there; a desktop without a screen
 # reader running would have it switched off.
+# A desktop's usual umask: what the program makes must be private anyway.
+umask 022
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 ./OPERAZIONI >"$work/out.log" 2>&1 &
 pids+=($!)
 /usr/bin/python3 "$here/screen_reader.py" OPERAZIONI "${@:3}"

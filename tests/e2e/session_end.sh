@@ -60,13 +60,17 @@ import sqlite3, sys
 answered_file, journal, case = sys.argv[1:4]
 answered = [tuple(line.split()[1:3]) for line in open(answered_file) if line.startswith("answered ")]
 assert len(answered) == len(set(answered)), f"{case}: the probe answered an operation twice"
-rows = [(r, str(p)) for r, p in sqlite3.connect(journal).execute("SELECT run_id, place FROM operations")]
+db = sqlite3.connect(journal)
+rows = [(r, str(p)) for r, p in db.execute("SELECT run_id, place FROM operations")]
+# Each answered operation's run is there too, to be read as a run.
+runs = {r for (r,) in db.execute("SELECT id FROM runs")}
+orphans = {r for r, _ in answered} - runs
 missing = set(answered) - set(rows)
 # The signal may fall between an operation handed over and its line printed.
 extra = set(rows) - set(answered)
-if missing or len(extra) > 1 or len(answered) < 1:
+if missing or orphans or len(extra) > 1 or len(answered) < 1:
     sys.exit(f"{case}: {len(answered)} answered, {len(rows)} in the journal, "
-             f"{len(missing)} missing, {len(extra)} unknown")
+             f"{len(missing)} missing, {len(extra)} unknown, {len(orphans)} runs missing")
 print(f"{case}: {len(answered)} answered, all {len(rows)} in the journal once")
 PY
 done

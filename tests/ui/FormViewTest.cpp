@@ -278,6 +278,20 @@ private Q_SLOTS:
         QCOMPARE(frame->role(), QAccessible::Grouping);
         QCOMPARE(frame->text(QAccessible::Name), u"TASTI"_s);
 
+        // The window's controls are told in reading order, not in the order
+        // they were made ("fraNome" was made after the text box below it).
+        QAccessibleInterface* client = QAccessible::queryAccessibleInterface(view->client());
+        QStringList told;
+        for (int i = 0; i < client->childCount(); ++i)
+            if (QObject* o = client->child(i)->object(); o->parent() == view->client())
+                told << o->objectName();
+        QStringList reading;
+        for (const forms::Control* c : form->readingOrder())
+            if (QWidget* w = view->widgetFor(*c); w && w->parent() == view->client())
+                reading << w->objectName();
+        QCOMPARE(told.mid(0, reading.size()), reading);
+        QVERIFY(told.indexOf(u"fraNome"_s) < told.indexOf(u"LblEsito"_s));
+
         host->route([this] {
             form->c(u"fraNome"_s).move(3600, 300, 2200, 1500);  // over "OK"
             form->c(u"LblEsito"_s).setAccessibleDescription(u"scelto"_s);
