@@ -51,6 +51,7 @@ class TeacherWindowTest : public QObject {
     QStringList questions;
     bool answer = false;
     QString csvPath;
+    int csvAsked = 0;  // times the CSV file was asked for
     QString pupilPath;
     std::unique_ptr<registro_ui::TeacherWindow> window;
 
@@ -94,7 +95,10 @@ class TeacherWindowTest : public QObject {
                     questions << question;
                     return answer;
                 },
-                [this](QWidget*, const QString&) { return csvPath; },
+                [this](QWidget*, const QString&) {
+                    ++csvAsked;
+                    return csvPath;
+                },
                 [this](QWidget*, const QString&) { return pupilPath; }};
     }
 
@@ -469,10 +473,13 @@ private Q_SLOTS:
         csvPath = dir.filePath(u"registro.csv"_s);
         const qsizetype told = dialogs.messages.size();
         const qsizetype printed = printers.documentNames.size();
+        const int asked = csvAsked;
         QProcess exporting;
         holdTheRuns(exporting);
         waited.restart();
-        for (const QString& button : {u"esporta"_s, u"stampa"_s, u"esporta"_s, u"stampa"_s})
+        child<QPushButton>(u"esporta"_s, stalled.get())->click();
+        QTRY_COMPARE(csvAsked, asked + 1);  // the file chosen, the runs being read
+        for (const QString& button : {u"esporta"_s, u"stampa"_s, u"stampa"_s})
             child<QPushButton>(button, stalled.get())->click();
         stalled->repaint();
         QVERIFY2(waited.elapsed() < 1000, "the window waited for the server");
@@ -480,6 +487,7 @@ private Q_SLOTS:
         settle(stalled.get());
         QVERIFY2(waited.elapsed() > 1000, "the server was not stalled");
         QCOMPARE(dialogs.messages.mid(told), QStringList{u"Esportata 1 esecuzione nel file:\n"_s % csvPath});
+        QCOMPARE(csvAsked, asked + 1);
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> records = csv.readAll().split('\n');
