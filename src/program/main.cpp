@@ -29,6 +29,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 #include <sys/stat.h>
@@ -39,7 +40,9 @@ namespace {
 
 // The teacher's window lives in a module beside the program (the real file,
 // not the copy's link), so that the pupils' copies never load Qt Charts.
-int runTeacherModule(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs)
+// Its files are made once the folder's sharing is known; the module loads meanwhile.
+int runTeacherModule(platform::PrinterFactory& printers, platform::Clock& clock, platform::Dialogs& dialogs,
+                     const std::shared_future<void>& folderRead)
 {
     QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(registro_ui::kTeacherModuleFile));
     const auto entry = reinterpret_cast<registro_ui::TeacherModuleEntry>(module.resolve(registro_ui::kTeacherModuleEntry));
@@ -50,6 +53,7 @@ int runTeacherModule(platform::PrinterFactory& printers, platform::Clock& clock,
                         module.fileName() % u"\nReinstallare il programma."_s);
         return 1;
     }
+    folderRead.wait();
     return entry(&printers, &clock, &dialogs);
 }
 
@@ -76,9 +80,13 @@ int main(int argc, char* argv[])
 {
     // Before any file is made: what the program makes is the user's alone,
     // or also the group's where the data folder's registro.conf says
-    // "cartella = condivisa".
+    // "cartella = condivisa". The file is read on a thread of its own (the
+    // folder may be on a slow server); until then all stays private, and the
+    // journal, which the group shares, is made only after.
     ::umask(077);
-    ::umask(platform::umaskFor(platform::readFolderSharing(journal::kConfFileName)));
+    const std::shared_future<void> folderRead = std::async(std::launch::async, [] {
+        ::umask(platform::umaskFor(platform::readFolderSharing(journal::kConfFileName)));
+    }).share();
     ui::FontConfigLoader fontConfig;  // meanwhile, on a thread of its own
     QApplication app(argc, argv);
     ui::installItalianQtTexts();
@@ -104,13 +112,14 @@ int main(int argc, char* argv[])
     ui::QtDrawingSurfaceFactory surfaces;
     // The teacher's copy reads the journal; it has no pupil windows.
     if (programName == registro_ui::kTeacherCopy)
-        return runTeacherModule(printers, clock, dialogs);
+        return runTeacherModule(printers, clock, dialogs, folderRead);
 
     // The results journal outlives the windows, which hand it their last entries.
     journal::UuidSource ids;
     journal::Writer journal(clock, ids);
     // The settings and the user are looked up on the journal's own thread.
-    journal.prepare([folder = QDir::currentPath(), programName] {
+    journal.prepare([folder = QDir::currentPath(), programName, folderRead] {
+        folderRead.wait();
         return journal::WriterOptions{journal::locate(folder, QProcessEnvironment::systemEnvironment()),
                                       journal::Identity::ofThisProcess(programName)};
     });

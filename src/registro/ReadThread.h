@@ -20,7 +20,13 @@ namespace registro {
 // started is skipped, and the result of one that has is dropped.
 class ReadThread final {
 public:
-    enum Lane { Choices, Table, Page, Lines, Statistics, Missed, Printout, Class, Count, LaneCount };
+    // The teacher's commands (Csv to PupilData) have a lane each: one never
+    // makes another stale.
+    enum Lane {
+        Choices, Table, Page, Lines, Statistics, Missed, Printout, Class, Count,
+        Csv, Report, Removal, PupilData,
+        LaneCount
+    };
 
     // like: the window's connection. Results are applied on receiver's thread.
     ReadThread(const QSqlDatabase& like, QTimeZone zone, QObject* receiver);

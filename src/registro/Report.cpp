@@ -92,28 +92,43 @@ QString reportLine(const RunRow& row, const QTimeZone& zone)
 
 int reportPages(int runs) { return 1 + std::max(0, runs - 40 + kRowsPerPage - 1) / kRowsPerPage; }
 
+ReportListing readReport(Reader& reader, const RunFilter& filter)
+{
+    ReportListing listing;
+    bool read = reader.forEachRun(filter, [&](const RunRow& row) {
+        listing.rows << reportLine(row, reader.zone());
+        return true;
+    });
+    if (read && !filter.pupil.isEmpty()) {
+        listing.missed = reader.pupilStatistics(filter, 10).missed;
+        read = reader.lastError().isEmpty();
+    }
+    if (!read)
+        listing.error = reader.lastError();
+    return listing;
+}
+
 platform::PrintResult printReport(platform::Printer& printer, Reader& reader, const RunFilter& filter,
+                                  const QString& today)
+{
+    if (platform::findCourier(printer).isEmpty())
+        return {false, {}, platform::kMissingCourierMessage};
+    return printReport(printer, readReport(reader, filter), filter, today);
+}
+
+platform::PrintResult printReport(platform::Printer& printer, const ReportListing& listing, const RunFilter& filter,
                                   const QString& today)
 {
     const QString font = platform::findCourier(printer);
     if (font.isEmpty())
         return {false, {}, platform::kMissingCourierMessage};
-
     // Everything is read before the first line goes out: a read that fails
     // half-way must leave no printout, and a printer cannot take back a page.
-    QStringList rows;
-    QList<MissedOperation> missed;
-    bool read = reader.forEachRun(filter, [&](const RunRow& row) {
-        rows << reportLine(row, reader.zone());
-        return true;
-    });
-    if (read && !filter.pupil.isEmpty()) {
-        missed = reader.pupilStatistics(filter, 10).missed;
-        read = reader.lastError().isEmpty();
-    }
-    if (!read)
+    if (!listing.error.isEmpty())
         return {false, {}, u"La lettura del registro si è interrotta e non è stato stampato nulla ("_s %
-                               reader.lastError() % u")."_s};
+                               listing.error % u")."_s};
+    const QStringList& rows = listing.rows;
+    const QList<MissedOperation>& missed = listing.missed;
 
     Pages pages(printer, font);
     printer.setCurrentY(kTop);

@@ -12,6 +12,17 @@ namespace registro {
 platform::PrintResult printReport(platform::Printer& printer, Reader& reader, const RunFilter& filter,
                                   const QString& today);
 
+// The same in two steps, so that the reading can be done on another thread:
+// the listing read whole (error says why a read failed), then printed.
+struct ReportListing {
+    QStringList rows;
+    QList<MissedOperation> missed;
+    QString error;
+};
+ReportListing readReport(Reader& reader, const RunFilter& filter);
+platform::PrintResult printReport(platform::Printer& printer, const ReportListing& listing, const RunFilter& filter,
+                                  const QString& today);
+
 // About how many pages printReport needs for so many runs.
 int reportPages(int runs);
 

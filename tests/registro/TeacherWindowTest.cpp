@@ -51,6 +51,7 @@ class TeacherWindowTest : public QObject {
     QStringList questions;
     bool answer = false;
     QString csvPath;
+    int csvAsked = 0;  // times the CSV file was asked for
     QString pupilPath;
     std::unique_ptr<registro_ui::TeacherWindow> window;
 
@@ -94,7 +95,10 @@ class TeacherWindowTest : public QObject {
                     questions << question;
                     return answer;
                 },
-                [this](QWidget*, const QString&) { return csvPath; },
+                [this](QWidget*, const QString&) {
+                    ++csvAsked;
+                    return csvPath;
+                },
                 [this](QWidget*, const QString&) { return pupilPath; }};
     }
 
@@ -202,6 +206,7 @@ private Q_SLOTS:
         csvPath = dir.filePath(u"registro.csv"_s);
         choose(u"alunno"_s, u"Giulia"_s);
         child<QPushButton>(u"esporta"_s)->click();
+        settle();
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QStringList records = QString::fromUtf8(csv.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
@@ -211,6 +216,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.messages.last(), u"Esportate 2 esecuzioni nel file:\n"_s % csvPath);
 
         child<QPushButton>(u"stampa"_s)->click();
+        settle();
         QCOMPARE(printers.documentNames, QStringList{u"registro"_s});
         const QStringList printed = printers.last()->texts();
         QVERIFY(printed.contains(u"Alunno: Giulia   Copia: tutte   Date: tutte"_s));
@@ -219,6 +225,7 @@ private Q_SLOTS:
         // Her data for the family, the export recorded.
         pupilPath = dir.filePath(u"dati-Giulia.txt"_s);
         child<QPushButton>(u"esportaAlunno"_s)->click();
+        settle();
         QCOMPARE(dialogs.messages.last(), u"I dati di Giulia (2 esecuzioni) sono nel file:\n"_s % pupilPath);
         QFile data(pupilPath);
         QVERIFY(data.open(QIODevice::ReadOnly));
@@ -230,6 +237,7 @@ private Q_SLOTS:
 
         answer = false;
         child<QPushButton>(u"elimina"_s)->click();
+        settle();
         QCOMPARE(questions.size(), 1);
         QVERIFY(questions[0].contains(u"tutte le 2 esecuzioni di Giulia"_s));
         QCOMPARE(reader->countRuns({}), 4);
@@ -268,6 +276,7 @@ private Q_SLOTS:
             else
                 QVERIFY(::link(QFile::encodeName(someones).constData(), QFile::encodeName(csvPath).constData()) == 0);
             child<QPushButton>(u"esporta"_s)->click();
+            settle();
             QCOMPARE(dialogs.messages.last(), u"Esportate 4 esecuzioni nel file:\n"_s % csvPath);
             const QFileInfo made(csvPath);
             QVERIFY2(made.isFile() && !made.isSymLink(), qPrintable(how));
@@ -359,6 +368,7 @@ private Q_SLOTS:
         pick(u"alunno"_s, u"Tutti gli alunni"_s, &other);
         settle(&other);
         other.exportCsv();
+        settle(&other);
         QFile csv(path);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> records = csv.readAll().split('\n');
@@ -405,6 +415,7 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(u"conteggio"_s)->text(), u"1 esecuzione"_s);
         answer = true;
         window->deletePupil();
+        settle();
         QVERIFY(questions.last().startsWith(u"Eliminare dal registro l'unica esecuzione di Ugo B.,"_s));
         QCOMPARE(dialogs.messages.last(), u"Eliminata 1 esecuzione di Ugo B."_s);
     }
@@ -456,6 +467,36 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(holder.state(), QProcess::NotRunning, 10000);
         QCOMPARE(holder.exitCode(), 0);
 
+        // An export and a report wait for the server with the window alive,
+        // then are done as ever; a second press meanwhile starts nothing.
+        QTemporaryDir dir;
+        csvPath = dir.filePath(u"registro.csv"_s);
+        const qsizetype told = dialogs.messages.size();
+        const qsizetype printed = printers.documentNames.size();
+        const int asked = csvAsked;
+        QProcess exporting;
+        holdTheRuns(exporting);
+        waited.restart();
+        child<QPushButton>(u"esporta"_s, stalled.get())->click();
+        QTRY_COMPARE(csvAsked, asked + 1);  // the file chosen, the runs being read
+        for (const QString& button : {u"esporta"_s, u"stampa"_s, u"stampa"_s})
+            child<QPushButton>(button, stalled.get())->click();
+        stalled->repaint();
+        QVERIFY2(waited.elapsed() < 1000, "the window waited for the server");
+        QVERIFY(stalled->isReading());
+        settle(stalled.get());
+        QVERIFY2(waited.elapsed() > 1000, "the server was not stalled");
+        QCOMPARE(dialogs.messages.mid(told), QStringList{u"Esportata 1 esecuzione nel file:\n"_s % csvPath});
+        QCOMPARE(csvAsked, asked + 1);
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> records = csv.readAll().split('\n');
+        QCOMPARE(records.size(), 3);
+        QVERIFY(records[1].startsWith("02/12/2026 09:00,Marco,"));
+        QCOMPARE(printers.documentNames.size(), printed + 1);
+        QVERIFY(printers.last()->texts().contains(u"Esecuzioni: 1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(exporting.state(), QProcess::NotRunning, 10000);
+
         // Closed in the middle of a read: it goes at once and ends cleanly.
         QProcess again;
         holdTheRuns(again);
@@ -467,6 +508,7 @@ private Q_SLOTS:
         QCOMPARE(again.exitCode(), 0);
     }
 
+    // A local journal that cannot be opened is told with its cause in words.
     void aMalformedSettingsFileIsToldAndOpensNoJournal()
     {
         QTemporaryDir dir;
@@ -478,6 +520,12 @@ private Q_SLOTS:
         QVERIFY2(dialogs.messages.last().contains(u"riga 2"_s), qPrintable(dialogs.messages.last()));
         QVERIFY(dialogs.messages.last().endsWith(u"Il registro non viene aperto: correggere il file e riavviare."_s));
         QVERIFY(!QFile::exists(dir.filePath(journal::kLocalFileName)));
+
+        journal::Location missing;
+        missing.localFile = dir.filePath(u"manca/registro.sqlite"_s);
+        QVERIFY(registro_ui::openTeacherJournal(missing, dialogs));
+        QCOMPARE(dialogs.messages.last(), u"Impossibile aprire il registro dei risultati: il file o la cartella non "
+                                          u"esiste. (No such file or directory)"_s);
     }
 
     // "conserva = 1 mese" at the teacher's start on 2 January 2027, 9:30.
@@ -486,12 +534,13 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([this] { clock = {}; });
         const qsizetype told = dialogs.messages.size();
         journal::Location where;
-        registro_ui::applyRetention(where, *reader, clock, dialogs);
+        const std::shared_future<QString> by = registro_ui::lookUpTeacher();
+        registro_ui::applyRetention(where, *reader, clock, dialogs, by);
         QCOMPARE(reader->countRuns({}), 4);
         clock.day = QDate(2027, 1, 2);
         clock.seconds = 9.5 * 3600;
         where.keepMonths = 1;
-        registro_ui::applyRetention(where, *reader, clock, dialogs);
+        registro_ui::applyRetention(where, *reader, clock, dialogs, by);
         QCOMPARE(reader->countRuns({}), 3);
         QCOMPARE(reader->runs({}, 10).last().id, u"r2"_s);
         QCOMPARE(dialogs.messages.size(), told);
@@ -538,6 +587,7 @@ private Q_SLOTS:
         settle(&restarted);
         answer = true;
         child<QPushButton>(u"elimina"_s, &restarted)->click();
+        settle(&restarted);
         QCOMPARE(dialogs.messages.last(), u"Eliminata 1 esecuzione di Giulia."_s);
         QCOMPARE(cluster.count(u"SELECT count(*) FROM runs"_s), 1);
     }

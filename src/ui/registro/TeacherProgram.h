@@ -8,7 +8,10 @@
 
 #include <QString>
 
+#include <future>
 #include <optional>
+
+class QSqlError;
 
 namespace registro {
 class Reader;
@@ -26,10 +29,15 @@ inline const QString kTeacherCopy = QStringLiteral("REGISTRO");
 // told, and the window tries again on its own.
 std::optional<journal::Connection> openTeacherJournal(const journal::Location& where, platform::Dialogs& dialogs);
 
+// Why the local journal at path did not open: the cause in Italian words
+// where it is a common one, the driver's text after it.
+QString localOpenFailure(const QString& path, const QSqlError& error);
+
 // "conserva": removes the runs older than the settings keep, recorded as it
-// goes; a failure is told. Nothing when the settings keep everything.
+// goes under by ("user@machine"); a failure is told. Nothing when the
+// settings keep everything.
 void applyRetention(const journal::Location& where, registro::Reader& reader, platform::Clock& clock,
-                    platform::Dialogs& dialogs);
+                    platform::Dialogs& dialogs, const std::shared_future<QString>& by);
 
 // Opens the journal of the working folder (the school's server when one is
 // named, else the local file), shows the teacher's window and runs the

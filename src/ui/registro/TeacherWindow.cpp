@@ -1,6 +1,7 @@
 #include "ui/registro/TeacherWindow.h"
 
 #include "journal/Rows.h"
+#include "platform/Printer.h"
 #include "platform/PrintReport.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemError.h"
@@ -132,15 +133,26 @@ TeacherWindow::Questions TeacherWindow::askingTheUser()
             }};
 }
 
+std::shared_future<QString> lookUpTeacher()
+{
+    return std::async(std::launch::async, [] {
+               const journal::Identity who = journal::Identity::ofThisProcess(u"REGISTRO"_s);
+               return QString(who.osUser % u'@' % who.machine);
+           })
+        .share();
+}
+
 TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory& printers, platform::Clock& clock,
-                             platform::Dialogs& dialogs, const QString& source, Questions questions, QWidget* parent)
+                             platform::Dialogs& dialogs, const QString& source, Questions questions, QWidget* parent,
+                             std::shared_future<QString> by)
     : QMainWindow(parent),
       m_reader(reader),
       m_printers(printers),
       m_clock(clock),
       m_dialogs(dialogs),
       m_questions(std::move(questions)),
-      m_model(reader)
+      m_model(reader),
+      m_by(by.valid() ? std::move(by) : lookUpTeacher())
 {
     setObjectName(u"RegistroWindow"_s);
     setWindowTitle(u"Registro dei risultati"_s);
@@ -322,6 +334,10 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     // the table's page, not after it.
     m_figureReads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_figureReads->onBusyChanged([this](bool) { readingChanged(isReading()); });
+    // The teacher's commands on a third: an export of a big journal leaves
+    // the table to be read meanwhile.
+    m_commands = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
+    m_commands->onBusyChanged([this](bool) { readingChanged(isReading()); });
     m_family = new FamilyPrint(this, *m_reads, printers, clock, dialogs, reader.zone());
     m_classView = new ClassView(*m_reads, clock, reader.zone());
     m_classView->onOpenPupil([this](const QString& pupil, const registro::Days& days) { openPupil(pupil, days); });
@@ -533,14 +549,6 @@ void TeacherWindow::applyFilter()
         });
 }
 
-int TeacherWindow::shownRuns()
-{
-    // Asked before the count came: counted here.
-    if (!m_model.counted())
-        m_model.setTotal(m_model.filter(), m_reader.countRuns(m_model.filter()));
-    return m_model.total();
-}
-
 void TeacherWindow::showRun(const QModelIndex& index)
 {
     m_reads->supersede(registro::ReadThread::Lines);
@@ -678,56 +686,142 @@ void TeacherWindow::readingChanged(bool reading)
         unsetCursor();
 }
 
+namespace {
+
+// A command's first step: the connection, checked before the teacher is asked anything.
+struct Connected {
+    std::optional<int> runs;  // and the runs counted, when the step counts them
+    QString error;
+};
+
+// A command's step that writes: its failure is told as it is, never tried again.
+struct Done {
+    std::optional<int> runs;
+    QString failure;
+    QString error;  // the connection's
+};
+
+}  // namespace
+
+bool TeacherWindow::startCommand(registro::ReadThread::Lane lane)
+{
+    return m_running.insert(lane).second;
+}
+
 void TeacherWindow::exportCsv()
 {
-    if (!m_reader.ensureConnected()) {
-        m_dialogs.message(u"Esportazione non riuscita. "_s % m_reader.lastError());
+    if (!startCommand(registro::ReadThread::Csv))
         return;
-    }
-    const QString suggested =
-        QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
-    const CsvChoice choice = m_questions.csvFile(this, suggested);
-    const QString& path = choice.path;
-    if (path.isEmpty())
-        return;
-    const QString shown = QDir::toNativeSeparators(path);
-    // A new file takes the chosen name: a link there is replaced, never
-    // followed out of the folder or into someone's file.
-    platform::SafeFile file(path, 0666);
-    QString error;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
-    } else if (!registro::writeRunsCsv(m_reader, m_model.filter(), file, &error, choice.form) || !file.commit()) {
-        if (file.errorNumber() != 0)
-            error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
-        file.cancelWriting();
-    }
-    if (!error.isEmpty())
-        m_dialogs.message(u"Esportazione non riuscita. "_s % error);
-    else
-        m_dialogs.message((shownRuns() == 1 ? u"Esportata "_s : u"Esportate "_s) % registro::runsText(shownRuns()) %
-                          u" nel file:\n"_s % QDir::toNativeSeparators(path));
+    m_commands->post<Connected>(
+        registro::ReadThread::Csv,
+        [](registro::Reader& reader) {
+            return Connected{{}, reader.ensureConnected() ? QString() : reader.lastError()};
+        },
+        [this](const Connected& connected) {
+            if (!connected.error.isEmpty()) {
+                endCommand(registro::ReadThread::Csv);
+                m_dialogs.message(u"Esportazione non riuscita. "_s % connected.error);
+                return;
+            }
+            const QString suggested =
+                QDir::current().filePath(u"registro-"_s % m_clock.shortDate().replace(u'/', u'-') % u".csv"_s);
+            const CsvChoice choice = m_questions.csvFile(this, suggested);
+            if (choice.path.isEmpty()) {
+                endCommand(registro::ReadThread::Csv);
+                return;
+            }
+            const registro::RunFilter shown = m_model.filter();
+            const std::optional<int> counted = m_model.counted() ? std::optional(m_model.total()) : std::nullopt;
+            m_commands->post<Done>(
+                registro::ReadThread::Csv,
+                [choice, shown, counted](registro::Reader& reader) {
+                    const QString native = QDir::toNativeSeparators(choice.path);
+                    Done done;
+                    // A new file takes the chosen name: a link there is replaced,
+                    // never followed out of the folder or into someone's file.
+                    platform::SafeFile file(choice.path, 0666);
+                    if (!file.open(QIODevice::WriteOnly)) {
+                        done.failure =
+                            platform::systemFailureMessage(u"Impossibile creare il file "_s % native, file.errorNumber());
+                    } else if (!registro::writeRunsCsv(reader, shown, file, &done.failure, choice.form) ||
+                               !file.commit()) {
+                        if (file.errorNumber() != 0)
+                            done.failure = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % native,
+                                                                          file.errorNumber());
+                        file.cancelWriting();
+                    }
+                    // The runs the table's filter lets through, counted here when the table had not yet.
+                    if (done.failure.isEmpty())
+                        done.runs = counted ? *counted : reader.countRuns(shown);
+                    return done;
+                },
+                [this, path = choice.path, shown, counted](const Done& done) {
+                    endCommand(registro::ReadThread::Csv);
+                    if (!done.error.isEmpty() || !done.failure.isEmpty()) {
+                        m_dialogs.message(u"Esportazione non riuscita. "_s %
+                                          (done.error.isEmpty() ? done.failure : done.error));
+                        return;
+                    }
+                    if (!counted)
+                        m_model.setTotal(shown, *done.runs);
+                    m_dialogs.message((*done.runs == 1 ? u"Esportata "_s : u"Esportate "_s) %
+                                      registro::runsText(*done.runs) % u" nel file:\n"_s %
+                                      QDir::toNativeSeparators(path));
+                });
+        });
 }
 
 void TeacherWindow::printReport()
 {
-    if (!m_reader.ensureConnected()) {
-        m_dialogs.message(u"Stampa non riuscita. "_s % m_reader.lastError());
+    if (!startCommand(registro::ReadThread::Report))
         return;
-    }
-    const int pages = registro::reportPages(shownRuns());
-    if (pages > kPagesWithoutAsking &&
-        !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(shownRuns()) %
-                                       u" esecuzioni, circa "_s % QString::number(pages) %
-                                       u" pagine. Stampare comunque?"_s))
-        return;
-    std::unique_ptr<platform::Printer> printer = platform::openPrintJob(&m_printers, u"registro"_s, m_dialogs);
-    if (!printer)
-        return;
-    const platform::PrintResult result =
-        registro::printReport(*printer, m_reader, m_model.filter(), m_clock.shortDate());
-    printer.reset();  // the job is over before the teacher is told
-    platform::reportPrintResult(m_dialogs, result);
+    const registro::RunFilter shown = m_model.filter();
+    const std::optional<int> counted = m_model.counted() ? std::optional(m_model.total()) : std::nullopt;
+    m_commands->post<Connected>(
+        registro::ReadThread::Report,
+        [shown, counted](registro::Reader& reader) {
+            if (!reader.ensureConnected())
+                return Connected{{}, reader.lastError()};
+            return Connected{counted ? *counted : reader.countRuns(shown), {}};
+        },
+        [this, shown, counted](const Connected& connected) {
+            if (!connected.error.isEmpty()) {
+                endCommand(registro::ReadThread::Report);
+                m_dialogs.message(u"Stampa non riuscita. "_s % connected.error);
+                return;
+            }
+            if (!counted)
+                m_model.setTotal(shown, *connected.runs);
+            const int runs = *connected.runs;
+            const int pages = registro::reportPages(runs);
+            if (pages > kPagesWithoutAsking &&
+                !m_questions.confirm(this, u"La stampa comprende "_s % QString::number(runs) %
+                                               u" esecuzioni, circa "_s % QString::number(pages) %
+                                               u" pagine. Stampare comunque?"_s)) {
+                endCommand(registro::ReadThread::Report);
+                return;
+            }
+            m_printJob = platform::openPrintJob(&m_printers, u"registro"_s, m_dialogs);
+            if (m_printJob && platform::findCourier(*m_printJob).isEmpty()) {
+                m_printJob.reset();
+                platform::reportPrintResult(m_dialogs, {false, {}, platform::kMissingCourierMessage});
+            }
+            if (!m_printJob) {
+                endCommand(registro::ReadThread::Report);
+                return;
+            }
+            // Read whole on the thread, printed here.
+            m_commands->post<registro::ReportListing>(
+                registro::ReadThread::Report,
+                [shown](registro::Reader& reader) { return registro::readReport(reader, shown); },
+                [this, shown](const registro::ReportListing& listing) {
+                    endCommand(registro::ReadThread::Report);
+                    const platform::PrintResult result =
+                        registro::printReport(*m_printJob, listing, shown, m_clock.shortDate());
+                    m_printJob.reset();  // the job is over before the teacher is told
+                    platform::reportPrintResult(m_dialogs, result);
+                });
+        });
 }
 
 void TeacherWindow::printFamilyPages()
@@ -737,80 +831,107 @@ void TeacherWindow::printFamilyPages()
 
 void TeacherWindow::deletePupil()
 {
-    const registro::RunFilter current = filter();
-    const QString pupil = current.pupil;
-    if (pupil.isEmpty())
+    const QString pupil = filter().pupil;
+    if (pupil.isEmpty() || !startCommand(registro::ReadThread::Removal))
         return;
-    if (!m_reader.ensureConnected()) {
-        m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
-        return;
-    }
-    const int runs = m_reader.countRuns({pupil});
-    if (!m_questions.confirm(this, u"Eliminare dal registro "_s %
-                                       (runs == 1 ? u"l'unica esecuzione"_s
-                                                  : u"tutte le "_s % registro::runsText(runs)) %
-                                       u" di "_s % pupil %
-                                       u", con le loro operazioni? L'operazione non si può annullare."_s))
-        return;
-    const std::optional<int> deleted = m_reader.deletePupil(pupil, stamp());
-    if (!deleted) {
-        m_dialogs.message(u"Eliminazione non riuscita. "_s % m_reader.lastError());
-        return;
-    }
-    refresh();  // the name is gone from the choices: all pupils again
-    // "Ugo B." ends the sentence itself.
-    m_dialogs.message((*deleted == 1 ? u"Eliminata "_s : u"Eliminate "_s) % registro::runsText(*deleted) % u" di "_s %
-                      pupil % (pupil.endsWith(u'.') ? QString() : u"."_s));
+    m_commands->post<Connected>(
+        registro::ReadThread::Removal,
+        [pupil](registro::Reader& reader) {
+            if (!reader.ensureConnected())
+                return Connected{{}, reader.lastError()};
+            return Connected{reader.countRuns({pupil}), {}};
+        },
+        [this, pupil](const Connected& connected) {
+            if (!connected.error.isEmpty()) {
+                endCommand(registro::ReadThread::Removal);
+                m_dialogs.message(u"Eliminazione non riuscita. "_s % connected.error);
+                return;
+            }
+            const int runs = *connected.runs;
+            if (!m_questions.confirm(this, u"Eliminare dal registro "_s %
+                                               (runs == 1 ? u"l'unica esecuzione"_s
+                                                          : u"tutte le "_s % registro::runsText(runs)) %
+                                               u" di "_s % pupil %
+                                               u", con le loro operazioni? L'operazione non si può annullare."_s)) {
+                endCommand(registro::ReadThread::Removal);
+                return;
+            }
+            m_commands->post<Done>(
+                registro::ReadThread::Removal,
+                [pupil, at = m_clock.now(), by = m_by](registro::Reader& reader) {
+                    Done done;
+                    done.runs = reader.deletePupil(pupil, {at, by.get()});
+                    if (!done.runs)
+                        done.failure = reader.lastError();
+                    return done;
+                },
+                [this, pupil](const Done& done) {
+                    endCommand(registro::ReadThread::Removal);
+                    if (!done.runs) {
+                        m_dialogs.message(u"Eliminazione non riuscita. "_s %
+                                          (done.error.isEmpty() ? done.failure : done.error));
+                        return;
+                    }
+                    refresh();  // the name is gone from the choices: all pupils again
+                    // "Ugo B." ends the sentence itself.
+                    m_dialogs.message((*done.runs == 1 ? u"Eliminata "_s : u"Eliminate "_s) %
+                                      registro::runsText(*done.runs) % u" di "_s % pupil %
+                                      (pupil.endsWith(u'.') ? QString() : u"."_s));
+                });
+        });
 }
 
 void TeacherWindow::exportPupil()
 {
     const QString pupil = filter().pupil;
-    if (pupil.isEmpty())
+    if (pupil.isEmpty() || !startCommand(registro::ReadThread::PupilData))
         return;
     QString name = pupil;
     name.replace(QRegularExpression(u"[^\\w-]+"_s), u"-"_s);
     const QString suggested = QDir::current().filePath(u"dati-"_s % name % u".txt"_s);
     const QString path = m_questions.pupilFile(this, suggested);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        endCommand(registro::ReadThread::PupilData);
         return;
+    }
     const QString shown = QDir::toNativeSeparators(path);
-    QString error;
-    std::optional<int> runs;
-    platform::SafeFile file(path, 0666);
-    if (!m_reader.ensureConnected()) {
-        error = m_reader.lastError();
-    } else if (!file.open(QIODevice::WriteOnly)) {
-        error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
-    } else {
-        runs = registro::writePupilRecord(m_reader, pupil, m_clock.now(), file, &error);
-        if (!runs || !file.commit()) {
-            if (file.errorNumber() != 0)
-                error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown, file.errorNumber());
-            file.cancelWriting();
-            runs.reset();
-        }
-    }
-    // Every export is recorded; one that cannot be recorded is not handed over.
-    if (runs && !m_reader.recordAudit(registro::kAuditExport, pupil, *runs, stamp())) {
-        error = m_reader.lastError();
-        QFile::remove(path);
-        runs.reset();
-    }
-    if (!runs)
-        m_dialogs.message(u"Esportazione non riuscita. "_s % error);
-    else
-        m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % registro::runsText(*runs) % u") sono nel file:\n"_s %
-                          shown);
-}
-
-registro::Stamp TeacherWindow::stamp()
-{
-    if (m_by.isEmpty()) {
-        const journal::Identity who = journal::Identity::ofThisProcess(u"REGISTRO"_s);
-        m_by = who.osUser % u'@' % who.machine;
-    }
-    return {m_clock.now(), m_by};
+    m_commands->post<Done>(
+        registro::ReadThread::PupilData,
+        [pupil, path, shown, at = m_clock.now(), by = m_by](registro::Reader& reader) {
+            Done done;
+            QString& error = done.failure;
+            std::optional<int>& runs = done.runs;
+            platform::SafeFile file(path, 0666);
+            if (!reader.ensureConnected()) {
+                error = reader.lastError();
+            } else if (!file.open(QIODevice::WriteOnly)) {
+                error = platform::systemFailureMessage(u"Impossibile creare il file "_s % shown, file.errorNumber());
+            } else {
+                runs = registro::writePupilRecord(reader, pupil, at, file, &error);
+                if (!runs || !file.commit()) {
+                    if (file.errorNumber() != 0)
+                        error = platform::systemFailureMessage(u"Impossibile scrivere il file "_s % shown,
+                                                               file.errorNumber());
+                    file.cancelWriting();
+                    runs.reset();
+                }
+            }
+            // Every export is recorded; one that cannot be recorded is not handed over.
+            if (runs && !reader.recordAudit(registro::kAuditExport, pupil, *runs, {at, by.get()})) {
+                error = reader.lastError();
+                QFile::remove(path);
+                runs.reset();
+            }
+            return done;
+        },
+        [this, pupil, shown](const Done& done) {
+            endCommand(registro::ReadThread::PupilData);
+            if (!done.runs)
+                m_dialogs.message(u"Esportazione non riuscita. "_s % (done.error.isEmpty() ? done.failure : done.error));
+            else
+                m_dialogs.message(u"I dati di "_s % pupil % u" ("_s % registro::runsText(*done.runs) %
+                                  u") sono nel file:\n"_s % shown);
+        });
 }
 
 void TeacherWindow::setRetryInterval(std::chrono::milliseconds interval)

@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
+#include <set>
 
 class QCheckBox;
 class QComboBox;
@@ -29,6 +31,10 @@ class QTimer;
 
 namespace registro_ui {
 
+// "user@machine" of the teacher's copy, looked up on a thread of its own:
+// the user's name may wait on a directory service.
+std::shared_future<QString> lookUpTeacher();
+
 class ClassPanel;
 class FamilyPrint;
 class ClassView;
@@ -39,8 +45,8 @@ class PupilChart;
 // chart over time and the operations missed most; CSV, printing, deleting a
 // pupil. All reading goes through the Reader; this is only the view. What the
 // window shows is read on a thread of its own (registro::ReadThread), so the
-// window stays alive while a server is slow; the teacher's own commands
-// (export, print, delete) read through the reader given.
+// window stays alive while a server is slow; so do the teacher's own commands
+// (export, print, delete), on a thread of their own, one of each at a time.
 class TeacherWindow final : public QMainWindow {
 public:
     // The CSV file to write and its form; a bare path is today's form.
@@ -62,10 +68,11 @@ public:
     };
     static Questions askingTheUser();
 
-    // source says in the status bar where the journal is read from.
+    // source says in the status bar where the journal is read from; by is
+    // who the audit names (looked up here when not given).
     TeacherWindow(registro::Reader& reader, platform::PrinterFactory& printers, platform::Clock& clock,
                   platform::Dialogs& dialogs, const QString& source, Questions questions = askingTheUser(),
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, std::shared_future<QString> by = {});
 
     registro::RunsModel& model() { return m_model; }
     ClassPanel& classes() { return *m_classes; }
@@ -74,7 +81,10 @@ public:
     // Reads the choices and the table again, keeping the filter where it can.
     void refresh();
     // Whether reads for the window are waiting or running ("Lettura…").
-    bool isReading() const { return m_reads->busy() || (m_figureReads && m_figureReads->busy()); }
+    bool isReading() const
+    {
+        return m_reads->busy() || (m_figureReads && m_figureReads->busy()) || (m_commands && m_commands->busy());
+    }
     // While a read failed, the window reads again on its own this often.
     void setRetryInterval(std::chrono::milliseconds interval);
     void exportCsv();
@@ -89,8 +99,9 @@ public:
 
 private:
     void applyFilter();
-    // How many runs the table's filter lets through.
-    int shownRuns();
+    // A command already under way is not started again; false then.
+    bool startCommand(registro::ReadThread::Lane lane);
+    void endCommand(registro::ReadThread::Lane lane) { m_running.erase(lane); }
     void fillChoices(const QStringList& pupils, const QStringList& copies);
     void showRun(const QModelIndex& index);
     void showLines(const registro::RunRow& run, const QStringList& lines);
@@ -99,7 +110,6 @@ private:
     void showPupil();
     void reportError(const QString& error);
     void showStatus();
-    registro::Stamp stamp();
 
     registro::Reader& m_reader;
     platform::PrinterFactory& m_printers;
@@ -124,7 +134,9 @@ private:
     QListWidget* m_missed = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_exportPupil = nullptr;
-    QString m_by;  // "user@machine", looked up once
+    std::shared_future<QString> m_by;  // "user@machine", looked up once
+    std::set<registro::ReadThread::Lane> m_running;  // the commands under way
+    std::unique_ptr<platform::Printer> m_printJob;   // open while the report is read
     ClassPanel* m_classes = nullptr;
     ClassView* m_classView = nullptr;
     QTabWidget* m_parts = nullptr;
@@ -142,6 +154,7 @@ private:
     // Last: they are destroyed first, each waiting for a read under way.
     std::unique_ptr<registro::ReadThread> m_reads;
     std::unique_ptr<registro::ReadThread> m_figureReads;
+    std::unique_ptr<registro::ReadThread> m_commands;
 };
 
 }  // namespace registro_ui
