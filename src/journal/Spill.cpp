@@ -6,9 +6,11 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace journal {
@@ -17,15 +19,19 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr auto kWaiting = u"da-scrivere-";
+constexpr auto kBeingWritten = u"in-scrittura-";
+
 // Beside the journal: ".registro.sqlite.da-scrivere-<pid>-XXXXXX". In the
-// runtime folder, the journal's path is told by a digest of it.
-QString prefixBeside(const QString& journalPath)
+// runtime folder, the journal's path is told by a digest of it. `state` is
+// kWaiting for whole spills, kBeingWritten while one is written.
+QString prefixBeside(const QString& journalPath, QStringView state = kWaiting)
 {
     const QFileInfo info(journalPath);
-    return info.dir().filePath(u"."_s + info.fileName() + u".da-scrivere-"_s);
+    return info.dir().filePath(u"."_s + info.fileName() + u"."_s + state);
 }
 
-QString prefixInRuntime(const QString& journalPath)
+QString prefixInRuntime(const QString& journalPath, QStringView state = kWaiting)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.startsWith(u'/')) return {};
@@ -33,29 +39,59 @@ QString prefixInRuntime(const QString& journalPath)
                                                        QCryptographicHash::Sha256)
                                   .toHex()
                                   .left(16);
-    return QDir(runtime).filePath(u"aritmetica-registro-"_s + QString::fromLatin1(digest) + u"-da-scrivere-"_s);
+    return QDir(runtime).filePath(u"aritmetica-registro-"_s + QString::fromLatin1(digest) + u"-"_s + state);
 }
 
-QString writeSpill(const QString& prefix, const std::vector<Row>& rows)
+// Never over another file: a rename where the file system can refuse to
+// replace, a second name and the first removed where it cannot (NFS).
+bool renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
 {
-    if (prefix.isEmpty()) return {};
-    QByteArray name = QFile::encodeName(prefix + QString::number(::getpid()) + u"-XXXXXX"_s);
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);  // O_EXCL, mode 0600
-    if (fd < 0) return {};
-    QFile file;
-    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-    if (ok) {
-        writeRows(file, rows);
-        ok = file.flush() && file.error() == QFileDevice::NoError && ::fsync(fd) == 0;
-        file.close();
-    } else {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (::link(from.constData(), to.constData()) != 0) return false;
+    ::unlink(from.constData());
+    return true;
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
         ::close(fd);
     }
-    if (!ok) {
+}
+
+// Written whole and synced under the name of one being written, then renamed
+// to the waiting name with the same ending: a copy starting meanwhile never
+// sees the file half written.
+QString writeSpill(const QString& prefix, const QString& writingPrefix, const std::vector<Row>& rows)
+{
+    if (prefix.isEmpty()) return {};
+    const QString ending = QString::number(::getpid()) + u"-"_s;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QByteArray name = QFile::encodeName(writingPrefix + ending + u"XXXXXX"_s);
+        const int fd = ::mkostemp(name.data(), O_CLOEXEC);  // O_EXCL, mode 0600
+        if (fd < 0) return {};
+        QFile file;
+        bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+        if (ok) {
+            writeRows(file, rows);
+            ok = file.flush() && file.error() == QFileDevice::NoError && ::fsync(fd) == 0;
+            file.close();
+        } else {
+            ::close(fd);
+        }
+        const QString waiting = prefix + ending + QFile::decodeName(name.right(6));
+        if (ok && renameWithoutReplacing(name, QFile::encodeName(waiting))) {
+            syncFolder(QFileInfo(waiting).path());
+            return waiting;
+        }
+        const bool taken = ok && errno == EEXIST;  // that ending is another spill's: try another
         ::unlink(name.constData());
-        return {};
+        if (!taken) return {};
     }
-    return QFile::decodeName(name);
+    return {};
 }
 
 bool ownSpillFile(const QString& path)
@@ -78,8 +114,9 @@ void collect(const QString& prefix, QStringList& out)
 
 QString spill(const QString& journalPath, const std::vector<Row>& rows)
 {
-    QString written = writeSpill(prefixBeside(journalPath), rows);
-    if (written.isEmpty()) written = writeSpill(prefixInRuntime(journalPath), rows);
+    QString written = writeSpill(prefixBeside(journalPath), prefixBeside(journalPath, kBeingWritten), rows);
+    if (written.isEmpty())
+        written = writeSpill(prefixInRuntime(journalPath), prefixInRuntime(journalPath, kBeingWritten), rows);
     return written;
 }
 

@@ -35,10 +35,14 @@ bool audit(QSqlDatabase& db, const QString& action, const QString& pupil, int ru
 {
     QSqlQuery q(db);
     q.prepare(u"INSERT INTO journal_audit (id, action, pupil, runs, done_at, done_ms, done_by) "
-              u"VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
-    for (const QVariant& v : QVariantList{QUuid::createUuid().toString(QUuid::WithoutBraces), action, pupil, runs,
-                                          done.at.toString(Qt::ISODate), done.at.toMSecsSinceEpoch(), done.by})
-        q.addBindValue(v);
+              u"VALUES (:id, :action, :pupil, :runs, :done_at, :done_ms, :done_by)"_s);
+    q.bindValue(u":id"_s, QUuid::createUuid().toString(QUuid::WithoutBraces));
+    q.bindValue(u":action"_s, action);
+    q.bindValue(u":pupil"_s, pupil);
+    q.bindValue(u":runs"_s, runs);
+    q.bindValue(u":done_at"_s, done.at.toString(Qt::ISODate));
+    q.bindValue(u":done_ms"_s, done.at.toMSecsSinceEpoch());
+    q.bindValue(u":done_by"_s, done.by);
     return q.exec() || failed(q, error);
 }
 

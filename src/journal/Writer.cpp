@@ -241,7 +241,9 @@ void Writer::Impl::enqueue(std::vector<Row> rows, bool endsSomething)
 
 // Spill files of earlier runs that could not write: taken in first, then
 // removed. Their rows carry their keys, so one taken in twice (a crash
-// between the two steps) is still in the file once.
+// between the two steps) is still in the file once. One that does not read
+// whole may still be being written (by an earlier version, under its final
+// name): it is left for a later start.
 bool Writer::Impl::takeInSpills(LocalStore& store)
 {
     bool all = true;
@@ -251,6 +253,7 @@ bool Writer::Impl::takeInSpills(LocalStore& store)
         bool whole = false;
         std::vector<Row> rows = readRows(file, &whole);
         file.close();
+        if (!whole) continue;
         QString detail;
         Salvage salvage;
         Fault fault = store.write(rows, &detail, &salvage);

@@ -171,9 +171,9 @@ bool writeSettings(const QString& path, const StoredSettings& settings)
     return file.write(line) == line.size() && file.commit();
 }
 
-void removeSaveLeftovers(const QString& path)
+void removeSaveLeftovers(const QString& path, const QDateTime& now)
 {
-    platform::removeSaveLeftovers(path);
+    platform::removeSaveLeftovers(path, now);
 }
 
 }  // namespace model

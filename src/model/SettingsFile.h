@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 
 // The settings file: "<executable base name>.dat" in the working directory,
@@ -49,6 +50,6 @@ bool writeSettings(const QString& path, const StoredSettings& settings);
 // Removes the temporary files that saves of this file cut short (a killed
 // program) left in the file's own folder, and nothing else: see
 // platform::removeSaveLeftovers.
-void removeSaveLeftovers(const QString& path);
+void removeSaveLeftovers(const QString& path, const QDateTime& now);
 
 }  // namespace model

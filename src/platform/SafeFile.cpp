@@ -2,9 +2,11 @@
 
 #include "platform/SystemError.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -21,15 +23,44 @@ namespace platform {
 
 namespace {
 
-// The part of the final name a temporary name keeps: with the rest it stays
-// well inside the 255 bytes a name may have.
-constexpr qsizetype kNameBytesKept = 200;
+// The part of the final name a temporary name keeps: with the host, the pid
+// and the number it stays inside the 255 bytes a name may have. Names made
+// before the host was in them kept 200 bytes.
+constexpr qsizetype kNameBytesKept = 150;
+constexpr qsizetype kNameBytesKeptWithoutHost = 200;
+constexpr qsizetype kHostBytes = 63;
 constexpr char kMarker[] = ".tmp-aritmetica.";
+// A save of another machine sharing the folder (a home on NFS) is taken for
+// cut short only this long after its last write: its pid means nothing here.
+constexpr qint64 kOtherHostsSeconds = 60 * 60;
 
-// ".<name>.tmp-aritmetica.": followed by the writer's pid, a dot and a number.
-QByteArray temporaryPrefix(const QString& path)
+// ".<name>.tmp-aritmetica.": followed by "<host>.<pid>.<n>", or by
+// "<pid>.<n>" in names of earlier versions.
+QByteArray temporaryPrefix(const QString& path, qsizetype kept = kNameBytesKept)
 {
-    return '.' + QFile::encodeName(QFileInfo(path).fileName()).left(kNameBytesKept) + kMarker;
+    return '.' + QFile::encodeName(QFileInfo(path).fileName()).left(kept) + kMarker;
+}
+
+bool hostByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+// This machine's name as a part of a file name: letters, digits, '-' and
+// '_' only, so never a dot.
+const QByteArray& thisHost()
+{
+    static const QByteArray host = [] {
+        char name[256] = {};
+        QByteArray out;
+        if (::gethostname(name, sizeof name - 1) == 0)
+            out = QByteArray(name).left(kHostBytes);
+        for (char& c : out)
+            if (!hostByte(c))
+                c = '_';
+        return out.isEmpty() ? QByteArray("_") : out;
+    }();
+    return host;
 }
 
 std::atomic<unsigned> nextNumber{1};
@@ -44,13 +75,14 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// The pid in a temporary name of this prefix; nothing for any other name.
-std::optional<pid_t> writerOf(std::string_view name, const QByteArray& prefix)
+struct Writer {
+    pid_t pid = 0;
+    std::optional<std::string_view> host;  // none in names of earlier versions
+};
+
+// "<pid>.<n>": the pid, or nothing.
+std::optional<pid_t> pidAndNumber(std::string_view rest)
 {
-    const std::string_view start(prefix.constData(), std::size_t(prefix.size()));
-    if (!name.starts_with(start))
-        return std::nullopt;
-    const std::string_view rest = name.substr(start.size());
     const std::size_t dot = rest.find('.');
     if (dot == std::string_view::npos || dot > 9 || !allDigits(rest.substr(0, dot)) ||
         !allDigits(rest.substr(dot + 1)) || rest.size() - dot - 1 > 10)
@@ -58,6 +90,26 @@ std::optional<pid_t> writerOf(std::string_view name, const QByteArray& prefix)
     pid_t pid = 0;
     for (const char c : rest.substr(0, dot)) pid = pid * 10 + (c - '0');
     return pid > 0 ? std::optional(pid) : std::nullopt;
+}
+
+// Who wrote a temporary name of these prefixes (this version's and the
+// earlier one's); nothing for any other name.
+std::optional<Writer> writerOf(std::string_view name, const QByteArray& prefix, const QByteArray& old)
+{
+    const std::string_view start(prefix.constData(), std::size_t(prefix.size()));
+    if (name.starts_with(start)) {
+        const std::string_view rest = name.substr(start.size());
+        const std::size_t dot = rest.find('.');
+        if (dot != std::string_view::npos && dot > 0 && dot <= std::size_t(kHostBytes) &&
+            std::all_of(rest.begin(), rest.begin() + std::ptrdiff_t(dot), hostByte))
+            if (const auto pid = pidAndNumber(rest.substr(dot + 1)))
+                return Writer{*pid, rest.substr(0, dot)};
+    }
+    const std::string_view oldStart(old.constData(), std::size_t(old.size()));
+    if (name.starts_with(oldStart))
+        if (const auto pid = pidAndNumber(name.substr(oldStart.size())))
+            return Writer{*pid, std::nullopt};
+    return std::nullopt;
 }
 
 // So that the new name survives a power cut; the file is whole either way.
@@ -186,7 +238,7 @@ bool SafeFile::open(OpenMode mode)
         return refuse(errno);
     }
 
-    const QByteArray start = QFile::encodeName(where.path()) + '/' + temporaryPrefix(m_path) +
+    const QByteArray start = QFile::encodeName(where.path()) + '/' + temporaryPrefix(m_path) + thisHost() + '.' +
                              QByteArray::number(qint64(::getpid())) + '.';
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray candidate = start + QByteArray::number(nextNumber++);
@@ -229,24 +281,32 @@ void SafeFile::cancelWriting()
 
 // --- leftovers --------------------------------------------------------------
 
-int removeSaveLeftovers(const QString& path)
+int removeSaveLeftovers(const QString& path, const QDateTime& now)
 {
-    const QByteArray prefix = temporaryPrefix(path);
     DIR* const folder = ::opendir(QFile::encodeName(QFileInfo(path).path()).constData());
     if (!folder)
         return 0;
+    const QByteArray prefix = temporaryPrefix(path);
+    const QByteArray oldPrefix = temporaryPrefix(path, kNameBytesKeptWithoutHost);
+    const std::string_view host(thisHost().constData(), std::size_t(thisHost().size()));
+    const qint64 nowSeconds = now.toSecsSinceEpoch();
     int removed = 0;
     while (const dirent* entry = ::readdir(folder)) {
-        const std::optional<pid_t> writer = writerOf(entry->d_name, prefix);
+        const std::optional<Writer> writer = writerOf(entry->d_name, prefix, oldPrefix);
         if (!writer)
             continue;
         struct stat info {};
         if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
             info.st_nlink != 1 || info.st_uid != ::geteuid())
             continue;
-        // A copy still writing keeps its file; so does one this user may not even ask about.
-        if (::kill(*writer, 0) == 0 || errno != ESRCH)
+        if (writer->host && *writer->host != host) {
+            // Another machine's: its process cannot be asked about from here.
+            if (nowSeconds - qint64(info.st_mtim.tv_sec) <= kOtherHostsSeconds)
+                continue;
+        } else if (::kill(writer->pid, 0) == 0 || errno != ESRCH) {
+            // A copy still writing keeps its file; so does one this user may not even ask about.
             continue;
+        }
         if (::unlinkat(::dirfd(folder), entry->d_name, 0) == 0)
             ++removed;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QIODevice>
 #include <QString>
 
@@ -41,13 +42,13 @@ private:
 
 // A new file under a name, put in place at once and whole: written as a
 // temporary file of the name's own folder (never the folder a link points
-// into), made anew with O_EXCL under a name only this program uses, then
-// renamed over the name. Whatever the name was, a link (to a file, a folder
-// or nothing), a hard link to another file, a regular file, it becomes the
-// new file, and nothing it led to is written. A name that is a folder,
-// a pipe, a device or a socket is refused, and so is a regular file the user
-// may not write. Until commit() the name keeps what it had; a file dropped
-// uncommitted is removed.
+// into), made anew with O_EXCL under a name only this program uses (with the
+// machine's name and the pid in it), then renamed over the name. Whatever the
+// name was, a link (to a file, a folder or nothing), a hard link to another
+// file, a regular file, it becomes the new file, and nothing it led to is
+// written. A name that is a folder, a pipe, a device or a socket is refused,
+// and so is a regular file the user may not write. Until commit() the name
+// keeps what it had; a file dropped uncommitted is removed.
 class SafeFile final : public FileWriter {
 public:
     // mode is narrowed by the process's umask.
@@ -71,8 +72,10 @@ private:
 
 // The temporary files of saves of path that were cut short (a program
 // killed halfway) are removed: only files of the pattern SafeFile names them
-// by, in path's own folder, regular, with one link, owned by this user,
-// whose writing process is gone. Returns how many were removed.
-int removeSaveLeftovers(const QString& path);
+// by, in path's own folder, regular, with one link, owned by this user. The
+// name tells the machine and the process that wrote it: one of this machine
+// goes once its process is gone; one of another machine sharing the folder
+// once it is over an hour old by `now`. Returns how many were removed.
+int removeSaveLeftovers(const QString& path, const QDateTime& now);
 
 }  // namespace platform

@@ -227,7 +227,7 @@ void StartWindow::leggiLivelli()
     const QString file = model::settingsFileName(m_state.exeBaseName);
     // Saves of this copy that a killed program cut short may have left their
     // temporary files beside the settings file.
-    model::removeSaveLeftovers(file);
+    model::removeSaveLeftovers(file, m_services.clock.now());
     model::StoredSettings settings{m_state.operationKind, m_objectiveSet, m_levelSet};
     model::readSettings(file, settings);
     m_state.operationKind = settings.operationKind;

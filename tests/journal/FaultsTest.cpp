@@ -280,7 +280,7 @@ TEST(JournalFaults, AFullDiskKeepsWhatWasWrittenAndWritesTheRestWhenThereIsRoom)
 
 // The disk still full when the copy ends: what memory holds goes to a spill
 // file in the runtime folder (beside the journal there is no room), and the
-// next start takes it in once.
+// next start takes it in once, but never while it is still being written.
 TEST(JournalFaults, WhatAFullDiskKeepsOutAtTheEndIsSpilledAndTakenInOnceAtTheNextStart)
 {
     if (qEnvironmentVariableIsEmpty("JOURNAL_PRIVATE_MOUNT")) {
@@ -332,7 +332,34 @@ TEST(JournalFaults, WhatAFullDiskKeepsOutAtTheEndIsSpilledAndTakenInOnceAtTheNex
 
     ASSERT_TRUE(QFile::remove(dir.filePath(u"filler"_s)));
     EXPECT_EQ(counts(), std::pair(1LL, 20LL));
+
+    // Spills still being written, as a copy starting meanwhile finds them:
+    // under the name one is written by, and cut short under a final name (as
+    // an earlier version wrote them). The start leaves both as they are.
+    const auto contents = [](const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+    };
+    const auto put = [](const QString& file, const QByteArray& bytes) {
+        QFile out(file);
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+    };
+    const QString whole = runtime.filePath(spilled.first());
+    const QByteArray bytes = contents(whole);
+    const QString beingWritten = QString(whole).replace(u"-da-scrivere-"_s, u"-in-scrittura-"_s);
+    const QString cutShort = whole.chopped(6) + u"AbCdEf"_s;
+    ASSERT_NE(beingWritten, whole);
+    ASSERT_TRUE(QFile::rename(whole, beingWritten));
+    ASSERT_TRUE(put(cutShort, bytes.left(bytes.size() / 2)));
     EXPECT_TRUE(writeRuns(5, 5, false).isEmpty());
+    EXPECT_EQ(counts(), std::pair(2LL, 40LL));
+    EXPECT_EQ(contents(beingWritten), bytes);
+    EXPECT_EQ(contents(cutShort), bytes.left(bytes.size() / 2));
+
+    // Both whole now: taken in at the next start, their rows once.
+    ASSERT_TRUE(QFile::rename(beingWritten, whole));
+    ASSERT_TRUE(put(cutShort, bytes));
+    EXPECT_TRUE(writeRuns(6, 5, false).isEmpty());
     EXPECT_EQ(counts(), std::pair(5LL, 100LL)) << "taken in";
     EXPECT_TRUE(QDir(runtime.path()).isEmpty());
     writeRuns(6, 5, false);

@@ -6,6 +6,7 @@
 #include "support/ChildProcesses.h"
 #include "support/PrintTo.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,6 +69,13 @@ bool ranAsNobody()
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("[  PASSED  ] 1 test."), std::string::npos) << run.output;
     return true;
+}
+
+// Links are planted by an ordinary user too: as root, the test first runs
+// again as nobody, then goes on with root's own cases.
+void alsoAsNobody()
+{
+    ranAsNobody();
 }
 
 // Every write fails, as on a full disk, also for root, while it lives.
@@ -228,6 +236,7 @@ TEST_F(SettingsFile, PipeOrDeviceUnderTheNameGivesDefaultsWithoutWaiting)
 
 TEST_F(SettingsFile, LinksCountOnlyWhenTheyLeadToAFile)
 {
+    alsoAsNobody();
     const QString target = dir.filePath(QStringLiteral("elsewhere.dat"));
     {
         QFile file(target);
@@ -333,6 +342,7 @@ TEST_F(SettingsFile, FailedWriteKeepsTheOldFileWhole)
 // pipe under the name itself stays a pipe.
 TEST_F(SettingsFile, LinksAreReplacedAndNeverWrittenThrough)
 {
+    alsoAsNobody();
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
     // A device node of our own where root may make one; /dev/null otherwise,
@@ -432,25 +442,33 @@ TEST_F(SettingsFile, ReadOnlyFolderNeverRewritesALinkOrAHardLinkInPlace)
 // not a file of another copy still writing, nor anything a user named, nor
 // anything where the name's link leads, nor a link, a folder, a file with a
 // second name or (as root) another user's file under the temporary pattern.
+// A pid of another machine sharing the folder means nothing here: its file
+// goes only after an hour. Names without a machine go by their pid.
 TEST_F(SettingsFile, OnlyLeftoversOfKilledSavesAreRemoved)
 {
+    alsoAsNobody();
     const auto make = [](const QString& file) {
         QFile out(file);
         return out.open(QIODevice::WriteOnly) && out.write("x") == 1;
+    };
+    const qint64 now = 1709287200;  // 2024-03-01 10:00 UTC
+    const auto madeAgo = [&](const QString& file, qint64 seconds) {
+        const timespec times[2] = {{now - seconds, 0}, {now - seconds, 0}};
+        return make(file) && ::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0) == 0;
     };
     QDir work(dir.filePath(QStringLiteral("classe")));
     QDir teacher(dir.filePath(QStringLiteral("insegnante")));
     ASSERT_TRUE(work.mkpath(QStringLiteral(".")) && teacher.mkpath(QStringLiteral(".")));
     const QString settings = work.filePath(QStringLiteral("Addizioni.dat"));
     // What a teacher keeps beside the settings and in the folder the name leads to.
-    const QString gone = QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.1");  // no pid is that high
+    const QString oldPattern = QStringLiteral(".Addizioni.dat.tmp-aritmetica.999999999.1");  // no pid is that high
     for (const QString& name : {QStringLiteral("Addizioni.dat.backup"), QStringLiteral("Addizioni.dat.aBcDeF"),
                                 QStringLiteral(".Sottrazioni.dat.tmp-aritmetica.999999999.1"),
                                 QStringLiteral(".Addizioni.dat.tmp-aritmetica.x999999999.1")})
         ASSERT_TRUE(make(work.filePath(name)));
     for (const QString& name : {QStringLiteral("registro"), QStringLiteral("registro.sqlite"),
                                 QStringLiteral("registro.backup"), QStringLiteral("registro.aBcDeF"),
-                                QStringLiteral(".registro.tmp-aritmetica.999999999.1"), gone})
+                                QStringLiteral(".registro.tmp-aritmetica.999999999.1"), oldPattern})
         ASSERT_TRUE(make(teacher.filePath(name)));
     ASSERT_TRUE(QFile::link(QStringLiteral("../insegnante/registro"), settings));
     // Under the pattern but not proved ours.
@@ -466,6 +484,8 @@ TEST_F(SettingsFile, OnlyLeftoversOfKilledSavesAreRemoved)
         ASSERT_TRUE(make(others));
         ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 65534, 65534), 0);
     }
+    // Another machine's save of under an hour, whose pid is no process here.
+    ASSERT_TRUE(madeAgo(work.filePath(QStringLiteral(".Addizioni.dat.tmp-aritmetica.altro-pc.999999999.1")), 59 * 60));
     const QStringList before = work.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     const QStringList teachers = teacher.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
 
@@ -481,12 +501,18 @@ TEST_F(SettingsFile, OnlyLeftoversOfKilledSavesAreRemoved)
     ASSERT_EQ(status, 0);
     platform::SafeFile writing(settings);
     ASSERT_TRUE(writing.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(make(work.filePath(gone)));
+    // ".Addizioni.dat.tmp-aritmetica.<this host>"
+    const QString thisHost = QFileInfo(writing.temporaryFileName()).fileName().section(u'.', 0, -3);
+    ASSERT_FALSE(thisHost.endsWith(QStringLiteral(".altro-pc")));
+    ASSERT_TRUE(make(work.filePath(thisHost + QStringLiteral(".999999999.1"))));
+    ASSERT_TRUE(make(work.filePath(oldPattern)));
+    // Another machine's of over an hour, whatever process has its pid here.
+    ASSERT_TRUE(madeAgo(work.filePath(QStringLiteral(".Addizioni.dat.tmp-aritmetica.altro-pc.1.2")), 61 * 60));
     const QStringList withTemporaries =
         work.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-    ASSERT_EQ(withTemporaries.size(), before.size() + 3);
+    ASSERT_EQ(withTemporaries.size(), before.size() + 5);
 
-    removeSaveLeftovers(settings);
+    EXPECT_EQ(platform::removeSaveLeftovers(settings, QDateTime::fromSecsSinceEpoch(now)), 4);
     QStringList expected = before;
     expected << QFileInfo(writing.temporaryFileName()).fileName();
     expected.sort();
