@@ -519,6 +519,14 @@ int main(int argc, char* argv[])
         pupil->setCurrentIndex(pupil->findText(u"Giulia"_s));
         window.findChild<QTabWidget*>(u"dettagli"_s)->setCurrentIndex(1);
         grab(u"registro-chart"_s);
+        if (!Program::screenReport.isEmpty()) {
+            // The other parts, for the check that every control is on the screen.
+            auto* parts = window.findChild<QTabWidget*>(u"parti"_s);
+            parts->setCurrentIndex(1);
+            grab(u"registro-classi"_s);
+            parts->setCurrentIndex(2);
+            grab(u"registro-classe"_s);
+        }
     }
     return 0;
 }
