@@ -497,7 +497,10 @@ int main(int argc, char* argv[])
         ui::QtPrinterFactory printers(out, u"REGISTRO"_s, clock);
         registro_ui::TeacherWindow window(reader, printers, clock, dialogs,
                                           u"Registro locale: /home/insegnante/.local/share/aritmetica/registro.sqlite"_s);
-        window.resize(1180, 760);
+        // The README's picture at a size of its own; on the whole screen, the
+        // window as the program sizes it.
+        if (Program::screenReport.isEmpty())
+            window.resize(1180, 760);
         window.show();
         auto grab = [&](const QString& name) {
             // The window reads on a thread of its own: what it shows first.
@@ -505,7 +508,9 @@ int main(int argc, char* argv[])
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             for (int i = 0; i < 5; ++i)
                 QCoreApplication::processEvents();
-            if (!window.grab().save(file(name)))
+            if (!Program::screenReport.isEmpty())
+                Program::grabScreen(&window, file(name));
+            else if (!window.grab().save(file(name)))
                 qFatal("cannot write %s", qPrintable(name));
             QTextStream(stdout) << file(name) << "\n";
         };
@@ -514,6 +519,14 @@ int main(int argc, char* argv[])
         pupil->setCurrentIndex(pupil->findText(u"Giulia"_s));
         window.findChild<QTabWidget*>(u"dettagli"_s)->setCurrentIndex(1);
         grab(u"registro-chart"_s);
+        if (!Program::screenReport.isEmpty()) {
+            // The other parts, for the check that every control is on the screen.
+            auto* parts = window.findChild<QTabWidget*>(u"parti"_s);
+            parts->setCurrentIndex(1);
+            grab(u"registro-classi"_s);
+            parts->setCurrentIndex(2);
+            grab(u"registro-classe"_s);
+        }
     }
     return 0;
 }

@@ -54,8 +54,29 @@ def overlaps(objects):
     return found, covering
 
 
+# Tables, lists and trees: what is in them scrolls inside them.
+SCROLLED = {24, 33, 35}
+
+
+def clip(a, b):
+    x, y = max(a[0], b[0]), max(a[1], b[1])
+    return (x, y, max(0, min(a[0] + a[2], b[0] + b[2]) - x), max(0, min(a[1] + a[3], b[1] + b[3]) - y))
+
+
 def sized(objects):
-    return [o for o in objects if o[3][2] > 0 and o[3][3] > 0]
+    """The objects to be seen, each cut to the views it scrolls in: a column
+    scrolled out of its table is out of sight, not off the screen."""
+    views = {p: box for p, role, _, box in objects if int(role) in SCROLLED}
+    seen = []
+    for path, role, name, box in objects:
+        up = parent(path)
+        while up:
+            if up in views:
+                box = clip(box, views[up])
+            up = parent(up)
+        if box[2] > 0 and box[3] > 0:
+            seen.append((path, role, name, box))
+    return seen
 
 
 designed, _ = read(baseline)

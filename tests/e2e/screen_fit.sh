@@ -1,5 +1,5 @@
 #!/bin/bash
-# Every pupil window at each scale on this screen, under a window manager:
+# Every window at each scale on this screen, under a window manager:
 # the screenshot tool reports where each object a screen reader is told of
 # stands, and screen_fit.py checks it against the same windows at scale 1.
 #   screen_fit.sh <screenshots tool> <screen, for the report> <scale>...
@@ -19,7 +19,7 @@ wm=$!
 sleep 1  # the window manager takes over the screen
 status=0
 for scale in 1 "$@"; do
-    QT_SCALE_FACTOR=$scale "$tool" "$work/$scale" --schermo=geometry.tsv start info practice printouts worksheets \
+    QT_SCALE_FACTOR=$scale "$tool" "$work/$scale" --schermo=geometry.tsv start who info practice printouts worksheets registro \
         >"$work/tool-$scale.log" 2>&1 || { echo "FAIL: the screenshot tool at scale $scale"; cat "$work/tool-$scale.log"; exit 1; }
     /usr/bin/python3 "$here/screen_fit.py" "$work/1/geometry.tsv" "$work/$scale/geometry.tsv" \
         "$screen at $scale" || status=1

@@ -1,6 +1,7 @@
 #include "ui/registro/PupilChart.h"
 
 #include <QCursor>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
@@ -18,6 +19,13 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace registro_ui {
+
+namespace {
+
+// Below this height the axes' titles would leave the dates no room.
+constexpr int kRoomyHeight = 200;
+
+}  // namespace
 
 PupilChart::PupilChart(QWidget* parent)
     : QChartView(parent),
@@ -66,6 +74,9 @@ PupilChart::PupilChart(QWidget* parent)
     m_seconds->attachAxis(m_secondsAxis);
     m_percent->setLinePenColor(m_right->color());
     m_secondsAxis->setLinePenColor(m_seconds->color());
+    qreal left = 0, top = 0, right = 0, bottom = 0;
+    chart->layout()->getContentsMargins(&left, &top, &right, &bottom);
+    m_roomyFrame = QMarginsF(left, top, right, bottom);
     // The view's own first chart is released, not deleted, when replaced.
     std::unique_ptr<QChart> first(this->chart());
     setChart(chart);
@@ -120,6 +131,24 @@ void PupilChart::setPoints(const QList<registro::ChartPoint>& runs, const QTimeZ
     m_secondsAxis->setRange(0, std::max(10.0, slowest * 1.1));
     m_secondsAxis->applyNiceNumbers();
     m_secondsAxis->setMax(m_secondsAxis->max() * 1.05);
+}
+
+void PupilChart::resizeEvent(QResizeEvent* event)
+{
+    // A short chart (a small screen, big text) gives its axes' titles and the
+    // room around its frame up for the dates and figures, which it would cut
+    // otherwise, and marks the per cent every 50; the legend and the axes'
+    // colours still tell which line is which.
+    const bool roomy = height() >= kRoomyHeight;
+    if (roomy != m_roomy) {
+        m_roomy = roomy;
+        for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{m_time, m_percent, m_secondsAxis})
+            axis->setTitleVisible(roomy);
+        m_percent->setTickInterval(roomy ? 25 : 50);
+        const QMarginsF frame = roomy ? m_roomyFrame : QMarginsF();
+        chart()->layout()->setContentsMargins(frame.left(), frame.top(), frame.right(), frame.bottom());
+    }
+    QChartView::resizeEvent(event);
 }
 
 QString PupilChart::tipAt(double x) const

@@ -33,6 +33,9 @@ public:
     // What the point nearest to this time (ms since the epoch) stands for.
     QString tipAt(double x) const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QLineSeries* m_right;
     QLineSeries* m_seconds;
@@ -41,6 +44,8 @@ private:
     QValueAxis* m_secondsAxis;
     QStandardItemModel m_table;
     QList<registro::ChartGroup> m_groups;
+    QMarginsF m_roomyFrame;  // the chart's own room around its frame
+    bool m_roomy = true;
     QTimeZone m_zone;
 };
 

@@ -13,6 +13,7 @@
 #include "ui/registro/FamilyPrint.h"
 #include "ui/registro/ClassView.h"
 #include "ui/registro/PupilChart.h"
+#include "ui/registro/ScreenRoom.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -189,19 +190,10 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     auto* refreshButton = new QPushButton(u"A&ggiorna"_s);
     refreshButton->setObjectName(u"aggiorna"_s);
 
-    auto* filters = new QHBoxLayout;
-    filters->addWidget(buddyLabel(u"&Alunno"_s, m_pupil));
-    filters->addWidget(m_pupil);
-    filters->addSpacing(12);
-    filters->addWidget(buddyLabel(u"&Copia"_s, m_copy));
-    filters->addWidget(m_copy);
-    filters->addSpacing(12);
-    filters->addWidget(m_fromOn);
-    filters->addWidget(m_from);
-    filters->addWidget(m_toOn);
-    filters->addWidget(m_to);
-    filters->addStretch(1);
-    filters->addWidget(refreshButton);
+    // The dates go under the names when the window is narrow.
+    auto* filters = new WrappingRow(
+        {{buddyLabel(u"&Alunno"_s, m_pupil)}, {m_pupil}, {nullptr, 12}, {buddyLabel(u"&Copia"_s, m_copy)}, {m_copy}},
+        12, {{m_fromOn}, {m_from}, {m_toOn}, {m_to}, {nullptr, 0, 1}, {refreshButton}});
 
     // The runs.
     m_table = new QTableView;
@@ -297,7 +289,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
 
     auto* runsPage = new QWidget;
     auto* layout = new QVBoxLayout(runsPage);
-    layout->addLayout(filters);
+    layout->addWidget(filters);
     layout->addWidget(split, 1);
     layout->addLayout(actions);
     m_classes = new ClassPanel(reader.database(), clock, dialogs);
@@ -380,6 +372,7 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     // Never past the screen, however small.
     const QSize room = screen()->availableGeometry().size();
     resize(std::min(1180, room.width()), std::min(720, room.height()));
+    keepInWorkArea(this);
     refresh();
 }
 
