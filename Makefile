@@ -9,7 +9,7 @@ OP ?= ADDIZIONI
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev libgl-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev \
 	qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql postgresql util-linux \
-	xvfb xauth xdotool openbox imagemagick librsvg2-bin poppler-utils desktop-file-utils \
+	xvfb xauth xdotool openbox x11-xserver-utils imagemagick librsvg2-bin poppler-utils desktop-file-utils \
 	dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 \
 	fonts-liberation2 fonts-urw-base35 fontconfig qt6-translations-l10n \
 	clang libclang-rt-14-dev \

@@ -11,7 +11,7 @@ makefile=$1
 # when a test or script starts calling it; a path stands for a tool that is
 # called by it.
 tools="cmake ninja c++ pkg-config xvfb-run Xvfb xauth xdotool identify import
-rsvg-convert pdftotext pdftoppm pdfimages pdfinfo openbox desktop-file-validate fc-match
+xrdb rsvg-convert pdftotext pdftoppm pdfimages pdfinfo openbox desktop-file-validate fc-match
 psql runuser unshare openssl /usr/sbin/cupsd /usr/sbin/lpadmin lpstat
 apt-get dpkg-buildpackage dpkg-parsechangelog dpkg-architecture lintian appstreamcli
 dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3"
