@@ -20,11 +20,11 @@ namespace registro {
 // started is skipped, and the result of one that has is dropped.
 class ReadThread final {
 public:
-    // The teacher's commands (Csv to PupilData) have a lane each: one never
+    // The teacher's commands (Csv to ClassChange) have a lane each: one never
     // makes another stale.
     enum Lane {
-        Choices, Table, Page, Lines, Statistics, Missed, Printout, Class, Count,
-        Csv, Report, Removal, PupilData,
+        Choices, Table, Page, Lines, Statistics, Missed, Printout, Class, Count, Classes, ClassPupils,
+        Csv, Report, Removal, PupilData, ClassChange,
         LaneCount
     };
 

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace registro_ui {
@@ -55,8 +57,8 @@ ClassPanel::Questions ClassPanel::askingTheUser()
     return q;
 }
 
-ClassPanel::ClassPanel(QSqlDatabase db, platform::Clock& clock, platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_lists(std::move(db), m_ids, clock), m_dialogs(dialogs), m_questions(askingTheUser())
+ClassPanel::ClassPanel(registro::ReadThread& reads, platform::Clock& clock, platform::Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_reads(reads), m_clock(clock), m_dialogs(dialogs), m_questions(askingTheUser())
 {
     setObjectName(u"classi"_s);
     m_class = new QComboBox;
@@ -125,36 +127,106 @@ QString ClassPanel::currentPupil() const
     return item ? item->data(Qt::UserRole).toString() : QString();
 }
 
+namespace {
+
+struct ClassesRead {
+    QList<journal::SchoolClass> classes;
+    QString shown;  // the class whose pupils were read with them
+    QList<journal::ClassPupil> pupils;
+    QString error;  // the classes', told to the teacher
+};
+
+struct PupilsRead {
+    QList<journal::ClassPupil> pupils;
+    QString error;
+};
+
+}  // namespace
+
+// A change as it came back.
+struct ClassPanel::Change {
+    bool ok = false;
+    std::optional<QString> classId;  // the class made
+    std::optional<int> added;        // the pupils added
+    QString failure;  // the change's own: told as it is, never tried again
+    QString error;    // the connection's
+};
+
 void ClassPanel::reload()
 {
     const QString chosen = currentClass();
-    const QList<journal::SchoolClass> classes = m_lists.classes();
-    {
-        const QSignalBlocker quiet(m_class);
-        m_class->clear();
-        for (const journal::SchoolClass& c : classes) {
-            m_class->addItem(c.name, c.id);
-            m_class->setItemData(m_class->count() - 1, registro::tipText(c.name), Qt::ToolTipRole);
-        }
-        m_class->setCurrentIndex(std::max(0, m_class->findData(chosen)));
-    }
-    if (!m_lists.lastError().isEmpty())
-        m_dialogs.message(u"Lettura delle classi non riuscita. "_s % m_lists.lastError());
-    showPupils();
+    m_reads.post<ClassesRead>(
+        registro::ReadThread::Classes,
+        [chosen, &clock = m_clock](registro::Reader& reader) {
+            journal::UuidSource ids;
+            journal::ClassLists lists(reader.database(), ids, clock);
+            ClassesRead read;
+            read.classes = lists.classes();
+            read.error = lists.lastError();
+            if (!read.error.isEmpty() || read.classes.isEmpty())
+                return read;
+            // The list shows the class chosen while it is still there, else
+            // the first: its pupils come in the same trip.
+            const bool kept = std::any_of(read.classes.begin(), read.classes.end(),
+                                          [&](const journal::SchoolClass& c) { return c.id == chosen; });
+            read.shown = kept ? chosen : read.classes.first().id;
+            read.pupils = lists.pupils(read.shown);
+            return read;
+        },
+        [this](const ClassesRead& read) {
+            // Chosen meanwhile, the newer choice is kept.
+            const QString chosen = currentClass();
+            {
+                const QSignalBlocker quiet(m_class);
+                m_class->clear();
+                for (const journal::SchoolClass& c : read.classes) {
+                    m_class->addItem(c.name, c.id);
+                    m_class->setItemData(m_class->count() - 1, registro::tipText(c.name), Qt::ToolTipRole);
+                }
+                m_class->setCurrentIndex(std::max(0, m_class->findData(chosen)));
+            }
+            if (!read.error.isEmpty())
+                m_dialogs.message(u"Lettura delle classi non riuscita. "_s % read.error);
+            if (!read.shown.isEmpty() && read.shown == currentClass())
+                fillPupils(read.pupils);
+            else
+                showPupils();
+        });
 }
 
 void ClassPanel::showPupils()
 {
+    const QString classId = currentClass();
+    // Another class's pupils are never left to be renamed or taken out meanwhile.
+    m_pupils->clear();
+    updateButtons();
+    if (classId.isEmpty())
+        return;
+    m_reads.post<PupilsRead>(
+        registro::ReadThread::ClassPupils,
+        [classId, &clock = m_clock](registro::Reader& reader) {
+            journal::UuidSource ids;
+            journal::ClassLists lists(reader.database(), ids, clock);
+            PupilsRead read{lists.pupils(classId), {}};
+            read.error = lists.lastError();
+            return read;
+        },
+        [this, classId](const PupilsRead& read) {
+            if (classId == currentClass())
+                fillPupils(read.pupils);
+        });
+}
+
+void ClassPanel::fillPupils(const QList<journal::ClassPupil>& pupils)
+{
     const QString chosen = currentPupil();
     m_pupils->clear();
-    if (!currentClass().isEmpty()) {
-        for (const journal::ClassPupil& pupil : m_lists.pupils(currentClass())) {
-            auto* item = new QListWidgetItem(pupil.name, m_pupils);
-            item->setData(Qt::UserRole, pupil.id);
-            item->setToolTip(registro::tipText(pupil.name));
-            if (pupil.id == chosen)
-                m_pupils->setCurrentItem(item);
-        }
+    for (const journal::ClassPupil& pupil : pupils) {
+        auto* item = new QListWidgetItem(pupil.name, m_pupils);
+        item->setData(Qt::UserRole, pupil.id);
+        item->setToolTip(registro::tipText(pupil.name));
+        if (pupil.id == chosen)
+            m_pupils->setCurrentItem(item);
     }
     updateButtons();
 }
@@ -167,63 +239,116 @@ void ClassPanel::updateButtons()
         b->setEnabled(!currentPupil().isEmpty());
 }
 
-void ClassPanel::done(bool ok)
+void ClassPanel::change(std::function<void(journal::ClassLists&, Change&)> step, std::function<void(const Change&)> after)
 {
-    if (!ok)
-        m_dialogs.message(u"Modifica non riuscita: "_s % m_lists.lastError() % u'.');
+    m_changing = true;
+    m_reads.post<Change>(
+        registro::ReadThread::ClassChange,
+        [step = std::move(step), &clock = m_clock](registro::Reader& reader) {
+            Change change;
+            // A connection cut by a server's restart is opened again first.
+            if (!reader.ensureConnected()) {
+                change.error = reader.lastError();
+                return change;
+            }
+            journal::UuidSource ids;
+            journal::ClassLists lists(reader.database(), ids, clock);
+            step(lists, change);
+            if (!change.ok)
+                change.failure = lists.lastError();
+            return change;
+        },
+        [this, after = std::move(after)](const Change& change) {
+            m_changing = false;
+            if (after)
+                after(change);
+            else
+                done(change);
+        });
+}
+
+void ClassPanel::done(const Change& change)
+{
+    if (!change.ok)
+        m_dialogs.message(u"Modifica non riuscita: "_s % (change.error.isEmpty() ? change.failure : change.error) %
+                          u'.');
     reload();
-    if (ok && m_changed)
+    if (change.ok && m_changed)
         m_changed();
 }
 
 void ClassPanel::newClass()
 {
+    if (m_changing)
+        return;
     const std::optional<QString> name = m_questions.line(this, u"Nome della nuova classe (per esempio 3A):"_s, {});
     if (!name)
         return;
-    const std::optional<QString> id = m_lists.addClass(*name);
-    if (id) {
-        const QSignalBlocker quiet(m_class);
-        m_class->addItem(name->simplified(), *id);
-        m_class->setCurrentIndex(m_class->count() - 1);
-    }
-    done(id.has_value());
+    change(
+        [name = *name](journal::ClassLists& lists, Change& made) {
+            made.classId = lists.addClass(name);
+            made.ok = made.classId.has_value();
+        },
+        [this, name = *name](const Change& made) {
+            if (made.classId) {
+                const QSignalBlocker quiet(m_class);
+                m_class->addItem(name.simplified(), *made.classId);
+                m_class->setCurrentIndex(m_class->count() - 1);
+                m_pupils->clear();
+            }
+            done(made);
+        });
 }
 
 void ClassPanel::renameClass()
 {
-    if (currentClass().isEmpty())
+    if (currentClass().isEmpty() || m_changing)
         return;
     const std::optional<QString> name = m_questions.line(this, u"Nuovo nome della classe:"_s, m_class->currentText());
     if (name)
-        done(m_lists.renameClass(currentClass(), *name));
+        change([classId = currentClass(), name = *name](journal::ClassLists& lists, Change& renamed) {
+            renamed.ok = lists.renameClass(classId, name);
+        });
 }
 
 void ClassPanel::addNames(const QStringList& names)
 {
     if (currentClass().isEmpty() || names.isEmpty())
         return;
-    const std::optional<int> added = m_lists.addPupils(currentClass(), names);
-    done(added.has_value());
-    if (added && *added < names.size())
-        m_dialogs.message(*added == 1 ? u"Aggiunto 1 alunno; gli altri nomi erano già nell'elenco."_s
-                                      : u"Aggiunti %1 alunni; gli altri nomi erano già nell'elenco."_s.arg(*added));
+    change(
+        [classId = currentClass(), names](journal::ClassLists& lists, Change& added) {
+            added.added = lists.addPupils(classId, names);
+            added.ok = added.added.has_value();
+        },
+        [this, given = names.size()](const Change& added) {
+            done(added);
+            if (added.added && *added.added < given)
+                m_dialogs.message(*added.added == 1
+                                      ? u"Aggiunto 1 alunno; gli altri nomi erano già nell'elenco."_s
+                                      : u"Aggiunti %1 alunni; gli altri nomi erano già nell'elenco."_s.arg(*added.added));
+        });
 }
 
 void ClassPanel::addPupil()
 {
+    if (m_changing)
+        return;
     if (const std::optional<QString> name = m_questions.line(this, u"Nome dell'alunno:"_s, {}))
         addNames(journal::namesFromText(*name));
 }
 
 void ClassPanel::pasteList()
 {
+    if (m_changing)
+        return;
     if (const std::optional<QString> text = m_questions.lines(this, u"Incolla i nomi degli alunni, uno per riga:"_s))
         addNames(journal::namesFromText(*text));
 }
 
 void ClassPanel::importCsv()
 {
+    if (m_changing)
+        return;
     const QString path = m_questions.csvFile(this);
     if (path.isEmpty())
         return;
@@ -241,23 +366,25 @@ void ClassPanel::importCsv()
 void ClassPanel::renamePupil()
 {
     const QListWidgetItem* item = m_pupils->currentItem();
-    if (!item)
+    if (!item || m_changing)
         return;
     const std::optional<QString> name =
         m_questions.line(this, u"Nuovo nome dell'alunno (le sue esecuzioni lo seguono):"_s, item->text());
     if (name)
-        done(m_lists.renamePupil(currentPupil(), *name));
+        change([pupilId = currentPupil(), name = *name](journal::ClassLists& lists, Change& renamed) {
+            renamed.ok = lists.renamePupil(pupilId, name);
+        });
 }
 
 void ClassPanel::movePupilOut()
 {
     const QListWidgetItem* item = m_pupils->currentItem();
-    if (!item)
+    if (!item || m_changing)
         return;
     if (!m_questions.confirm(this, u"Togliere "_s % item->text() %
                                        u" dall'elenco della classe? Le sue esecuzioni restano nel registro."_s))
         return;
-    done(m_lists.moveOut(currentPupil()));
+    change([pupilId = currentPupil()](journal::ClassLists& lists, Change& out) { out.ok = lists.moveOut(pupilId); });
 }
 
 }  // namespace registro_ui

@@ -3,8 +3,8 @@
 #include "journal/Classes.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "registro/ReadThread.h"
 
-#include <QSqlDatabase>
 #include <QWidget>
 
 #include <functional>
@@ -18,7 +18,10 @@ namespace registro_ui {
 
 // "Classi": the teacher makes classes and their lists of pupils, which the
 // pupils' machines offer in "Chi sei?". Edits go straight to the journal the
-// window reads (the school's server as the teacher's role, or the local file).
+// window reads (the school's server as the teacher's role, or the local file),
+// on the read thread given, so that a stalled server never holds the window
+// up: the teacher is asked before a change and told after it, on the window's
+// thread, and one change is under way at a time.
 class ClassPanel final : public QWidget {
 public:
     // What asks the teacher something; tests answer in their place.
@@ -33,13 +36,17 @@ public:
     };
     static Questions askingTheUser();
 
-    ClassPanel(QSqlDatabase db, platform::Clock& clock, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    // reads: where the lists are read and changed; it outlives the panel's use of it.
+    ClassPanel(registro::ReadThread& reads, platform::Clock& clock, platform::Dialogs& dialogs,
+               QWidget* parent = nullptr);
     void setQuestions(Questions questions) { m_questions = std::move(questions); }
     // Told after every change the runs' names may follow.
     void onChanged(std::function<void()> told) { m_changed = std::move(told); }
 
     // Reads the classes again, keeping the one chosen.
     void reload();
+    // Whether a change was asked for and has not come back yet.
+    bool isChanging() const { return m_changing; }
 
     void newClass();
     void renameClass();
@@ -50,16 +57,23 @@ public:
     void movePupilOut();
 
 private:
+    struct Change;
     QString currentClass() const;
     QString currentPupil() const;
     void showPupils();
+    void fillPupils(const QList<journal::ClassPupil>& pupils);
     void addNames(const QStringList& names);
-    void done(bool ok);
+    // A change already under way is not started again; false then.
+    bool startChange();
+    // Runs change on the read thread, then tells how it went and reads the lists again.
+    void change(std::function<void(journal::ClassLists&, Change&)> change, std::function<void(const Change&)> after = {});
+    void done(const Change& change);
     void updateButtons();
 
-    journal::UuidSource m_ids;
-    journal::ClassLists m_lists;
+    registro::ReadThread& m_reads;
+    platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
+    bool m_changing = false;
     Questions m_questions;
     std::function<void()> m_changed;
     QComboBox* m_class = nullptr;

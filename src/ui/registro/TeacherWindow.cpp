@@ -292,13 +292,9 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     layout->addWidget(filters);
     layout->addWidget(split, 1);
     layout->addLayout(actions);
-    m_classes = new ClassPanel(reader.database(), clock, dialogs);
-    // A renamed pupil's runs go under the new name.
-    m_classes->onChanged([this] { refresh(); });
     m_parts = new QTabWidget;
     m_parts->setObjectName(u"parti"_s);
     m_parts->addTab(runsPage, u"Esecuzioni"_s);
-    m_parts->addTab(m_classes, u"Classi"_s);
     setCentralWidget(m_parts);
 
     m_count = new ElidedLabel;
@@ -330,6 +326,13 @@ TeacherWindow::TeacherWindow(registro::Reader& reader, platform::PrinterFactory&
     // the table to be read meanwhile.
     m_commands = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
     m_commands->onBusyChanged([this](bool) { readingChanged(isReading()); });
+    // The class lists on a fourth: a change waits for nothing the window reads.
+    m_classReads = std::make_unique<registro::ReadThread>(reader.database(), reader.zone(), this);
+    m_classReads->onBusyChanged([this](bool) { readingChanged(isReading()); });
+    m_classes = new ClassPanel(*m_classReads, clock, dialogs);
+    // A renamed pupil's runs go under the new name.
+    m_classes->onChanged([this] { refresh(); });
+    m_parts->addTab(m_classes, u"Classi"_s);
     m_family = new FamilyPrint(this, *m_reads, printers, clock, dialogs, reader.zone());
     m_classView = new ClassView(*m_reads, clock, reader.zone());
     m_classView->onOpenPupil([this](const QString& pupil, const registro::Days& days) { openPupil(pupil, days); });

@@ -46,7 +46,8 @@ class PupilChart;
 // pupil. All reading goes through the Reader; this is only the view. What the
 // window shows is read on a thread of its own (registro::ReadThread), so the
 // window stays alive while a server is slow; so do the teacher's own commands
-// (export, print, delete), on a thread of their own, one of each at a time.
+// (export, print, delete), on a thread of their own, one of each at a time,
+// and the class lists, on another.
 class TeacherWindow final : public QMainWindow {
 public:
     // The CSV file to write and its form; a bare path is today's form.
@@ -83,7 +84,8 @@ public:
     // Whether reads for the window are waiting or running ("Lettura…").
     bool isReading() const
     {
-        return m_reads->busy() || (m_figureReads && m_figureReads->busy()) || (m_commands && m_commands->busy());
+        return m_reads->busy() || (m_figureReads && m_figureReads->busy()) || (m_commands && m_commands->busy()) ||
+               (m_classReads && m_classReads->busy());
     }
     // While a read failed, the window reads again on its own this often.
     void setRetryInterval(std::chrono::milliseconds interval);
@@ -155,6 +157,7 @@ private:
     std::unique_ptr<registro::ReadThread> m_reads;
     std::unique_ptr<registro::ReadThread> m_figureReads;
     std::unique_ptr<registro::ReadThread> m_commands;
+    std::unique_ptr<registro::ReadThread> m_classReads;  // the "Classi" part's reads and changes
 };
 
 }  // namespace registro_ui
