@@ -328,6 +328,7 @@ private Q_SLOTS:
         QCOMPARE(objective.data(Qt::ToolTipRole).toString(), objective.data().toString());
         QVERIFY(child<QLabel>(u"titoloEsecuzione"_s)->text().endsWith(u"… — ADDIZIONI — 06/12/2026 09:00"_s));
         window->classes().reload();
+        settle();
         const int available = window->screen()->availableGeometry().width();
         QCOMPARE(window->sizeHint().width(), before);
         QVERIFY2(window->sizeHint().width() < available, qPrintable(QString::number(window->sizeHint().width())));
@@ -389,9 +390,12 @@ private Q_SLOTS:
         auto* list = child<QListWidget>(u"alunniClasse"_s);
         QVERIFY(!child<QPushButton>(u"incollaElenco"_s)->isEnabled());
         panel.newClass();
+        settle();
         QCOMPARE(child<QComboBox>(u"classe"_s)->currentText(), u"3A"_s);
         panel.pasteList();
+        settle();
         panel.addPupil();
+        settle();
         QCOMPARE(list->count(), 3);
         QCOMPARE(list->item(2)->text(), u"Zoe"_s);
 
@@ -409,6 +413,7 @@ private Q_SLOTS:
 
         list->setCurrentRow(1);
         panel.movePupilOut();
+        settle();
         QCOMPARE(list->count(), 2);
         QCOMPARE(dialogs.messages, QStringList());
 
@@ -437,14 +442,16 @@ private Q_SLOTS:
         settle(stalled.get());
         QCOMPARE(column(registro::Column::Pupil, stalled.get()), QStringList({u"Marco"_s, u"Giulia"_s}));
 
-        // Another session holds the runs for two seconds.
+        // Another session holds the runs (or another table) for two seconds.
         testing_support::PgCluster& cluster = PostgresBackend::cluster();
-        const auto holdTheRuns = [&](QProcess& holder) {
+        const auto holdTheRuns = [&](QProcess& holder, const QString& table = u"runs"_s) {
             holder.setProcessEnvironment(cluster.adminEnvironment());
             holder.start(u"psql"_s, {u"-X"_s, u"-q"_s, u"-d"_s, u"registro"_s, u"-c"_s,
-                                     u"BEGIN; LOCK TABLE runs IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(2); COMMIT;"_s});
+                                     u"BEGIN; LOCK TABLE "_s % table %
+                                         u" IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(2); COMMIT;"_s});
             QTRY_COMPARE_WITH_TIMEOUT(cluster.count(u"SELECT count(*) FROM pg_locks WHERE mode = 'AccessExclusiveLock' "
-                                                    u"AND granted AND relation = 'runs'::regclass"_s),
+                                                    u"AND granted AND relation = '"_s %
+                                                    table % u"'::regclass"_s),
                                       1LL, 10000);
         };
         QProcess holder;
@@ -497,6 +504,31 @@ private Q_SLOTS:
         QCOMPARE(printers.documentNames.size(), printed + 1);
         QVERIFY(printers.last()->texts().contains(u"Esecuzioni: 1"_s));
         QTRY_COMPARE_WITH_TIMEOUT(exporting.state(), QProcess::NotRunning, 10000);
+
+        // So does a new class, made once: a second press meanwhile asks nothing.
+        int named = 0;
+        stalled->classes().setQuestions({[&](QWidget*, const QString&, const QString&) {
+                                             ++named;
+                                             return std::optional(u"4B"_s);
+                                         },
+                                         {}, {}, {}});
+        const qsizetype toldBefore = dialogs.messages.size();
+        QProcess changing;
+        holdTheRuns(changing, u"classes"_s);
+        waited.restart();
+        child<QPushButton>(u"nuovaClasse"_s, stalled.get())->click();
+        child<QPushButton>(u"nuovaClasse"_s, stalled.get())->click();
+        stalled->repaint();
+        QVERIFY2(waited.elapsed() < 1000, "the window waited for the server");
+        QVERIFY(stalled->isReading());
+        QVERIFY(child<QLabel>(u"lettura"_s, stalled.get())->isVisible());
+        settle(stalled.get());
+        QVERIFY2(waited.elapsed() > 1000, "the server was not stalled");
+        QCOMPARE(named, 1);
+        QCOMPARE(child<QComboBox>(u"classe"_s, stalled.get())->currentText(), u"4B"_s);
+        QCOMPARE(cluster.count(u"SELECT count(*) FROM classes"_s), 1LL);
+        QCOMPARE(dialogs.messages.size(), toldBefore);
+        QTRY_COMPARE_WITH_TIMEOUT(changing.state(), QProcess::NotRunning, 10000);
 
         // Closed in the middle of a read: it goes at once and ends cleanly.
         QProcess again;
