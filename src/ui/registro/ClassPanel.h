@@ -45,8 +45,6 @@ public:
 
     // Reads the classes again, keeping the one chosen.
     void reload();
-    // Whether a change was asked for and has not come back yet.
-    bool isChanging() const { return m_changing; }
 
     void newClass();
     void renameClass();
@@ -63,17 +61,16 @@ private:
     void showPupils();
     void fillPupils(const QList<journal::ClassPupil>& pupils);
     void addNames(const QStringList& names);
-    // A change already under way is not started again; false then.
-    bool startChange();
-    // Runs change on the read thread, then tells how it went and reads the lists again.
-    void change(std::function<void(journal::ClassLists&, Change&)> change, std::function<void(const Change&)> after = {});
+    // Runs step once on the read thread; back here, after, or else done, takes the result.
+    void change(std::function<void(journal::ClassLists&, Change&)> step, std::function<void(const Change&)> after = {});
+    // Tells a failure, reads the lists again and, after a change, tells the window.
     void done(const Change& change);
     void updateButtons();
 
     registro::ReadThread& m_reads;
     platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
-    bool m_changing = false;
+    bool m_changing = false;  // a change was asked for and has not come back yet
     Questions m_questions;
     std::function<void()> m_changed;
     QComboBox* m_class = nullptr;
