@@ -167,9 +167,9 @@ private Q_SLOTS:
     }
 
     // Twenty-five different division sheets in one file and their keys in
-    // another, printed after a new sheet and another level were chosen: a
-    // page each, numbered, and page k of the keys answers page k of the
-    // sheets.
+    // another, printed after a new sheet, another level, objective,
+    // operation and count were chosen: a page each, numbered, and page k of
+    // the keys answers page k of the sheets.
     void twentyFiveSheetsAndTheirKeysPageForPage()
     {
         forms::Form* sheet = host->show(u"FrmStampaSchede"_s);
@@ -182,6 +182,11 @@ private Q_SLOTS:
         sheet->click(sheet->c(u"CmdStampaAlunni"_s));
         sheet->click(sheet->c(u"CmdSchedaAlunni"_s));
         sheet->press(sheet->c(u"Option2"_s, 0));
+        sheet->press(sheet->c(u"Option1"_s, 3));
+        sheet->press(sheet->c(u"Option2"_s, 1));
+        sheet->press(sheet->c(u"Option3"_s, 0));
+        sheet->click(sheet->c(u"CmdSchedaAlunni"_s));
+        sheet->textEdited(sheet->c(u"txtNumeroSchede"_s, 0), u"7"_s);
         sheet->setFocus(sheet->c(u"CmdSchedaDocenti"_s));
         sheet->click(sheet->c(u"CmdStampaDocenti"_s));
 
