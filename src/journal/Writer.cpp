@@ -508,6 +508,9 @@ void Writer::Impl::finish()
         std::lock_guard lock(mutex);
         // Never configured (a test's writer): nothing to write to.
         if (!resolve) return;
+        // Never started: nothing was handed over (an entry starts the
+        // writer), so a copy closed at once does not open the file to close it.
+        if (!running && queue.empty()) return;
     }
     configure({});
     // The sync worker stops first: no new batch, and one waiting on a frozen

@@ -167,6 +167,35 @@ TEST_P(JournalWriter, ADamagedFileIsMovedAsideWithTheDateAndANewOneBegun)
     }
 }
 
+// A copy closed before it handed anything over opens no file to close it;
+// one entry handed over before the writer's start is written at the end.
+TEST(JournalWriterEnd, NothingHandedOverOpensNoFileAndAnEntryIsWrittenAtTheEnd)
+{
+    QTemporaryDir dir;
+    journal_testing::StepWallClock clock;
+    journal::UuidSource ids;
+    const QString path = dir.filePath(u"registro.sqlite"_s);
+    const auto options = [&] {
+        journal::WriterOptions o;
+        o.where.localFile = path;
+        return o;
+    };
+    {
+        journal::Writer writer(clock, ids);
+        writer.prepare(options);
+        writer.finish();
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    {
+        journal::Writer writer(clock, ids);
+        writer.prepare(options);
+        writeRun(writer, 1);
+        writer.finish();
+    }
+    journal::Connection file = journal::openLocal(path);
+    EXPECT_EQ(count(file.database(), u"SELECT count(*) FROM operations"_s), 20);
+}
+
 // A file damaged in one index, as a failing disk leaves it: it goes aside,
 // and what it holds goes into the new file, those rows not yet sent to the
 // server still to be sent, those already sent not again.
