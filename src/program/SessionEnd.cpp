@@ -6,6 +6,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QSqlDatabase>
+#include <QTimer>
 
 #include <atomic>
 #include <csignal>
@@ -18,9 +19,19 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 std::atomic<journal::Writer*> g_atExit{nullptr};
+std::atomic<bool> g_loopRunning{false};
+// Read in a signal handler: they must not take locks.
+static_assert(std::atomic<journal::Writer*>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
 extern "C" void onSignal(int number)
 {
+    // Before the event loop runs no one would read the note, and nothing has
+    // been handed to the journal yet: a start that hangs still ends.
+    if (!g_loopRunning.load()) {
+        ::signal(number, SIG_DFL);
+        ::raise(number);
+        return;
+    }
     const int saved = errno;
     const char byte = char(number);
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
@@ -46,6 +57,7 @@ SessionEnd::SessionEnd(QGuiApplication& app, journal::Writer& journal) : m_journ
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         for (const int number : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(number, &action, nullptr);
+        QTimer::singleShot(0, this, [] { g_loopRunning.store(true); });
     }
     // Logout: the session manager asks before it ends the program.
     connect(&app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { m_journal.finish(); });
@@ -56,6 +68,7 @@ SessionEnd::~SessionEnd()
 {
     // The journal goes with main's scope; exit() after that has nothing to do.
     g_atExit.store(nullptr);
+    g_loopRunning.store(false);
     for (const int number : {SIGTERM, SIGHUP, SIGINT}) ::signal(number, SIG_DFL);
 }
 

@@ -5,6 +5,7 @@
 // printed ("answered <run> <place>") once the journal has it, so that a test
 // that ends this process at any moment knows what must be in the journal.
 //   session_end_probe <seed>
+//   session_end_probe stuck      (blocks before its event loop)
 #include "app/Services.h"
 #include "journal/Writer.h"
 #include "model/AppState.h"
@@ -21,7 +22,9 @@
 #include <QProcessEnvironment>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -66,6 +69,12 @@ int main(int argc, char* argv[])
                                       journal::Identity::ofThisProcess(u"ADDIZIONI"_s)};
     });
     SessionEnd sessionEnd(app, writer);
+    if (argc > 1 && QByteArray(argv[1]) == "stuck") {  // a start that never reaches its event loop
+        std::printf("stuck\n");
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::minutes(1));
+        return 3;
+    }
     sessionEnd.armExit();
     writer.start();
     TellingJournal journal(writer);

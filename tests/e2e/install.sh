@@ -12,19 +12,42 @@ build=$2
 work=$(mktemp -d)
 pid=
 trace=
+# A copy that does not end on SIGTERM within ten seconds is killed: a copy
+# stuck must fail the test, not hold it until its time runs out.
+end_copy() {
+    kill "$pid" 2>/dev/null
+    for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    pid=
+}
 cleanup() {
-    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; fi
+    [ -z "$pid" ] || end_copy
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Where a running copy is stuck: its threads' stacks, or at least what each
+# waits in, and what it printed.
+describe_copy() {
+    echo "--- the copy ($pid) is still running; its threads:"
+    if command -v gdb >/dev/null; then
+        gdb -p "$pid" -batch -ex 'thread apply all bt 30' 2>/dev/null | grep -E '^(Thread|#)' | head -150
+    else
+        for task in /proc/"$pid"/task/*; do
+            echo "$(cat "$task/comm") waits in $(cat "$task/wchan"), syscall $(cut -d' ' -f1 "$task/syscall")"
+        done
+    fi
+    for log in "$work"/out-*.log; do [ -s "$log" ] && { echo "--- $log:"; tail -20 "$log"; }; done
+}
 fail() {
     echo "FAIL: $*"
     [ -n "$trace" ] && [ -f "$trace" ] && { echo "--- trace:"; grep -v $'\t0\t0' "$trace" | head -40; }
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && describe_copy
     exit 1
 }
-wait_until() {  # <description> <command...>
+wait_until() {  # <description> <command...>; patience=<tenths of a second>
     local what=$1; shift
-    for _ in $(seq 1 200); do "$@" && return 0; sleep 0.1; done
+    for _ in $(seq 1 "${patience:-200}"); do "$@" && return 0; sleep 0.1; done
     fail "timed out waiting for $what"
 }
 bytes() { od -An -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //;s/ $//'; }
@@ -123,13 +146,14 @@ start() {
     (cd "$elsewhere" && exec env "$@" ARITMETICA_TRACE="$trace" "${argv[@]}") >"$work/out-$label.log" 2>&1 &
     pid=$!
     started() { has_title "$trace" frmInizio || ! kill -0 "$pid" 2>/dev/null; }
-    wait_until "the start window of $label" started
+    # A minute: a loaded machine starting a copy for the first time.
+    patience=600 wait_until "the start window of $label" started
     kill -0 "$pid" 2>/dev/null || { cat "$work/out-$label.log"; pid=; fail "$label ended before showing its window"; }
     title=$(title_of "$trace" frmInizio)
     [ "$(readlink "/proc/$pid/exe")" = "$program" ] || fail "$label: the started process is not the installed program"
 }
 stop() {
-    kill "$pid"; wait "$pid" 2>/dev/null; pid=
+    end_copy
 }
 check_folder() {  # <expected working folder of the running copy>
     [ "$(readlink "/proc/$pid/cwd")" = "$1" ] || fail "$title runs in '$(readlink "/proc/$pid/cwd")', not in '$1'"

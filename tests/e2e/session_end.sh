@@ -15,6 +15,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A copy stuck before its event loop is ended by SIGTERM all the same, at
+# once: there is nothing yet to write.
+dir=$work/stuck
+mkdir -p "$dir"
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$dir/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
+(cd "$dir" && exec env DISPLAY=":$(cat "$dir/display")" "$probe" stuck) >"$dir/out" 2>&1 &
+copy=$!
+for _ in $(seq 300); do grep -q '^stuck' "$dir/out" && break; sleep 0.1; done
+grep -q '^stuck' "$dir/out" || { cat "$dir/out" >&2; echo "stuck: the probe did not start" >&2; exit 1; }
+kill -TERM "$copy"
+for _ in $(seq 50); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$copy" 2>/dev/null && { echo "stuck: SIGTERM did not end a copy before its event loop" >&2; exit 1; }
+status=0
+wait "$copy" || status=$?
+copy=
+[ "$status" -eq 143 ] || { echo "stuck: ended with status $status, not by SIGTERM" >&2; exit 1; }
+[ ! -e "$dir/registro.sqlite" ] || { echo "stuck: a journal was made" >&2; exit 1; }
+kill -KILL "$xvfb"; wait "$xvfb" 2>/dev/null || true
+xvfb=
+
 # How many operations each copy answers before its end: moments picked once
 # at random, kept so that a failure can be run again.
 for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
