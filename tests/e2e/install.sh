@@ -14,7 +14,7 @@ pid=
 trace=
 # A copy that does not end on SIGTERM within ten seconds is killed: a copy
 # stuck must fail the test, not hold it until its time runs out.
-end_copy() {
+stop() {
     kill "$pid" 2>/dev/null
     for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null
@@ -22,7 +22,7 @@ end_copy() {
     pid=
 }
 cleanup() {
-    [ -z "$pid" ] || end_copy
+    [ -z "$pid" ] || stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -151,9 +151,6 @@ start() {
     kill -0 "$pid" 2>/dev/null || { cat "$work/out-$label.log"; pid=; fail "$label ended before showing its window"; }
     title=$(title_of "$trace" frmInizio)
     [ "$(readlink "/proc/$pid/exe")" = "$program" ] || fail "$label: the started process is not the installed program"
-}
-stop() {
-    end_copy
 }
 check_folder() {  # <expected working folder of the running copy>
     [ "$(readlink "/proc/$pid/cwd")" = "$1" ] || fail "$title runs in '$(readlink "/proc/$pid/cwd")', not in '$1'"

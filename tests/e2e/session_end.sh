@@ -15,27 +15,41 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A private X server for the copy of <folder>; sets xvfb and display.
+start_display() {
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$1/display" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 300); do [ -s "$1/display" ] && break; sleep 0.1; done
+    display=:$(cat "$1/display")
+}
+stop_display() {
+    kill -KILL "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    xvfb=
+}
+# Whether the copy is gone within <tenths of a second>; its status in status.
+ended_within() {
+    for _ in $(seq "$1"); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$copy" 2>/dev/null && return 1
+    status=0
+    wait "$copy" || status=$?
+    copy=
+}
+
 # A copy stuck before its event loop is ended by SIGTERM all the same, at
 # once: there is nothing yet to write.
 dir=$work/stuck
 mkdir -p "$dir"
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$dir/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
-(cd "$dir" && exec env DISPLAY=":$(cat "$dir/display")" "$probe" stuck) >"$dir/out" 2>&1 &
+start_display "$dir"
+(cd "$dir" && exec env DISPLAY="$display" "$probe" stuck) >"$dir/out" 2>&1 &
 copy=$!
 for _ in $(seq 300); do grep -q '^stuck' "$dir/out" && break; sleep 0.1; done
 grep -q '^stuck' "$dir/out" || { cat "$dir/out" >&2; echo "stuck: the probe did not start" >&2; exit 1; }
 kill -TERM "$copy"
-for _ in $(seq 50); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$copy" 2>/dev/null && { echo "stuck: SIGTERM did not end a copy before its event loop" >&2; exit 1; }
-status=0
-wait "$copy" || status=$?
-copy=
+ended_within 50 || { echo "stuck: SIGTERM did not end a copy before its event loop" >&2; exit 1; }
 [ "$status" -eq 143 ] || { echo "stuck: ended with status $status, not by SIGTERM" >&2; exit 1; }
 [ ! -e "$dir/registro.sqlite" ] || { echo "stuck: a journal was made" >&2; exit 1; }
-kill -KILL "$xvfb"; wait "$xvfb" 2>/dev/null || true
-xvfb=
+stop_display
 
 # How many operations each copy answers before its end: moments picked once
 # at random, kept so that a failure can be run again.
@@ -44,10 +58,7 @@ for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
     after=${case#*:}
     dir=$work/$how-$after
     mkdir -p "$dir"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$dir/display" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 300); do [ -s "$dir/display" ] && break; sleep 0.1; done
-    display=:$(cat "$dir/display")
+    start_display "$dir"
 
     (cd "$dir" && exec env DISPLAY="$display" "$probe" "$after") >"$dir/answered" 2>"$dir/stderr" &
     copy=$!
@@ -58,17 +69,8 @@ for case in TERM:17 HUP:33 INT:48 X:26 TERM:3; do
     done
     if [ "$how" = X ]; then kill -KILL "$xvfb"; else kill -s "$how" "$copy"; fi
 
-    status=0
-    for _ in $(seq 400); do kill -0 "$copy" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$copy" 2>/dev/null; then
-        echo "$how after $after: the copy is still running 40 s later" >&2
-        exit 1
-    fi
-    wait "$copy" || status=$?
-    copy=
-    kill -KILL "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-    xvfb=
+    ended_within 400 || { echo "$how after $after: the copy is still running 40 s later" >&2; exit 1; }
+    stop_display
     # Ended by its own hand, not by the signal or a crash: 0, or 1 from Qt
     # when the display went away.
     if [ "$status" -gt 1 ]; then
